@@ -1,0 +1,49 @@
+#include "common/FileLookup.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace velnor {
+namespace {
+
+// ASCII case folding: the names that differ only in case are plain ASCII;
+// Japanese names are compared byte for byte.
+std::string foldCase(std::string_view s)
+{
+    std::string folded(s);
+    std::transform(folded.begin(), folded.end(), folded.begin(),
+                   [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
+    return folded;
+}
+
+} // namespace
+
+std::filesystem::path findFileIgnoringCase(const std::filesystem::path& folder, std::string_view name)
+{
+    const std::filesystem::path dir = folder.empty() ? std::filesystem::path(".") : folder;
+    const std::filesystem::path exact = dir / std::string(name);
+    std::error_code ec;
+    if (std::filesystem::exists(exact, ec))
+        return exact;
+
+    const std::string wanted = foldCase(name);
+    std::vector<std::string> matches;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string candidate = it->path().filename().string();
+        if (foldCase(candidate) == wanted)
+            matches.push_back(candidate);
+    }
+    if (matches.empty())
+        return exact;
+    std::sort(matches.begin(), matches.end());
+    return dir / matches.front();
+}
+
+bool removeFileQuietly(const std::filesystem::path& folder, std::string_view name)
+{
+    std::error_code ec;
+    return std::filesystem::remove(findFileIgnoringCase(folder, name), ec);
+}
+
+} // namespace velnor

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace velnor {
+
+// The file `name` in `folder`, matched without regard to letter case, as files
+// named on Windows ("ResultBSF.txt" and "resultBSF.txt" are one file). An exact
+// match wins; otherwise the first match in name order; when no file matches,
+// folder / name as given, so that a new file is created under that name.
+std::filesystem::path findFileIgnoringCase(const std::filesystem::path& folder, std::string_view name);
+
+// Deletes `name` in `folder` (matched without regard to letter case), passing
+// over a missing file or a failure. Returns whether a file was removed.
+bool removeFileQuietly(const std::filesystem::path& folder, std::string_view name);
+
+} // namespace velnor

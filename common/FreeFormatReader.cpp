@@ -1,0 +1,114 @@
+#include "common/FreeFormatReader.h"
+
+#include "common/DataFileError.h"
+#include "common/NumberReading.h"
+#include "common/TextFile.h"
+
+namespace velnor {
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+} // namespace
+
+FreeFormatReader::FreeFormatReader(std::string text, std::string sourceName)
+    : m_text(std::move(text)), m_sourceName(std::move(sourceName))
+{
+}
+
+FreeFormatReader FreeFormatReader::fromFile(const std::filesystem::path& path)
+{
+    return FreeFormatReader(readTextFile(path), path.filename().string());
+}
+
+void FreeFormatReader::fail(const std::string& reason) const { throw DataFileError(m_sourceName, m_line, reason); }
+
+void FreeFormatReader::skipToValue()
+{
+    while (m_position < m_text.size() && (isBlank(m_text[m_position]) || m_text[m_position] == '\n')) {
+        if (m_text[m_position] == '\n')
+            ++m_line;
+        ++m_position;
+    }
+    if (m_position >= m_text.size())
+        fail("too few values: the file ends after " + std::to_string(m_valuesRead) + " values");
+}
+
+// After a value: blanks, then one comma or one line end belong to it.
+void FreeFormatReader::skipSeparatorAfterValue()
+{
+    while (m_position < m_text.size() && isBlank(m_text[m_position]))
+        ++m_position;
+    if (m_position < m_text.size() && (m_text[m_position] == ',' || m_text[m_position] == '\n')) {
+        if (m_text[m_position] == '\n')
+            ++m_line;
+        ++m_position;
+    }
+    ++m_valuesRead;
+}
+
+double FreeFormatReader::readNumber()
+{
+    skipToValue();
+    const std::size_t start = m_position;
+    while (m_position < m_text.size() && !isBlank(m_text[m_position]) && m_text[m_position] != ','
+           && m_text[m_position] != '\n')
+        ++m_position;
+    const std::string token = m_text.substr(start, m_position - start);
+    const std::optional<double> value = parseNumber(token);
+    if (!value)
+        fail(token.empty() ? "empty value where a number was expected (value " + std::to_string(m_valuesRead + 1) + ")"
+                           : "\"" + token + "\" is not a number (value " + std::to_string(m_valuesRead + 1) + ")");
+    skipSeparatorAfterValue();
+    return *value;
+}
+
+std::string FreeFormatReader::readField()
+{
+    skipToValue();
+    std::string field;
+    if (m_text[m_position] == '"') {
+        const std::size_t close = m_text.find('"', m_position + 1);
+        const std::size_t lineEnd = m_text.find('\n', m_position + 1);
+        if (close == std::string::npos || (lineEnd != std::string::npos && close > lineEnd))
+            fail("a quoted text has no closing quote");
+        field = m_text.substr(m_position + 1, close - m_position - 1);
+        m_position = close + 1;
+    } else {
+        const std::size_t start = m_position;
+        while (m_position < m_text.size() && m_text[m_position] != ',' && m_text[m_position] != '\n')
+            ++m_position;
+        field = m_text.substr(start, m_position - start);
+        while (!field.empty() && isBlank(field.back()))
+            field.pop_back();
+    }
+    skipSeparatorAfterValue();
+    return field;
+}
+
+std::string FreeFormatReader::readLine()
+{
+    if (m_position >= m_text.size())
+        fail("the file ends before this line");
+    const std::size_t end = m_text.find('\n', m_position);
+    std::string line;
+    if (end == std::string::npos) {
+        line = m_text.substr(m_position);
+        m_position = m_text.size();
+    } else {
+        line = m_text.substr(m_position, end - m_position);
+        m_position = end + 1;
+        ++m_line;
+    }
+    return line;
+}
+
+bool FreeFormatReader::atEnd() const
+{
+    for (std::size_t i = m_position; i < m_text.size(); ++i)
+        if (!isBlank(m_text[i]) && m_text[i] != '\n')
+            return false;
+    return true;
+}
+
+} // namespace velnor

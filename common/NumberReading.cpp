@@ -1,0 +1,92 @@
+#include "common/NumberReading.h"
+
+#include <cctype>
+#include <charconv>
+#include <limits>
+
+namespace velnor {
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Length of the longest prefix of `text` (which has no sign) that is a number:
+// digits, one point, then an exponent only when it has at least one digit.
+std::size_t numberPrefixLength(std::string_view text)
+{
+    std::size_t i = 0;
+    std::size_t mantissaDigits = 0;
+    while (i < text.size() && isDigit(text[i])) {
+        ++i;
+        ++mantissaDigits;
+    }
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && isDigit(text[i])) {
+            ++i;
+            ++mantissaDigits;
+        }
+    }
+    if (mantissaDigits == 0)
+        return 0;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+            ++j;
+        const std::size_t firstExponentDigit = j;
+        while (j < text.size() && isDigit(text[j]))
+            ++j;
+        if (j > firstExponentDigit)
+            i = j;
+    }
+    return i;
+}
+
+// Converts an unsigned number text that numberPrefixLength accepted whole.
+double convert(std::string_view digits)
+{
+    double value = 0.0;
+    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        // from_chars leaves the value unchanged; tell overflow from underflow by the exponent.
+        const auto e = digits.find_first_of("eE");
+        const bool negativeExponent = e != std::string_view::npos && e + 1 < digits.size() && digits[e + 1] == '-';
+        return negativeExponent ? 0.0 : std::numeric_limits<double>::max();
+    }
+    return value;
+}
+
+} // namespace
+
+double readLeadingNumber(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    const std::string_view rest = text.substr(i);
+    const std::size_t length = numberPrefixLength(rest);
+    if (length == 0)
+        return 0.0;
+    const double value = convert(rest.substr(0, length));
+    return negative ? -value : value;
+}
+
+std::optional<double> parseNumber(std::string_view text)
+{
+    bool negative = false;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    const std::size_t length = numberPrefixLength(text);
+    if (length == 0 || length != text.size())
+        return std::nullopt;
+    const double value = convert(text);
+    return negative ? -value : value;
+}
+
+} // namespace velnor

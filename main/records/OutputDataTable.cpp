@@ -1,0 +1,64 @@
+#include "main/records/OutputDataTable.h"
+
+#include "common/DataFileError.h"
+#include "common/DisplayFormat.h"
+#include "common/FreeFormatReader.h"
+#include "common/TextFile.h"
+
+#include <vector>
+
+namespace velnor {
+
+namespace {
+constexpr double kMmToCm = 0.1;
+constexpr double kCmToMm = 10.0;
+} // namespace
+
+OutputDataTable loadOutputDataTable(const std::filesystem::path& path)
+{
+    FreeFormatReader reader = FreeFormatReader::fromFile(path);
+    OutputDataTable table;
+    table.comment = reader.readLine();
+    for (int row = 1; row <= kOutputRows; ++row)
+        table.kvGrid[row] = reader.readNumber();
+    for (int code = 1; code <= 3; ++code) {
+        for (int row = 1; row <= kOutputRows; ++row)
+            table.exposurePerMas[code][row] = reader.readNumber();
+        table.filtrationAl[code] = reader.readNumber() * kMmToCm;
+        table.filtrationCu[code] = reader.readNumber() * kMmToCm;
+    }
+    for (int row = 2; row <= kOutputRows; ++row)
+        if (!(table.kvGrid[row] > table.kvGrid[row - 1]))
+            throw DataFileError(path.filename().string(), 2,
+                                "the tube voltages do not ascend (" + formatAsIs(table.kvGrid[row - 1]) + " then "
+                                    + formatAsIs(table.kvGrid[row]) + " kV)");
+    table.fileName = path.filename().string();
+    return table;
+}
+
+void saveOutputDataTable(const OutputDataTable& table, const std::filesystem::path& path)
+{
+    std::vector<std::string> lines;
+    lines.push_back(table.comment);
+    std::string voltages;
+    for (int row = 1; row <= kOutputRows; ++row)
+        voltages += formatNumber(table.kvGrid[row], "###.# ");
+    lines.push_back(voltages);
+    for (int code = 1; code <= 3; ++code) {
+        std::string line;
+        for (int row = 1; row <= kOutputRows; ++row)
+            line += formatNumber(table.exposurePerMas[code][row], "0.00E+00 ");
+        line += formatNumber(table.filtrationAl[code] * kCmToMm, "#0.00 ");
+        line += formatNumber(table.filtrationCu[code] * kCmToMm, "#0.00");
+        lines.push_back(line);
+    }
+    writeTextLines(path, lines);
+}
+
+std::string outputDataDisplayName(const OutputDataTable& table)
+{
+    const std::string& name = table.fileName;
+    return name.size() >= 3 ? name.substr(0, name.size() - 3) : std::string();
+}
+
+} // namespace velnor

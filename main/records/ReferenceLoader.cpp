@@ -1,0 +1,119 @@
+#include "main/records/ReferenceLoader.h"
+
+#include "common/DataFileError.h"
+#include "common/DisplayFormat.h"
+#include "common/FileLookup.h"
+#include "common/FreeFormatReader.h"
+#include "main/records/UserFiles.h"
+
+#include <cmath>
+
+namespace velnor {
+namespace {
+
+// Values after the last record mean the file is laid out differently from
+// what we expect, so every value read so far may sit in the wrong place.
+void requireEnd(const FreeFormatReader& reader)
+{
+    if (!reader.atEnd())
+        throw DataFileError(reader.sourceName(), reader.lineNumber(),
+                            "more values than the layout holds; the file does not have the expected layout");
+}
+
+} // namespace
+
+void readDifferentialBsfFile(const std::filesystem::path& path, DifferentialBsfTable& table, int phantom)
+{
+    FreeFormatReader reader = FreeFormatReader::fromFile(path);
+    reader.readLine(); // header
+    for (int ring = 1; ring <= kBsfRings; ++ring) {
+        reader.readNumber(); // ring position
+        for (int column = 1; column <= kBsfEnergyColumns; ++column)
+            table.at(phantom, column, ring) = reader.readNumber();
+    }
+    requireEnd(reader);
+}
+
+AttenuationTable readAttenuationTable(const std::filesystem::path& path)
+{
+    FreeFormatReader reader = FreeFormatReader::fromFile(path);
+    AttenuationTable t;
+    BinArray* columns[] = {&t.muTungsten, &t.muAluminium, &t.muCopper, &t.muenAir, &t.muenSoftTissue, &t.muenSkin};
+    for (int j = 1; j <= kBinCount; ++j) {
+        const int line = reader.lineNumber();
+        const double energyKev = reader.readNumber();
+        // Row j must be the bin of 0.5 j keV: a header line or a missing row
+        // would shift every coefficient onto the wrong energy.
+        if (std::fabs(energyKev - binEnergyKev(j)) > 0.01)
+            throw DataFileError(reader.sourceName(), line,
+                                "row " + std::to_string(j) + " is for " + formatAsIs(energyKev) + " keV instead of "
+                                    + formatAsIs(binEnergyKev(j)) + " keV");
+        for (BinArray* column : columns) {
+            const double value = reader.readNumber();
+            if (!(value > 0.0) || !std::isfinite(value))
+                throw DataFileError(reader.sourceName(), line,
+                                    "coefficient " + formatAsIs(value) + " at " + formatAsIs(energyKev)
+                                        + " keV is not a positive number");
+            (*column)[static_cast<std::size_t>(j)] = value;
+        }
+    }
+    requireEnd(reader);
+    return t;
+}
+
+AtrTable readAtrTable(const std::filesystem::path& path)
+{
+    FreeFormatReader reader = FreeFormatReader::fromFile(path);
+    AtrTable t;
+    reader.readLine(); // header
+    for (int j = 1; j <= kBinCount; ++j) {
+        reader.readNumber();
+        t.x0[static_cast<std::size_t>(j)] = reader.readNumber();
+        t.x1[static_cast<std::size_t>(j)] = reader.readNumber();
+        reader.readNumber();
+    }
+    requireEnd(reader);
+    return t;
+}
+
+namespace {
+
+void readBsfTablesAndAttenuation(const std::filesystem::path& folder, ReferenceTables& tables)
+{
+    struct BsfFile {
+        const char* name;
+        DifferentialBsfTable* table;
+        int phantom;
+    };
+    const BsfFile bsfFiles[] = {
+        {files::kBsfSoftBody, &tables.bsfSoftTissue, kPhantomBody}, {files::kBsfAirBody, &tables.bsfAir, kPhantomBody},
+        {files::kBsfSkinBody, &tables.bsfSkin, kPhantomBody},       {files::kBsfSoftHead, &tables.bsfSoftTissue, kPhantomHead},
+        {files::kBsfAirHead, &tables.bsfAir, kPhantomHead},         {files::kBsfSkinHead, &tables.bsfSkin, kPhantomHead},
+    };
+    for (const BsfFile& f : bsfFiles)
+        readDifferentialBsfFile(findFileIgnoringCase(folder, f.name), *f.table, f.phantom);
+    tables.attenuation = readAttenuationTable(findFileIgnoringCase(folder, files::kAttenuation));
+}
+
+} // namespace
+
+StartupData loadStartupData(const std::filesystem::path& folder)
+{
+    StartupData data;
+    readBsfTablesAndAttenuation(folder, data.tables);
+    data.outputData = loadOutputDataTable(findFileIgnoringCase(folder, files::kDefaultOutput));
+    data.bodyParts = readBodyParts(findFileIgnoringCase(folder, files::kBodyParts));
+    data.tables.atr = readAtrTable(findFileIgnoringCase(folder, files::kAtr));
+    data.userName = readUserName(findFileIgnoringCase(folder, files::kPrimary));
+    return data;
+}
+
+ReferenceTables loadReferenceTables(const std::filesystem::path& folder)
+{
+    ReferenceTables tables;
+    readBsfTablesAndAttenuation(folder, tables);
+    tables.atr = readAtrTable(findFileIgnoringCase(folder, files::kAtr));
+    return tables;
+}
+
+} // namespace velnor

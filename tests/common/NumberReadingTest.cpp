@@ -1,0 +1,43 @@
+#include "common/NumberReading.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+
+namespace velnor {
+namespace {
+
+TEST(NumberReading, TypedFieldReadsTheNumberItBeginsWith)
+{
+    const struct {
+        const char* text;
+        double expected;
+    } cases[] = {
+        {"2.5", 2.5},   {"2,5", 2.0},      {"abc", 0.0},   {"", 0.0},       {"1e", 1.0},     {"1e+", 1.0},
+        {"1E3", 1000.0}, {"1.5e-2x", 0.015}, {"  -.5x", -0.5}, {"+3", 3.0},    {".", 0.0},      {"-", 0.0},
+        {"12.5.3", 12.5}, {"\t7", 7.0},     {"4 5", 4.0},   {"0050", 50.0},  {"e5", 0.0},     {"1.", 1.0},
+    };
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(readLeadingNumber(c.text), c.expected) << '"' << c.text << '"';
+}
+
+TEST(NumberReading, OverflowStaysFinite)
+{
+    EXPECT_EQ(readLeadingNumber("1e999"), DBL_MAX);
+    EXPECT_EQ(readLeadingNumber("-1e999"), -DBL_MAX);
+    EXPECT_EQ(readLeadingNumber("1e-999"), 0.0);
+}
+
+TEST(NumberReading, DataValueMustBeANumberWhole)
+{
+    EXPECT_EQ(parseNumber("1.234E+02"), 123.4);
+    EXPECT_EQ(parseNumber("+5"), 5.0);
+    EXPECT_EQ(parseNumber("-0.5"), -0.5);
+    EXPECT_FALSE(parseNumber("1.2x"));
+    EXPECT_FALSE(parseNumber("*******"));
+    EXPECT_FALSE(parseNumber(""));
+    EXPECT_FALSE(parseNumber("1e"));
+}
+
+} // namespace
+} // namespace velnor

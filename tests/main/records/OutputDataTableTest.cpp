@@ -1,0 +1,90 @@
+#include "main/records/OutputDataTable.h"
+
+#include "common/DataFileError.h"
+#include "common/TextFile.h"
+#include "tests/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace velnor {
+namespace {
+
+OutputDataTable sampleTable()
+{
+    OutputDataTable t;
+    t.comment = "装置A 2026-12-01 測定, 80 kV 基準";
+    for (int row = 1; row <= kOutputRows; ++row) {
+        t.kvGrid[row] = 30.0 + 10.0 * row;
+        for (int code = 1; code <= 3; ++code)
+            t.exposurePerMas[code][row] = 1.234e-7 * row * (4 - code);
+    }
+    t.kvGrid[5] = 72.5;
+    t.filtrationAl = {0, 0.25, 0.25, 0.3};
+    t.filtrationCu = {0, 0.0, 0.01, 0.0};
+    return t;
+}
+
+TEST(OutputDataTable, RoundTripKeepsMillimetresInTheFileAndCentimetresInMemory)
+{
+    testing::TempFolder folder;
+    const OutputDataTable original = sampleTable();
+    saveOutputDataTable(original, folder / "unit-a.op");
+
+    const std::vector<std::string> lines = readTextLines(folder / "unit-a.op");
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0], original.comment); // verbatim, commas included
+    EXPECT_EQ(lines[1], "40. 50. 60. 70. 72.5 90. 100. 110. 120. 130. 140. 150. ");
+    // 2.5 mm typed is held as 0.25 cm and written back as "2.50".
+    EXPECT_EQ(lines[2].substr(lines[2].size() - 10), " 2.50 0.00");
+    EXPECT_EQ(lines[3].substr(0, 9), "2.47E-07 ");
+    EXPECT_EQ(lines[3].substr(lines[3].size() - 10), " 2.50 0.10");
+
+    const OutputDataTable read = loadOutputDataTable(folder / "unit-a.op");
+    EXPECT_EQ(read.comment, original.comment);
+    EXPECT_EQ(read.fileName, "unit-a.op");
+    EXPECT_EQ(outputDataDisplayName(read), "unit-a");
+    for (int row = 1; row <= kOutputRows; ++row) {
+        EXPECT_DOUBLE_EQ(read.kvGrid[row], original.kvGrid[row]);
+        for (int code = 1; code <= 3; ++code) // three significant digits survive the file
+            EXPECT_NEAR(read.exposurePerMas[code][row], original.exposurePerMas[code][row],
+                        0.005 * original.exposurePerMas[code][row]);
+    }
+    for (int code = 1; code <= 3; ++code) {
+        EXPECT_DOUBLE_EQ(read.filtrationAl[code], original.filtrationAl[code]);
+        EXPECT_DOUBLE_EQ(read.filtrationCu[code], original.filtrationCu[code]);
+    }
+}
+
+TEST(OutputDataTable, LineBreaksAfterTheCommentCarryNoMeaning)
+{
+    testing::TempFolder folder;
+    std::vector<std::string> lines = {"one value per line"};
+    for (int i = 1; i <= 12; ++i)
+        lines.push_back(std::to_string(30 + 10 * i));
+    for (int i = 0; i < 42; ++i)
+        lines.push_back(i % 14 == 12 ? "2.5" : "1E-6");
+    writeTextLines(folder / "tall.op", lines);
+    const OutputDataTable t = loadOutputDataTable(folder / "tall.op");
+    EXPECT_EQ(t.kvGrid[12], 150.0);
+    EXPECT_DOUBLE_EQ(t.filtrationAl[1], 0.25);
+}
+
+TEST(OutputDataTable, ShortOrDisorderedFilesAreRefusedWithTheirName)
+{
+    testing::TempFolder folder;
+    writeTextLines(folder / "short.op", {"comment", "40 50 60"});
+    try {
+        loadOutputDataTable(folder / "short.op");
+        FAIL();
+    } catch (const DataFileError& e) {
+        EXPECT_NE(std::string(e.what()).find("short.op"), std::string::npos);
+    }
+    OutputDataTable t = sampleTable();
+    t.kvGrid[3] = 45.0;
+    saveOutputDataTable(t, folder / "disorder.op");
+    EXPECT_THROW(loadOutputDataTable(folder / "disorder.op"), DataFileError);
+    EXPECT_THROW(loadOutputDataTable(folder / "missing.op"), DataFileError);
+}
+
+} // namespace
+} // namespace velnor
