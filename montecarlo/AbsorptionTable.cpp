@@ -1,0 +1,23 @@
+#include "montecarlo/AbsorptionTable.h"
+
+#include "montecarlo/FixedRecords.h"
+
+namespace velnor::mc {
+
+AbsorptionTable readAbsorptionTable(const std::filesystem::path& path)
+{
+    FixedRecords records(path);
+    AbsorptionTable t;
+    for (int k = 0; k < kAbsorptionRows; ++k) {
+        const int line = k + 1;
+        t.energyKev[k] = records.real(line, 1, 10, 3);
+        t.muenAir[k] = records.real(line, 56, 70, 6);
+        t.muenSoftTissue[k] = records.real(line, 71, 85, 6);
+        t.muenSkin[k] = records.real(line, 86, 100, 6);
+        if (k > 0 && !(t.energyKev[k] > t.energyKev[k - 1]))
+            records.fail(line, "the energies do not increase");
+    }
+    return t;
+}
+
+} // namespace velnor::mc

@@ -1,0 +1,132 @@
+#include "tools/refdata/Elements.h"
+
+#include <xraylib/xraylib.h>
+
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+namespace velnor::refdata {
+namespace {
+
+template <typename Function, typename... Args>
+double call(const char* name, Function function, Args... args)
+{
+    xrl_error* error = nullptr;
+    const double value = function(args..., &error);
+    if (error) {
+        const std::string message = std::string("xraylib ") + name + ": " + error->message;
+        xrl_error_free(error);
+        throw std::runtime_error(message);
+    }
+    return value;
+}
+
+// Log-log extrapolation beyond xraylib's range from its values at 500 and 800 keV.
+template <typename Function>
+double extrapolateHigh(const char* name, Function function, int Z, double energyKev)
+{
+    const double e1 = 500.0;
+    const double e2 = kXraylibMaxEnergyKev;
+    const double v1 = call(name, function, Z, e1);
+    const double v2 = call(name, function, Z, e2);
+    const double slope = std::log(v2 / v1) / std::log(e2 / e1);
+    return v2 * std::pow(energyKev / e2, slope);
+}
+
+} // namespace
+
+double coherentCrossSection(int Z, double energyKev)
+{
+    if (energyKev > kXraylibMaxEnergyKev)
+        return extrapolateHigh("CS_Rayl", CS_Rayl, Z, energyKev);
+    return call("CS_Rayl", CS_Rayl, Z, energyKev);
+}
+
+double incoherentCrossSection(int Z, double energyKev)
+{
+    if (energyKev > kXraylibMaxEnergyKev)
+        return kleinNishinaPerElectron(energyKev) * Z * kAvogadro / atomicWeight(Z);
+    return call("CS_Compt", CS_Compt, Z, energyKev);
+}
+
+double photoelectricCrossSection(int Z, double energyKev)
+{
+    if (energyKev > kXraylibMaxEnergyKev)
+        return extrapolateHigh("CS_Photo", CS_Photo, Z, energyKev);
+    return call("CS_Photo", CS_Photo, Z, energyKev);
+}
+
+namespace {
+
+// Integrates f(cos theta) over cos theta in [-1, 1] by Simpson's rule; the
+// Klein-Nishina integrands are smooth, 2000 intervals give 1e-10 relative.
+template <typename F>
+double integrateOverCosine(F f)
+{
+    const int n = 2000;
+    const double h = 2.0 / n;
+    double sum = f(-1.0) + f(1.0);
+    for (int i = 1; i < n; ++i)
+        sum += f(-1.0 + i * h) * (i % 2 ? 4.0 : 2.0);
+    return sum * h / 3.0;
+}
+
+// Klein-Nishina d(sigma)/d(Omega) per electron [cm^2/sr] and the ratio k'/k.
+double kleinNishinaDifferential(double alpha, double mu, double& ratio)
+{
+    ratio = 1.0 / (1.0 + alpha * (1.0 - mu));
+    const double sin2 = 1.0 - mu * mu;
+    return 0.5 * kClassicalElectronRadiusCm * kClassicalElectronRadiusCm * ratio * ratio * (ratio + 1.0 / ratio - sin2);
+}
+
+} // namespace
+
+double kleinNishinaPerElectron(double energyKev)
+{
+    const double alpha = energyKev / kElectronRestEnergyKev;
+    return 2.0 * M_PI * integrateOverCosine([alpha](double mu) {
+               double ratio = 0;
+               return kleinNishinaDifferential(alpha, mu, ratio);
+           });
+}
+
+double kleinNishinaEnergyTransferPerElectron(double energyKev)
+{
+    const double alpha = energyKev / kElectronRestEnergyKev;
+    return 2.0 * M_PI * integrateOverCosine([alpha](double mu) {
+               double ratio = 0;
+               const double d = kleinNishinaDifferential(alpha, mu, ratio);
+               return d * (1.0 - ratio);
+           });
+}
+
+double meanKFluorescenceEnergyKev(int Z, double energyKev)
+{
+    if (Z <= 2)
+        return 0.0;
+    const double edge = call("EdgeEnergy", EdgeEnergy, Z, K_SHELL);
+    if (energyKev <= edge)
+        return 0.0;
+    const double jump = call("JumpFactor", JumpFactor, Z, K_SHELL);
+    const double yield = call("FluorYield", FluorYield, Z, K_SHELL);
+    const double kAlpha = call("LineEnergy", LineEnergy, Z, KA_LINE);
+    return (jump - 1.0) / jump * yield * kAlpha;
+}
+
+double atomicWeight(int Z) { return call("AtomicWeight", AtomicWeight, Z); }
+
+double elementDensity(int Z) { return call("ElementDensity", ElementDensity, Z); }
+
+double edgeEnergyKev(int Z, int shell)
+{
+    xrl_error* error = nullptr;
+    const double edge = EdgeEnergy(Z, shell, &error);
+    if (error) {
+        xrl_error_free(error);
+        return 0.0;
+    }
+    return edge;
+}
+
+} // namespace velnor::refdata
