@@ -1,0 +1,18 @@
+#pragma once
+
+#include "main/dose/CalculationState.h"
+
+#include <nlohmann/json.hpp>
+
+namespace velnor::cli {
+
+// Fills `conditions` from a JSON object whose keys are the field names of
+// ExposureConditions in their stored units; missing keys keep their values.
+// Throws std::invalid_argument naming the key for an unknown key or a value
+// of the wrong kind.
+void applyCase(const nlohmann::json& object, ExposureConditions& conditions);
+
+// The results of a successful calculation as a JSON object.
+nlohmann::json resultJson(const CalculationState& state);
+
+} // namespace velnor::cli

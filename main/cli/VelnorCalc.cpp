@@ -1,0 +1,139 @@
+// velnor-calc: the main program's dose calculation without windows, JSON in,
+// JSON out. See usage() for everything it does.
+#include "main/cli/CaseJson.h"
+#include "main/records/CalculationError.h"
+#include "main/records/ReferenceLoader.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace {
+
+const char* const kUsage = R"(usage: velnor-calc [--data DIR] [--no-files] [CASE.json | -]
+
+Computes the entrance surface dose of diagnostic X-ray exposures exactly as the
+main program Velnor_V17 does when "この条件で計算する" is pressed: spectrum and
+beam quality, exposure at 1 m, conversion factors, backscatter factors and
+entrance surface doses.
+
+Input (CASE.json, or standard input when it is "-" or absent): a JSON object
+whose keys are the exposure-condition field names in their stored units, or an
+array of such objects. Missing keys keep the main window's start-up values:
+  targetAngleDeg 12, inherentFiltrationCm 0.25, addedAlCm 0.1, addedCuCm 0,
+  tubeVoltageKv 75, tubeCurrentMa 200, exposureTimeS 0.05,
+  focusReceptorDistanceCm 100, bodyThicknessCm 20, focusSurfaceDistanceCm 80,
+  fieldShape 1 (2 circular), fieldLongCm 43.2, fieldShortCm 35.6 (cm at the
+  image receptor; "-" reads as 0), rectification 1 (1 constant potential or
+  inverter, 2 three-phase 12-peak, 3 single-phase full-wave), exposureSource 2
+  (2 tube output table; 1 measured: give exposureAt1m in C/kg), incidenceMode 1
+  (flat surface), headPhantom 0 (1 head), otherFilterActive false with
+  otherFilterCm and otherFilterMu (300 values, 1/cm, bin 1 first), and the text
+  fields otherFilterName, fieldPresetName, bodyPart. Lengths are in cm, also
+  filtrations (2.5 mm is 0.25).
+  A case is refused, like in the main window, when bodyThicknessCm exceeds
+  focusReceptorDistanceCm - focusSurfaceDistanceCm.
+
+Output (standard output): for each case a JSON object with photonSpectrum
+(300 values, bin j = 0.5 j keV, bin 1 first), kermaRatio, hvl1Cm,
+effectiveEnergyKev, atrIndex, exposureAt1m (C/kg), cfSoftTissue, cfSkin, cfAir
+(Gy per C/kg), bsfSoftTissue, bsfSkin, bsfAir, esdSoftTissue, esdSkin, esdAir
+(mGy), and labels: the main window's texts Label65..Label75 and Label78. A case
+that fails gives {"error": "<reason>"}. An array of cases gives an array.
+
+Options:
+  --data DIR   read the reference files from DIR (default: the working folder),
+               as the main program reads them at start-up
+  --no-files   do not write the spectrum file X_SPCTL.dat into DIR
+  --help       this text
+
+Exit status: 0 when every case succeeded, 1 when a case failed, 2 for unusable
+arguments or input, or reference files that cannot be read (message on
+standard error).
+)";
+
+int usageError(const std::string& message)
+{
+    std::fprintf(stderr, "velnor-calc: %s\n(velnor-calc --help explains the arguments)\n", message.c_str());
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::filesystem::path dataFolder = ".";
+    bool writeFiles = true;
+    std::string input = "-";
+    bool inputGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (arg == "--data") {
+            if (++i == argc)
+                return usageError("--data needs a folder");
+            dataFolder = argv[i];
+        } else if (arg == "--no-files") {
+            writeFiles = false;
+        } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+            return usageError("unknown option " + arg);
+        } else if (inputGiven) {
+            return usageError("only one input file may be given");
+        } else {
+            input = arg;
+            inputGiven = true;
+        }
+    }
+
+    nlohmann::json cases;
+    try {
+        if (input == "-") {
+            cases = nlohmann::json::parse(std::cin);
+        } else {
+            std::ifstream in(input);
+            if (!in)
+                return usageError("cannot open " + input);
+            cases = nlohmann::json::parse(in);
+        }
+    } catch (const nlohmann::json::exception& e) {
+        return usageError("the input is not valid JSON: " + std::string(e.what()));
+    }
+    const bool many = cases.is_array();
+    if (!many && !cases.is_object())
+        return usageError("the input must be a JSON object or an array of objects");
+
+    velnor::StartupData startup;
+    try {
+        startup = velnor::loadStartupData(dataFolder);
+    } catch (const std::exception& e) {
+        return usageError(std::string("cannot read the reference data: ") + e.what());
+    }
+
+    nlohmann::json results = nlohmann::json::array();
+    bool allSucceeded = true;
+    for (const nlohmann::json& one : many ? cases : nlohmann::json::array({cases})) {
+        velnor::CalculationState state;
+        state.tables = startup.tables;
+        state.outputData = startup.outputData;
+        if (writeFiles)
+            state.exchangeFolder = dataFolder;
+        try {
+            velnor::cli::applyCase(one, state.conditions);
+            const auto& c = state.conditions;
+            if (c.bodyThicknessCm > c.focusReceptorDistanceCm - c.focusSurfaceDistanceCm)
+                throw velnor::CalculationError("the body thickness is larger than FFD - FSD");
+            state.conditions.fieldLongCm = state.conditions.fieldLongCm.value_or(0.0);
+            state.conditions.fieldShortCm = state.conditions.fieldShortCm.value_or(0.0);
+            state.calculate();
+            results.push_back(velnor::cli::resultJson(state));
+        } catch (const std::exception& e) {
+            allSucceeded = false;
+            results.push_back({{"error", e.what()}});
+        }
+    }
+    std::cout << (many ? results : results[0]).dump(2) << "\n";
+    return allSucceeded ? 0 : 1;
+}

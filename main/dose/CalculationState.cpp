@@ -1,0 +1,92 @@
+#include "main/dose/CalculationState.h"
+
+#include "common/DisplayFormat.h"
+#include "main/dose/ConversionFactors.h"
+#include "main/dose/EntranceSurfaceDose.h"
+#include "main/dose/ExposureAt1m.h"
+#include "main/records/CalculationError.h"
+#include "main/records/DisplayPatterns.h"
+#include "main/spectrum/BeamQualityIndices.h"
+#include "main/spectrum/SpectrumFile.h"
+#include "main/spectrum/SpectrumModel.h"
+
+#include <cmath>
+
+namespace velnor {
+
+void CalculationState::computeSpectrum()
+{
+    const SpectrumResult s = velnor::computeSpectrum(conditions, tables.attenuation, outputData);
+    topBin = s.topBin;
+    photonSpectrum = s.photonSpectrum;
+    beamQuality.atrIndex = computeAtrIndex(photonSpectrum, topBin, tables.atr);
+    if (exchangeFolder)
+        writeSpectrumFile(*exchangeFolder, photonSpectrum);
+    kermaRatio = s.kermaRatio;
+    airKermaSpectrum = s.airKermaSpectrum;
+    beamQuality.hvl1Cm = computeHvl1Cm(airKermaSpectrum, topBin, tables.attenuation.muAluminium);
+    beamQuality.effectiveEnergyKev = computeEffectiveEnergyKev(beamQuality.hvl1Cm, tables.attenuation.muAluminium);
+    labels.label65 = formatNumber(10 * beamQuality.hvl1Cm, patterns::kHvlMm);
+    labels.label66 = formatNumber(beamQuality.effectiveEnergyKev, patterns::kEffectiveEnergyKev);
+    labels.label67 = formatNumber(beamQuality.atrIndex, patterns::kAtrIndex);
+}
+
+void CalculationState::computeExposureAt1m()
+{
+    if (conditions.exposureSource != kExposureFromOutputTable)
+        return;
+    conditions.exposureAt1m = velnor::computeExposureAt1m(outputData, conditions.rectification, conditions.tubeVoltageKv,
+                                                          kermaRatio, conditions.tubeCurrentMa, conditions.exposureTimeS);
+    conditions.exposureAt1mSet = true;
+    labels.label78 = formatNumber(conditions.exposureAt1m, patterns::kExposureAt1m);
+}
+
+void CalculationState::computeBackscatterAndDose()
+{
+    dose.cfSoftTissue = dose.cfSkin = dose.cfAir = 0;
+    const ConversionFactors cf = computeConversionFactors(airKermaSpectrum, conditions.tubeVoltageKv, tables.attenuation,
+                                                          tables.airWOverE);
+    dose.cfSoftTissue = cf.softTissue;
+    dose.cfSkin = cf.skin;
+    dose.cfAir = cf.air;
+    labels.label71 = formatNumber(dose.cfSoftTissue, patterns::kConversionFactor);
+    labels.label72 = formatNumber(dose.cfSkin, patterns::kConversionFactor);
+
+    BackscatterFactors bsf;
+    if (conditions.incidenceMode == kIncidencePlanar) {
+        bsf = planarBackscatter(conditions, tables, photonSpectrum);
+    } else {
+        if (!nonPlanarBackscatter)
+            throw CalculationError("curved-surface backscatter factors are not available");
+        bsf = nonPlanarBackscatter(conditions, photonSpectrum);
+    }
+    dose.bsfSoftTissue = bsf.softTissue;
+    dose.bsfSkin = bsf.skin;
+    dose.bsfAir = bsf.air;
+    labels.label68 = formatNumber(dose.bsfSoftTissue, patterns::kBackscatterFactor);
+    labels.label69 = formatNumber(dose.bsfSkin, patterns::kBackscatterFactor);
+    labels.label70 = formatNumber(dose.bsfAir, patterns::kBackscatterFactor);
+
+    if (!conditions.exposureAt1mSet)
+        throw CalculationError("the exposure at 1 m has not been given");
+    const double fsd = conditions.focusSurfaceDistanceCm;
+    const double x = conditions.exposureAt1m;
+    const double soft = entranceSurfaceDoseMgy(dose.bsfSoftTissue, dose.cfSoftTissue, x, fsd);
+    const double skin = entranceSurfaceDoseMgy(dose.bsfSkin, dose.cfSkin, x, fsd);
+    const double air = entranceSurfaceDoseMgy(dose.bsfAir, dose.cfAir, x, fsd);
+    dose.esdSoftTissue = soft;
+    dose.esdSkin = skin;
+    dose.esdAir = air;
+    labels.label73 = formatNumber(soft, patterns::kSurfaceDoseMgy);
+    labels.label74 = formatNumber(skin, patterns::kSurfaceDoseMgy);
+    labels.label75 = formatNumber(air, patterns::kSurfaceDoseMgy);
+}
+
+void CalculationState::calculate()
+{
+    computeSpectrum();
+    computeExposureAt1m();
+    computeBackscatterAndDose();
+}
+
+} // namespace velnor

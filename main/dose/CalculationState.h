@@ -1,0 +1,58 @@
+#pragma once
+
+#include "main/dose/PlanarBackscatter.h"
+#include "main/records/BeamQuality.h"
+#include "main/records/DoseResults.h"
+#include "main/records/EnergyGrid.h"
+#include "main/records/ExposureConditions.h"
+#include "main/records/OutputDataTable.h"
+#include "main/records/ReferenceTables.h"
+#include "main/records/ResultLabels.h"
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+
+namespace velnor {
+
+// Backscatter factors of a curved surface, from a Monte Carlo program. It gets
+// the conditions and the spectrum and returns the three factors, or throws.
+using NonPlanarBackscatter = std::function<BackscatterFactors(const ExposureConditions&, const BinArray& photonSpectrum)>;
+
+// The main program's shared records and the procedures that work on them. The
+// window, the fits and velnor-calc all calculate through this object, so they
+// share one path. Each procedure updates the records and the result texts in
+// the order the window shows them; when a step fails (CalculationError) the
+// records and texts of the earlier steps keep their new values and the rest
+// keep the previous ones.
+struct CalculationState {
+    ExposureConditions conditions;
+    ReferenceTables tables;
+    OutputDataTable outputData;
+
+    int topBin = 0;
+    BinArray photonSpectrum{};
+    BinArray airKermaSpectrum{};
+    double kermaRatio = 0;
+    BeamQuality beamQuality;
+    DoseResults dose;
+    ResultLabels labels;
+
+    // Folder the spectrum file is written to; empty: no file.
+    std::optional<std::filesystem::path> exchangeFolder;
+    // Used when incidenceMode is not planar; unset: curved surfaces fail.
+    NonPlanarBackscatter nonPlanarBackscatter;
+
+    // Spectrum, ATR index, spectrum file, kerma ratio, half-value layer,
+    // effective energy; then Label65..Label67.
+    void computeSpectrum();
+    // From the tube output table when exposureSource is 2; then Label78.
+    void computeExposureAt1m();
+    // Conversion factors (Label71, Label72), backscatter factors (Label68..70)
+    // and entrance surface doses (Label73..75).
+    void computeBackscatterAndDose();
+    // The three above in order: one calculation of the current conditions.
+    void calculate();
+};
+
+} // namespace velnor

@@ -1,0 +1,26 @@
+#include "main/dose/ConversionFactors.h"
+
+#include "main/records/CalculationError.h"
+
+#include <cmath>
+
+namespace velnor {
+
+ConversionFactors computeConversionFactors(const BinArray& k, double tubeVoltageKv, const AttenuationTable& a,
+                                           double airWOverE)
+{
+    double soft = 0, skin = 0, air = 0, kerma = 0;
+    const int top = static_cast<int>(std::floor(2 * tubeVoltageKv));
+    for (int j = 5; j <= top; ++j) {
+        const auto i = static_cast<std::size_t>(j);
+        soft += k[i] * a.muenSoftTissue[i];
+        skin += k[i] * a.muenSkin[i];
+        air += k[i] * a.muenAir[i];
+        kerma += k[i];
+    }
+    if (!(air > 0))
+        throw CalculationError("conversion factors: the spectrum has no air kerma at 2.5 keV and above");
+    return {airWOverE * soft / air, airWOverE * skin / air, airWOverE * kerma};
+}
+
+} // namespace velnor

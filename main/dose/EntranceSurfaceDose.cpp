@@ -1,0 +1,20 @@
+#include "main/dose/EntranceSurfaceDose.h"
+
+#include "common/DisplayFormat.h"
+#include "main/records/CalculationError.h"
+
+#include <cmath>
+
+namespace velnor {
+
+double entranceSurfaceDoseMgy(double bsf, double cf, double exposureAt1m, double fsdCm)
+{
+    if (!(fsdCm > 0))
+        throw CalculationError("focus-surface distance " + formatAsIs(fsdCm) + " cm: it must be positive");
+    const double dose = 1000 * bsf * cf * (10000 / (fsdCm * fsdCm)) * exposureAt1m;
+    if (!std::isfinite(dose))
+        throw CalculationError("the entrance surface dose is not a finite number");
+    return dose;
+}
+
+} // namespace velnor

@@ -1,0 +1,36 @@
+#include "main/dose/ExposureAt1m.h"
+
+#include "common/DisplayFormat.h"
+#include "main/records/CalculationError.h"
+
+#include <cmath>
+
+namespace velnor {
+
+double exposurePerMasAt1m(const OutputDataTable& table, int rectification, double kv)
+{
+    if (rectification < 1 || rectification > 3)
+        throw CalculationError("rectification code " + std::to_string(rectification) + ": it must be 1, 2 or 3");
+    int r = 2;
+    while (r <= kOutputRows && !(kv <= table.kvGrid[r]))
+        ++r;
+    if (r > kOutputRows)
+        throw CalculationError("tube voltage " + formatAsIs(kv) + " kV is above the last voltage of the tube output table ("
+                               + formatAsIs(table.kvGrid[kOutputRows]) + " kV)");
+    const auto& column = table.exposurePerMas[rectification];
+    const double v0 = table.kvGrid[r - 1];
+    const double v1 = table.kvGrid[r];
+    const double perMas = column[r - 1] + (kv - v0) / (v1 - v0) * (column[r] - column[r - 1]);
+    if (!(perMas > 0) || !std::isfinite(perMas))
+        throw CalculationError("the tube output table gives no positive exposure at " + formatAsIs(kv)
+                               + " kV (extrapolated below its first voltage, " + formatAsIs(table.kvGrid[1]) + " kV)");
+    return perMas;
+}
+
+double computeExposureAt1m(const OutputDataTable& table, int rectification, double kv, double kermaRatio,
+                           double tubeCurrentMa, double exposureTimeS)
+{
+    return exposurePerMasAt1m(table, rectification, kv) * kermaRatio * tubeCurrentMa * exposureTimeS;
+}
+
+} // namespace velnor

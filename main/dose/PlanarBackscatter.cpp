@@ -1,0 +1,149 @@
+#include "main/dose/PlanarBackscatter.h"
+
+#include "common/DisplayFormat.h"
+#include "main/records/CalculationError.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace velnor {
+namespace {
+
+double clampSide(double cm) { return std::min(kMaxSurfaceFieldCm, std::max(1.0, cm)); }
+
+double ringMidRadiusCm(int i) { return 0.1 * i - 0.05; }
+
+} // namespace
+
+SurfaceField surfaceField(const ExposureConditions& c)
+{
+    const double ffd = c.focusReceptorDistanceCm;
+    if (!(ffd > 0))
+        throw CalculationError("focus-receptor distance " + formatAsIs(ffd) + " cm: it must be positive");
+    const double scale = c.focusSurfaceDistanceCm / ffd;
+    const double longCm = c.fieldLongCm.value_or(0.0);
+    const double shortCm = c.fieldShortCm.value_or(0.0);
+    SurfaceField f;
+    if (c.fieldShape != kFieldRectangular) {
+        f.circular = true;
+        double d = longCm * scale;
+        if (d > kMaxSurfaceFieldCm)
+            d = kMaxSurfaceFieldCm;
+        f.rings = std::max(0, static_cast<int>(5 * d));
+        return f;
+    }
+    const double l = clampSide(std::max(longCm, shortCm) * scale);
+    const double w = clampSide(std::min(longCm, shortCm) * scale);
+    f.halfLongCm = l / 2;
+    f.halfShortCm = w / 2;
+    f.ringsLong = static_cast<int>(10 * f.halfLongCm);
+    f.ringsShort = static_cast<int>(10 * f.halfShortCm);
+    f.ringsCorner = static_cast<int>(10 * std::sqrt(f.halfLongCm * f.halfLongCm + f.halfShortCm * f.halfShortCm));
+    return f;
+}
+
+std::array<double, kBsfEnergyColumns + 1> backscatterByEnergy(const DifferentialBsfTable& table, int phantom,
+                                                              const SurfaceField& field, double fsdCm, int lastNode)
+{
+    const double fsd2 = fsdCm * fsdCm;
+    auto ringWeight = [fsd2](int i) {
+        const double r = ringMidRadiusCm(i);
+        return fsd2 / (fsd2 + r * r);
+    };
+    std::array<double, kBsfEnergyColumns + 1> bsf{};
+    for (int m = 1; m <= lastNode; ++m) {
+        double s = 0;
+        if (field.circular) {
+            for (int i = 1; i <= field.rings; ++i)
+                s += ringWeight(i) * table.at(phantom, m, i);
+        } else {
+            const double a = field.halfLongCm;
+            const double b = field.halfShortCm;
+            for (int i = 1; i <= field.ringsShort; ++i)
+                s += ringWeight(i) * table.at(phantom, m, i);
+            // Rings that leave the field through the long sides y = +-b only.
+            for (int i = field.ringsShort + 1; i <= field.ringsLong; ++i) {
+                const double r = ringMidRadiusCm(i);
+                if (r * r - b * b >= 0) {
+                    const double inside = (kQuarterTurn - std::atan(std::sqrt(r * r - b * b) / b)) / kQuarterTurn;
+                    s += ringWeight(i) * table.at(phantom, m, i) * inside;
+                }
+            }
+            // Rings that leave through both pairs of sides.
+            for (int i = field.ringsLong + 1; i <= field.ringsCorner; ++i) {
+                const double r = ringMidRadiusCm(i);
+                if (r * r - b * b >= 0 && r * r - a * a >= 0) {
+                    const double inside = ((kQuarterTurn - std::atan(std::sqrt(r * r - b * b) / b))
+                                           - std::atan(std::sqrt(r * r - a * a) / a))
+                        / kQuarterTurn;
+                    s += ringWeight(i) * table.at(phantom, m, i) * inside;
+                }
+            }
+        }
+        bsf[static_cast<std::size_t>(m)] = 1 + s;
+    }
+    return bsf;
+}
+
+namespace {
+
+double mediumBackscatter(const DifferentialBsfTable& table, const BinArray& muen, const ExposureConditions& c,
+                         const ReferenceTables& tables, const BinArray& photons, const SurfaceField& field)
+{
+    const double kv = c.tubeVoltageKv;
+    const int top = static_cast<int>(std::floor(2 * kv));
+    const auto& grid = tables.bsfEnergyGridKev;
+
+    BinArray w{};
+    double sum = 0;
+    for (int j = 2; j <= top; ++j) {
+        const auto i = static_cast<std::size_t>(j);
+        w[i] = photons[i] * (0.5 * j) * muen[i];
+        sum += w[i];
+    }
+    if (!(sum > 0))
+        throw CalculationError("backscatter: the spectrum has no weight up to the tube voltage");
+
+    int k = 2;
+    while (k <= kBsfEnergyColumns && grid[static_cast<std::size_t>(k)] < kv)
+        ++k;
+    if (k > kBsfEnergyColumns)
+        throw CalculationError("backscatter: tube voltage " + formatAsIs(kv) + " kV is above the last table energy (150 keV)");
+
+    const auto bsf = backscatterByEnergy(table, c.headPhantom, field, c.focusSurfaceDistanceCm, k);
+    double b = 0;
+    for (int j = 2; j <= top; ++j) {
+        const double weight = w[static_cast<std::size_t>(j)] / sum;
+        if (!(weight > 0))
+            continue;
+        const double e = 0.5 * j;
+        int u = 2;
+        while (u <= kBsfEnergyColumns && !(grid[static_cast<std::size_t>(u)] > e))
+            ++u;
+        if (u > k)
+            throw CalculationError("backscatter: photons of " + formatAsIs(e) + " keV lie above the last table energy used");
+        const double hi = grid[static_cast<std::size_t>(u)];
+        const double lo = grid[static_cast<std::size_t>(u - 1)];
+        const double bHi = bsf[static_cast<std::size_t>(u)];
+        const double bLo = bsf[static_cast<std::size_t>(u - 1)];
+        b += weight * (bHi - (hi - e) / (hi - lo) * (bHi - bLo));
+    }
+    return b;
+}
+
+} // namespace
+
+BackscatterFactors planarBackscatter(const ExposureConditions& c, const ReferenceTables& tables, const BinArray& photons)
+{
+    if (c.headPhantom != kPhantomBody && c.headPhantom != kPhantomHead)
+        throw CalculationError("phantom code " + std::to_string(c.headPhantom) + ": it must be 0 (body) or 1 (head)");
+    const SurfaceField field = surfaceField(c);
+    const auto& a = tables.attenuation;
+    BackscatterFactors f;
+    f.softTissue = mediumBackscatter(tables.bsfSoftTissue, a.muenSoftTissue, c, tables, photons, field);
+    f.skin = mediumBackscatter(tables.bsfSkin, a.muenSkin, c, tables, photons, field);
+    f.air = mediumBackscatter(tables.bsfAir, a.muenAir, c, tables, photons, field);
+    return f;
+}
+
+} // namespace velnor
