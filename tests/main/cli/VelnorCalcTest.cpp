@@ -1,0 +1,91 @@
+// velnor-calc as a user runs it: arguments, JSON in and out, exit status.
+#include "common/TextFile.h"
+#include "tests/support/SyntheticReferenceSet.h"
+#include "tests/TempFolder.h"
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sys/wait.h>
+
+namespace velnor {
+namespace {
+
+struct CommandResult {
+    int status;
+    std::string output;
+};
+
+CommandResult run(const std::string& arguments, const std::string& input = "")
+{
+    testing::TempFolder scratch;
+    writeTextLines(scratch / "in.json", {input});
+    const std::string command = std::string(VELNOR_CALC) + " " + arguments + " < " + (scratch / "in.json").string() + " 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string output;
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+        output.append(buffer, n);
+    const int status = pclose(pipe);
+    return {WEXITSTATUS(status), output};
+}
+
+class VelnorCalcTest : public ::testing::Test {
+protected:
+    void SetUp() override { testing::writeSyntheticReferenceSet(data.path()); }
+    std::string dataArg() const { return "--data " + data.path().string(); }
+    testing::TempFolder data;
+};
+
+TEST_F(VelnorCalcTest, StartUpCaseGivesEveryResult)
+{
+    const CommandResult r = run(dataArg() + " -", "{}");
+    ASSERT_EQ(r.status, 0) << r.output;
+    const auto j = nlohmann::json::parse(r.output);
+    EXPECT_EQ(j["photonSpectrum"].size(), 300u);
+    EXPECT_EQ(j["photonSpectrum"][0], 0.0);
+    for (const char* key : {"kermaRatio", "hvl1Cm", "effectiveEnergyKev", "atrIndex", "exposureAt1m", "cfSoftTissue", "cfSkin",
+                            "cfAir", "bsfSoftTissue", "bsfSkin", "bsfAir", "esdSoftTissue", "esdSkin", "esdAir"})
+        EXPECT_TRUE(j[key].is_number()) << key;
+    EXPECT_EQ(j["labels"].size(), 12u);
+    EXPECT_EQ(j["labels"]["Label78"].get<std::string>().find("E-"), 4u); // "x.xxE-n"
+    EXPECT_TRUE(std::filesystem::exists(data / "X_SPCTL.dat"));
+}
+
+TEST_F(VelnorCalcTest, ArrayOfCasesWithOneFailure)
+{
+    const CommandResult r = run(dataArg() + " --no-files",
+                      R"([{"tubeVoltageKv": 80, "rectification": 3}, {"tubeVoltageKv": 200}, {"bodyThicknessCm": 20.1}])");
+    EXPECT_EQ(r.status, 1);
+    const auto j = nlohmann::json::parse(r.output);
+    ASSERT_EQ(j.size(), 3u);
+    EXPECT_TRUE(j[0].contains("esdSkin"));
+    EXPECT_NE(j[1]["error"].get<std::string>().find("150 kV"), std::string::npos);
+    EXPECT_NE(j[2]["error"].get<std::string>().find("thickness"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(data / "X_SPCTL.dat"));
+}
+
+TEST_F(VelnorCalcTest, BadKeysAreCaseErrors)
+{
+    const CommandResult r = run(dataArg() + " --no-files", R"({"tubeVoltage": 80})");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.output.find("unknown key"), std::string::npos);
+    EXPECT_EQ(run(dataArg() + " --no-files", R"({"tubeVoltageKv": "80"})").status, 1);
+    EXPECT_EQ(run(dataArg() + " --no-files", R"({"fieldLongCm": "-", "fieldShortCm": "-"})").status, 0);
+}
+
+TEST_F(VelnorCalcTest, UnusableArgumentsInputOrDataExitTwo)
+{
+    EXPECT_EQ(run("--help").status, 0);
+    EXPECT_NE(run("--help").output.find("--no-files"), std::string::npos);
+    EXPECT_EQ(run("--bogus").status, 2);
+    EXPECT_EQ(run(dataArg(), "{not json").status, 2);
+    EXPECT_EQ(run(dataArg(), "42").status, 2);
+    std::filesystem::remove(data / "dATR.dat");
+    EXPECT_EQ(run(dataArg(), "{}").status, 2);
+}
+
+} // namespace
+} // namespace velnor
