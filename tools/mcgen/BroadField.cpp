@@ -19,14 +19,6 @@ struct SumTally {
     }
 };
 
-Estimate estimateOf(double sum, double sumSquares, long long n, double scale)
-{
-    const double count = static_cast<double>(n);
-    const double mean = sum / count;
-    const double variance = std::max(0.0, sumSquares / count - mean * mean);
-    return {mean * scale, std::sqrt(variance / count) * scale};
-}
-
 // A photon entering the surface z = 0 at a point spread evenly over the field,
 // travelling away from the focus (along +z for a parallel beam, fsd infinite).
 // `cosine` is the cosine of its angle to the axis.
@@ -44,13 +36,6 @@ Photon entering(double e0, double fsdCm, double fieldCm, Random& random, double&
     p.direction = {p.position.x / norm, p.position.y / norm, fsdCm / norm};
     cosine = fsdCm / norm;
     return p;
-}
-
-void move(Photon& p, double d)
-{
-    p.position.x += d * p.direction.x;
-    p.position.y += d * p.direction.y;
-    p.position.z += d * p.direction.z;
 }
 
 } // namespace
@@ -87,7 +72,7 @@ Estimate simulateCentralBackscatter(const Medium& phantom, const Box& box, const
     const SumTally t = runBlocks<SumTally>(run.histories, run.blockSize, run.seed, run.threads, simulate);
     // Primary kerma at the centre per photon: fluence 1 / field area there.
     const double primary = e0 * kerma(e0) / (fieldCm * fieldCm);
-    Estimate backscatter = estimateOf(t.sum[0], t.sumSquares[0], run.histories, 1.0 / (M_PI * discCm * discCm) / primary);
+    Estimate backscatter = estimateFromSums(t.sum[0], t.sumSquares[0], run.histories, 1.0 / (M_PI * discCm * discCm) / primary);
     backscatter.mean += 1.0;
     return backscatter;
 }
@@ -130,7 +115,7 @@ std::vector<Estimate> simulateCentralScatterKerma(const Medium& phantom, const C
     const double volume = M_PI * discCm * discCm * kKernelStepCm;
     std::vector<Estimate> result;
     for (std::size_t s = 0; s < n; ++s)
-        result.push_back(estimateOf(t.sum[s], t.sumSquares[s], run.histories, fieldCm * fieldCm / volume));
+        result.push_back(estimateFromSums(t.sum[s], t.sumSquares[s], run.histories, fieldCm * fieldCm / volume));
     return result;
 }
 

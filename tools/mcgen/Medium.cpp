@@ -3,8 +3,6 @@
 #include "tools/mcgen/Random.h"
 #include "tools/refdata/Elements.h"
 
-#include <xraylib/xraylib.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -19,17 +17,6 @@ constexpr int kXPoints = 6000;
 constexpr int kNormalisationPoints = 300;
 
 double lnEnergyAt(int i) { return std::log(kMinEnergyKev) + i * std::log(kMaxEnergyKev / kMinEnergyKev) / (kEnergyPoints - 1); }
-
-double xrl(double (*f)(int, double, xrl_error**), int Z, double x)
-{
-    xrl_error* error = nullptr;
-    const double v = f(Z, x, &error);
-    if (error) {
-        xrl_error_free(error);
-        return 0.0;
-    }
-    return v;
-}
 
 // Position in the log-energy grid: index and fraction.
 void locate(double energyKev, double step, int& i, double& f)
@@ -62,9 +49,9 @@ Medium::Medium(const refdata::Material& material) : m_material(material)
         double f2 = 0, s = 0;
         for (const auto& c : material.constituents) {
             const double fraction = c.massFraction / refdata::atomicWeight(c.Z) / atoms;
-            const double f = x > 0 ? xrl(FF_Rayl, c.Z, x) : c.Z;
+            const double f = refdata::formFactor(c.Z, x);
             f2 += fraction * f * f;
-            s += fraction * (x > 0 ? xrl(SF_Compt, c.Z, x) : 0.0);
+            s += fraction * refdata::incoherentScatteringFunction(c.Z, x);
         }
         m_xGrid.push_back(x);
         m_formFactorSquared.push_back(f2);
@@ -167,22 +154,6 @@ void Medium::sampleIncoherent(double energyKev, Random& random, double& scattere
     }
 }
 
-namespace {
-
-// Integrates f(cos theta) over [-1, 1] (Simpson, 400 steps) for normalising densities.
-template <typename F>
-double integrateCosine(F f)
-{
-    const int n = 400;
-    const double h = 2.0 / n;
-    double sum = f(-1.0) + f(1.0);
-    for (int i = 1; i < n; ++i)
-        sum += (i % 2 ? 4.0 : 2.0) * f(-1.0 + i * h);
-    return sum * h / 3.0;
-}
-
-} // namespace
-
 double Medium::coherentShape(double energyKev, double c) const
 {
     const double x = std::sqrt(std::max(0.0, (1.0 - c) / 2.0)) * energyKev / kHcKevAngstrom;
@@ -201,8 +172,8 @@ void Medium::buildDensityNormalisation()
 {
     for (int i = 0; i < kNormalisationPoints; ++i) {
         const double e = std::exp(std::log(kMinEnergyKev) + i * std::log(kMaxEnergyKev / kMinEnergyKev) / (kNormalisationPoints - 1));
-        m_coherentNorm.push_back(2.0 * M_PI * integrateCosine([&](double c) { return coherentShape(e, c); }));
-        m_incoherentNorm.push_back(2.0 * M_PI * integrateCosine([&](double c) { return incoherentShape(e, c); }));
+        m_coherentNorm.push_back(2.0 * M_PI * refdata::integrateOverCosine([&](double c) { return coherentShape(e, c); }, 400));
+        m_incoherentNorm.push_back(2.0 * M_PI * refdata::integrateOverCosine([&](double c) { return incoherentShape(e, c); }, 400));
     }
 }
 

@@ -27,22 +27,15 @@ struct RingTally {
     }
 };
 
-Estimate estimate(double sum, double sumSquares, long long n)
+} // namespace
+
+Estimate estimateFromSums(double sum, double sumSquares, long long n, double scale)
 {
     const double count = static_cast<double>(n);
     const double mean = sum / count;
     const double variance = std::max(0.0, sumSquares / count - mean * mean);
-    return {mean, std::sqrt(variance / count)};
+    return {mean * scale, std::sqrt(variance / count) * scale};
 }
-
-void move(Photon& p, double distance)
-{
-    p.position.x += distance * p.direction.x;
-    p.position.y += distance * p.direction.y;
-    p.position.z += distance * p.direction.z;
-}
-
-} // namespace
 
 RingResult simulateBackscatterRings(const Medium& phantom, const Box& box, double e0,
                                     const std::array<const EnergyAbsorption*, kScoringMedia>& kerma, const RunSettings& run)
@@ -92,7 +85,7 @@ RingResult simulateBackscatterRings(const Medium& phantom, const Box& box, doubl
         result.rings[x] = total.rings[x];
         for (double& v : result.rings[x])
             v /= static_cast<double>(run.histories);
-        result.faceTotal[x] = estimate(total.sum[x], total.sumSquares[x], run.histories);
+        result.faceTotal[x] = estimateFromSums(total.sum[x], total.sumSquares[x], run.histories);
     }
     return result;
 }
@@ -160,7 +153,7 @@ Estimate simulateAtrScatter(const Medium& plate, const EnergyAbsorption& air, do
         }
     };
     const ScalarTally total = runBlocks<ScalarTally>(run.histories, run.blockSize, run.seed, run.threads, simulate);
-    return estimate(total.sum, total.sumSquares, run.histories);
+    return estimateFromSums(total.sum, total.sumSquares, run.histories);
 }
 
 namespace {

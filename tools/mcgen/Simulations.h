@@ -22,6 +22,10 @@ struct Estimate {
     double sigma = 0;
 };
 
+// The estimate of `n` histories from the sums of their scores and squared
+// scores, both scaled by `scale`.
+Estimate estimateFromSums(double sum, double sumSquares, long long n, double scale = 1.0);
+
 inline constexpr int kRingCount = 300;      // rings of 0.1 cm around the pencil beam
 inline constexpr double kRingWidthCm = 0.1;
 inline constexpr int kScoringMedia = 3;     // the kerma media of one run

@@ -22,6 +22,14 @@ struct Photon {
 // below any tally's resolution.
 inline constexpr double kCutoffKev = 1.0;
 
+// Moves the photon `distance` cm along its direction.
+inline void move(Photon& p, double distance)
+{
+    p.position.x += distance * p.direction.x;
+    p.position.y += distance * p.direction.y;
+    p.position.z += distance * p.direction.z;
+}
+
 // Free path [cm] to the next interaction.
 inline double sampleFreePath(double muTotal, Random& random) { return -std::log(random.uniform()) / muTotal; }
 

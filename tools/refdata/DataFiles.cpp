@@ -68,17 +68,6 @@ const double kMomentumTransfer[] = {0,    0.025, 0.05, 0.075, 0.1,  0.125, 0.15,
                                     5.5,  6.0,   6.5,  7.0,   7.5,  8.0,   8.5,  9.0,   10.0};
 static_assert(sizeof kMomentumTransfer / sizeof kMomentumTransfer[0] == 45);
 
-double xrl(double (*f)(int, double, xrl_error**), int Z, double x)
-{
-    xrl_error* error = nullptr;
-    const double v = f(Z, x, &error);
-    if (error) {
-        xrl_error_free(error);
-        return 0.0;
-    }
-    return v;
-}
-
 // Squared form factor and incoherent scattering function of the material per
 // average atom: sums over its atoms weighted by their number fractions.
 struct ScatteringFunctions {
@@ -94,9 +83,9 @@ ScatteringFunctions scatteringFunctions(const Material& m, double x)
     ScatteringFunctions s{0, 0};
     for (const Constituent& c : m.constituents) {
         const double fraction = c.massFraction / atomicWeight(c.Z) / atoms;
-        const double f = x > 0 ? xrl(FF_Rayl, c.Z, x) : c.Z;
+        const double f = formFactor(c.Z, x);
         s.formFactorSquared += fraction * f * f;
-        s.incoherent += fraction * (x > 0 ? xrl(SF_Compt, c.Z, x) : 0.0);
+        s.incoherent += fraction * incoherentScatteringFunction(c.Z, x);
     }
     return s;
 }

@@ -59,18 +59,8 @@ double photoelectricCrossSection(int Z, double energyKev)
 
 namespace {
 
-// Integrates f(cos theta) over cos theta in [-1, 1] by Simpson's rule; the
-// Klein-Nishina integrands are smooth, 2000 intervals give 1e-10 relative.
-template <typename F>
-double integrateOverCosine(F f)
-{
-    const int n = 2000;
-    const double h = 2.0 / n;
-    double sum = f(-1.0) + f(1.0);
-    for (int i = 1; i < n; ++i)
-        sum += f(-1.0 + i * h) * (i % 2 ? 4.0 : 2.0);
-    return sum * h / 3.0;
-}
+// The Klein-Nishina integrands are smooth: 2000 intervals give 1e-10 relative.
+constexpr int kCosineIntervals = 2000;
 
 // Klein-Nishina d(sigma)/d(Omega) per electron [cm^2/sr] and the ratio k'/k.
 double kleinNishinaDifferential(double alpha, double mu, double& ratio)
@@ -88,7 +78,7 @@ double kleinNishinaPerElectron(double energyKev)
     return 2.0 * M_PI * integrateOverCosine([alpha](double mu) {
                double ratio = 0;
                return kleinNishinaDifferential(alpha, mu, ratio);
-           });
+           }, kCosineIntervals);
 }
 
 double kleinNishinaEnergyTransferPerElectron(double energyKev)
@@ -98,7 +88,7 @@ double kleinNishinaEnergyTransferPerElectron(double energyKev)
                double ratio = 0;
                const double d = kleinNishinaDifferential(alpha, mu, ratio);
                return d * (1.0 - ratio);
-           });
+           }, kCosineIntervals);
 }
 
 double meanKFluorescenceEnergyKev(int Z, double energyKev)
@@ -112,6 +102,27 @@ double meanKFluorescenceEnergyKev(int Z, double energyKev)
     const double yield = call("FluorYield", FluorYield, Z, K_SHELL);
     const double kAlpha = call("LineEnergy", LineEnergy, Z, KA_LINE);
     return (jump - 1.0) / jump * yield * kAlpha;
+}
+
+double formFactor(int Z, double x) { return x > 0 ? call("FF_Rayl", FF_Rayl, Z, x) : Z; }
+
+double incoherentScatteringFunction(int Z, double x)
+{
+    // xraylib's tables of S(x) start near x = 1e-3 for Z > 1; below, S is
+    // vanishingly small (it grows as x^2 from 0).
+    constexpr double kTableStart = 1e-3;
+    if (x <= 0)
+        return 0.0;
+    if (x < kTableStart) {
+        xrl_error* error = nullptr;
+        const double s = SF_Compt(Z, x, &error);
+        if (error) {
+            xrl_error_free(error);
+            return 0.0;
+        }
+        return s;
+    }
+    return call("SF_Compt", SF_Compt, Z, x);
 }
 
 double atomicWeight(int Z) { return call("AtomicWeight", AtomicWeight, Z); }

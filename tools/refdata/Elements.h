@@ -26,6 +26,23 @@ double kleinNishinaEnergyTransferPerElectron(double energyKev);
 // and for H and He.
 double meanKFluorescenceEnergyKev(int Z, double energyKev);
 
+// Atomic form factor F(x) and incoherent scattering function S(x) of element
+// Z at momentum transfer x = sin(theta/2)/lambda [1/angstrom]; F(0) = Z, S(0) = 0.
+double formFactor(int Z, double x);
+double incoherentScatteringFunction(int Z, double x);
+
+// Integral of f(cos theta) over cos theta in [-1, 1] by Simpson's rule with
+// `intervals` (even) steps.
+template <typename F>
+double integrateOverCosine(F f, int intervals)
+{
+    const double h = 2.0 / intervals;
+    double sum = f(-1.0) + f(1.0);
+    for (int i = 1; i < intervals; ++i)
+        sum += f(-1.0 + i * h) * (i % 2 ? 4.0 : 2.0);
+    return sum * h / 3.0;
+}
+
 double atomicWeight(int Z);    // g/mol
 double elementDensity(int Z);  // g/cm^3
 double edgeEnergyKev(int Z, int shell); // 0 when xraylib has no such shell
