@@ -73,7 +73,7 @@ int main(int argc, char** argv)
         std::printf("%-26s spectrum %7.2f ms   whole chain %7.2f ms   (ESD soft tissue %.3f mGy)\n", c.name, spectrumMs,
                     chainMs, state.dose.esdSoftTissue);
     }
-    const std::filesystem::path calc = selfFolder().parent_path().parent_path() / "main" / "cli" / "velnor-calc";
+    const std::filesystem::path calc = selfFolder() / "velnor-calc";
     if (std::filesystem::exists(calc)) {
         const std::string command = "echo '{}' | " + calc.string() + " --no-files --data '" + data.string() + "' > /dev/null";
         const double processMs = medianMs(5, [&] {

@@ -1,0 +1,27 @@
+#include "montecarlo/LaggedGenerator.h"
+
+namespace velnor::mc {
+
+const std::array<float, LaggedGenerator::kModulus>& LaggedGenerator::reals()
+{
+    static const std::array<float, kModulus> table = [] {
+        std::array<float, kModulus> t{};
+        for (std::int32_t v = 0; v < kModulus; ++v)
+            t[static_cast<std::size_t>(v)] = static_cast<float>(v) / kDivisor;
+        return t;
+    }();
+    return table;
+}
+
+LaggedGenerator::LaggedGenerator()
+{
+    m_table[1] = 3783;
+    for (int k = 2; k <= 55; ++k)
+        m_table[static_cast<std::size_t>(k)] = (2 * m_table[static_cast<std::size_t>(k - 1)] + k) % kModulus;
+    m_i = 24;
+    m_j = 55;
+    for (int n = 0; n < 1000; ++n)
+        nextInteger();
+}
+
+} // namespace velnor::mc

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace velnor::mc {
+
+// Additive lagged Fibonacci generator of the engine: a table of 55 integers
+// modulo 16384, lags 24 and 55, fixed seed, 1000 draws discarded. Every draw
+// is one of 16384 values IA / 16384.1 in [0, 1). The same job therefore gives
+// the same factors on every run and every machine.
+class LaggedGenerator {
+public:
+    static constexpr std::int32_t kModulus = 16384;
+    static constexpr float kDivisor = 16384.1f;
+
+    // Seeds the table and discards the first 1000 draws.
+    LaggedGenerator();
+
+    // The next draw, as its table value (0 .. 16383) and as a real.
+    std::int32_t nextInteger()
+    {
+        // Both entries lie in 0..16383, so the sum is non-negative and the
+        // modulus of the power of two is a mask.
+        m_table[m_j] = (m_table[m_i] + m_table[m_j]) & (kModulus - 1);
+        const std::int32_t value = m_table[m_j];
+        if (--m_i == 0)
+            m_i = 55;
+        if (--m_j == 0)
+            m_j = 55;
+        return value;
+    }
+    float next() { return m_reals[nextInteger()]; }
+
+    // Table entries IA(1..55) and indices, for tests.
+    std::int32_t tableEntry(int k) const { return m_table[static_cast<std::size_t>(k)]; }
+
+    // The real value of a table value: value / 16384.1 in 32 bits, looked up
+    // (the same numbers, without a division per draw).
+    static float toReal(std::int32_t value) { return reals()[static_cast<std::size_t>(value)]; }
+
+    static const std::array<float, kModulus>& reals();
+
+private:
+    std::array<std::int32_t, 56> m_table{}; // IA(1..55); index 0 unused
+    int m_i = 24;
+    int m_j = 55;
+    const float* m_reals = reals().data();
+};
+
+} // namespace velnor::mc

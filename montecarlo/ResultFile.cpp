@@ -1,0 +1,19 @@
+#include "montecarlo/ResultFile.h"
+
+#include "common/FileLookup.h"
+#include "common/TextFile.h"
+#include "montecarlo/ConsoleText.h"
+
+namespace velnor::mc {
+
+std::vector<std::string> resultFileLines(float air, float softTissue, float skin)
+{
+    return {fixedField(air, 7, 4), fixedField(softTissue, 7, 4), fixedField(skin, 7, 4)};
+}
+
+void writeResultFile(const std::filesystem::path& folder, float air, float softTissue, float skin)
+{
+    writeTextLines(findFileIgnoringCase(folder, kResultFileName), resultFileLines(air, softTissue, skin));
+}
+
+} // namespace velnor::mc

@@ -1,0 +1,33 @@
+#include "montecarlo/SpectrumWeights.h"
+
+#include "montecarlo/FixedRecords.h"
+
+namespace velnor::mc {
+
+SpectrumWeights normaliseWeights(const SpectrumWeights& raw)
+{
+    float sum = 0;
+    for (int k = 1; k <= kSpectrumBins; ++k)
+        sum += raw[static_cast<std::size_t>(k)];
+    SpectrumWeights w{};
+    for (int k = 1; k <= kSpectrumBins; ++k)
+        w[static_cast<std::size_t>(k)] = raw[static_cast<std::size_t>(k)] / sum;
+    return w;
+}
+
+SpectrumWeights readSpectrumWeights(const std::filesystem::path& path)
+{
+    FixedRecords records(path);
+    SpectrumWeights raw{};
+    float sum = 0;
+    for (int k = 1; k <= kSpectrumBins; ++k) {
+        records.real(k, 1, 6, 1); // the energy: read, not used
+        raw[static_cast<std::size_t>(k)] = records.real(k, 8, 15, 5);
+        sum += raw[static_cast<std::size_t>(k)];
+    }
+    if (!(sum > 0))
+        records.fail(kSpectrumBins, "the spectrum weights sum to zero");
+    return normaliseWeights(raw);
+}
+
+} // namespace velnor::mc
