@@ -26,6 +26,11 @@ bool sampleSource(const CylinderGeometry& g, LaggedGenerator& random, float ener
         x0 = r1 * g.halfFieldX;
         y0 = r2 * g.halfFieldY;
     } while (!(x0 * y0 > 0.0f));
+    return enterPhantom(g, x0, y0, energyKev, p);
+}
+
+bool enterPhantom(const CylinderGeometry& g, float x0, float y0, float energyKev, PhotonState& p)
+{
     const float ds = g.focusSurfaceCm;
     const float r = g.radiusCm;
     p.weight = ds * ds / (ds * ds + x0 * x0 + y0 * y0);

@@ -28,9 +28,13 @@ inline constexpr float kHalfLengthCm = 40.0f;
 inline constexpr float kScoringRadiusSquared = 0.25f; // the 0.5 cm disc at the apex
 inline constexpr float kEnergyCutoffKev = 5.0f;
 
-// Samples one history's field point (two draws per attempt, until X0 Y0 > 0),
-// its weight and its entry point and direction. False when the ray misses
-// the cylinder (or rounding would put the entry point outside it).
+// The entry point, direction and weight of the ray from the focus through the
+// field point (x0, y0, 0). False when the ray misses the cylinder (or
+// rounding would put the entry point outside it).
+bool enterPhantom(const CylinderGeometry& g, float x0, float y0, float energyKev, PhotonState& photon);
+
+// Samples one history's field point (two draws per attempt, until X0 Y0 > 0)
+// and enters the phantom there.
 bool sampleSource(const CylinderGeometry& g, LaggedGenerator& random, float energyKev, PhotonState& photon, float& x0,
                   float& y0);
 

@@ -107,7 +107,7 @@ float Interactions::incoherent(float energyKev, LaggedGenerator& random, float& 
         }
         cosAngle = std::cos(theta);
         sinAngle = std::sin(theta);
-        return energyKev / (1.0f + (energyKev / kElectronRestKev) * (1.0f - cosAngle));
+        return comptonEnergy(energyKev, cosAngle);
     }
 }
 

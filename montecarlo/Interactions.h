@@ -51,6 +51,12 @@ private:
     std::vector<float> m_negativeLog, m_cos2Pi, m_sin2Pi;
 };
 
+// Energy after incoherent scattering by an angle of cosine `cosAngle`.
+inline float comptonEnergy(float energyKev, float cosAngle)
+{
+    return energyKev / (1.0f + (energyKev / 511.0f) * (1.0f - cosAngle));
+}
+
 // Turns the photon's direction by the scattering angle (cos, sin) and the
 // azimuth psi (cos, sin).
 void turn(PhotonState& photon, float cosAngle, float sinAngle, float cosPsi, float sinPsi);

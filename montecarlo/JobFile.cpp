@@ -4,6 +4,7 @@
 #include "common/FixedWidth.h"
 #include "common/NumberReading.h"
 #include "common/TextFile.h"
+#include "montecarlo/ConsoleText.h"
 
 #include <stdexcept>
 #include <string>
@@ -49,6 +50,18 @@ CylinderJob readJobFile(const std::filesystem::path& path)
         throw DataFileError(file, 7, e.what());
     }
     return job;
+}
+
+std::vector<std::string> jobEchoLines(const CylinderJob& job)
+{
+    return {
+        " Curvature radius = " + fixedField(job.radiusCm, 6, 1) + " [cm]",
+        " Thickness = " + fixedField(job.thicknessCm, 6, 1) + " [cm]",
+        " Focus-Surface distance = " + fixedField(job.focusSurfaceCm, 5, 1) + " [cm]",
+        " Focus - FPD distance   = " + fixedField(job.focusReceptorCm, 5, 1) + " [cm]",
+        " Field size = " + fixedField(job.fieldAlongCm, 4, 1) + " ×" + fixedField(job.fieldAcrossCm, 4, 1) + " [cm2]",
+        " History number = " + integerField(job.histories, 10),
+    };
 }
 
 std::string jobFault(const CylinderJob& job)

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace velnor::mc {
 
@@ -23,6 +24,10 @@ inline constexpr long long kMaxHistories = 2147483647; // 32-bit counter
 // naming the file and line when a line is missing or does not begin with a
 // number.
 CylinderJob readJobFile(const std::filesystem::path& path);
+
+// The console echo of the job: radius, thickness, the two distances, the
+// field size (along the axis first, then across), the history count.
+std::vector<std::string> jobEchoLines(const CylinderJob& job);
 
 // Why the job cannot be run (R, field sizes or distances not positive, a
 // history count beyond a 32-bit counter), or empty when it can.

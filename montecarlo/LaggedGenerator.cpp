@@ -13,11 +13,17 @@ const std::array<float, LaggedGenerator::kModulus>& LaggedGenerator::reals()
     return table;
 }
 
-LaggedGenerator::LaggedGenerator()
+std::array<std::int32_t, 56> LaggedGenerator::seedTable()
 {
-    m_table[1] = 3783;
+    std::array<std::int32_t, 56> table{};
+    table[1] = 3783;
     for (int k = 2; k <= 55; ++k)
-        m_table[static_cast<std::size_t>(k)] = (2 * m_table[static_cast<std::size_t>(k - 1)] + k) % kModulus;
+        table[static_cast<std::size_t>(k)] = (2 * table[static_cast<std::size_t>(k - 1)] + k) % kModulus;
+    return table;
+}
+
+LaggedGenerator::LaggedGenerator() : m_table(seedTable())
+{
     m_i = 24;
     m_j = 55;
     for (int n = 0; n < 1000; ++n)

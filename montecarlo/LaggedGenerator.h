@@ -17,6 +17,10 @@ public:
     // Seeds the table and discards the first 1000 draws.
     LaggedGenerator();
 
+    // The table right after seeding, before the discarded draws: IA(1) = 3783,
+    // IA(k) = (2 IA(k-1) + k) mod 16384.
+    static std::array<std::int32_t, 56> seedTable();
+
     // The next draw, as its table value (0 .. 16383) and as a real.
     std::int32_t nextInteger()
     {

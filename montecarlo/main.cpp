@@ -80,13 +80,8 @@ int main(int argc, char** argv)
     AbsorptionTable absorption;
     try {
         job = readJobFile(findFileIgnoringCase(here, "joken.txt"));
-        std::printf(" Curvature radius = %s [cm]\n", fixedField(job.radiusCm, 6, 1).c_str());
-        std::printf(" Thickness = %s [cm]\n", fixedField(job.thicknessCm, 6, 1).c_str());
-        std::printf(" Focus-Surface distance = %s [cm]\n", fixedField(job.focusSurfaceCm, 5, 1).c_str());
-        std::printf(" Focus - FPD distance   = %s [cm]\n", fixedField(job.focusReceptorCm, 5, 1).c_str());
-        std::printf(" Field size = %s ×%s [cm2]\n", fixedField(job.fieldAlongCm, 4, 1).c_str(),
-                    fixedField(job.fieldAcrossCm, 4, 1).c_str());
-        std::printf(" History number = %s\n", integerField(job.histories, 10).c_str());
+        for (const std::string& line : jobEchoLines(job))
+            std::printf("%s\n", line.c_str());
         const std::string fault = jobFault(job);
         if (!fault.empty())
             return fail("joken.txt: " + fault);
