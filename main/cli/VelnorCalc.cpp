@@ -1,6 +1,7 @@
 // velnor-calc: the main program's dose calculation without windows, JSON in,
 // JSON out. See usage() for everything it does.
 #include "main/cli/CaseJson.h"
+#include "main/dose/NonPlanarBackscatter.h"
 #include "main/records/CalculationError.h"
 #include "main/records/ReferenceLoader.h"
 
@@ -34,6 +35,15 @@ array of such objects. Missing keys keep the main window's start-up values:
   filtrations (2.5 mm is 0.25).
   A case is refused, like in the main window, when bodyThicknessCm exceeds
   focusReceptorDistanceCm - focusSurfaceDistanceCm.
+
+Curved surfaces: incidenceMode 2 with surfaceCode 1 (cylinder, give
+cylinderRadiusCm), 2 (elliptic cylinder: ellipseHorizontalCm,
+ellipseVerticalCm) or 4 (racetrack: racetrackACm, racetrackBCm,
+racetrackLengthCm), and mcHistories. velnor-calc writes the job file
+joken.txt into DIR, runs the surface's Monte Carlo program there to its end
+(found in DIR, else beside velnor-calc; bsfmc_cylinder for the cylinder),
+reads resultBSF.txt and goes on with the doses. The program's console text
+goes to standard error. This needs the spectrum file, so not --no-files.
 
 Output (standard output): for each case a JSON object with photonSpectrum
 (300 values, bin j = 0.5 j keV, bin 1 first), kermaRatio, hvl1Cm,
@@ -127,6 +137,15 @@ int main(int argc, char** argv)
                 throw velnor::CalculationError("the body thickness is larger than FFD - FSD");
             state.conditions.fieldLongCm = state.conditions.fieldLongCm.value_or(0.0);
             state.conditions.fieldShortCm = state.conditions.fieldShortCm.value_or(0.0);
+            if (state.conditions.incidenceMode != velnor::kIncidencePlanar) {
+                if (!writeFiles)
+                    throw velnor::CalculationError("a curved surface needs the spectrum file for its Monte Carlo program: "
+                                                   "run without --no-files");
+                state.nonPlanarBackscatter = [&](const velnor::ExposureConditions& conditions, const velnor::BinArray&) {
+                    return velnor::nonPlanarBackscatterToCompletion(conditions, *conditions.fieldShortCm,
+                                                                    *conditions.fieldLongCm, dataFolder);
+                };
+            }
             state.calculate();
             results.push_back(velnor::cli::resultJson(state));
         } catch (const std::exception& e) {

@@ -1,4 +1,5 @@
 // velnor-calc as a user runs it: arguments, JSON in and out, exit status.
+#include "common/FileLookup.h"
 #include "common/TextFile.h"
 #include "tests/support/SyntheticReferenceSet.h"
 #include "tests/TempFolder.h"
@@ -74,6 +75,23 @@ TEST_F(VelnorCalcTest, BadKeysAreCaseErrors)
     EXPECT_NE(r.output.find("unknown key"), std::string::npos);
     EXPECT_EQ(run(dataArg() + " --no-files", R"({"tubeVoltageKv": "80"})").status, 1);
     EXPECT_EQ(run(dataArg() + " --no-files", R"({"fieldLongCm": "-", "fieldShortCm": "-"})").status, 0);
+}
+
+TEST(VelnorCalcCurved, CylinderCaseRunsTheEngineToItsEnd)
+{
+    // The shipped data and bsfmc_cylinder beside velnor-calc.
+    testing::TempFolder data;
+    for (const auto& entry : std::filesystem::directory_iterator(VELNOR_DATA_DIR))
+        std::filesystem::copy(entry.path(), data / entry.path().filename().string(), std::filesystem::copy_options::recursive);
+    const std::string curved = R"({"incidenceMode": 2, "surfaceCode": 1, "cylinderRadiusCm": 15, "mcHistories": 2000000})";
+    const CommandResult r = run("--data " + data.path().string(), curved);
+    ASSERT_EQ(r.status, 0) << r.output;
+    const auto j = nlohmann::json::parse(r.output);
+    EXPECT_GT(j["bsfSoftTissue"].get<double>(), 1.2);
+    EXPECT_LT(j["bsfSoftTissue"].get<double>(), 1.6);
+    EXPECT_EQ(readTextLines(data / "joken.txt").front(), "015.0");
+    EXPECT_EQ(readTextLines(findFileIgnoringCase(data.path(), "resultBSF.txt")).size(), 3u);
+    EXPECT_EQ(run("--data " + data.path().string() + " --no-files", curved).status, 1);
 }
 
 TEST_F(VelnorCalcTest, UnusableArgumentsInputOrDataExitTwo)

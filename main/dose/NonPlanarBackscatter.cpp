@@ -1,0 +1,103 @@
+#include "main/dose/NonPlanarBackscatter.h"
+
+#include "common/DataFileError.h"
+#include "common/DisplayFormat.h"
+#include "common/FileLookup.h"
+#include "common/FreeFormatReader.h"
+#include "common/TextFile.h"
+#include "main/records/CalculationError.h"
+
+namespace velnor {
+
+std::string programForSurface(int surfaceCode)
+{
+    switch (surfaceCode) {
+    case kSurfaceCylinder:
+        return "bsfmc_cylinder";
+    case kSurfaceEllipticCylinder:
+        return "bsfmc_ellipse";
+    case kSurfaceRacetrack:
+        return "bsfmc_racetrack";
+    default:
+        return {};
+    }
+}
+
+std::vector<std::string> jobFileLines(const ExposureConditions& c, double shortAxisCm, double longAxisCm)
+{
+    std::vector<double> leading;
+    switch (c.surfaceCode) {
+    case kSurfaceCylinder:
+        leading = {c.cylinderRadiusCm};
+        break;
+    case kSurfaceEllipticCylinder:
+        leading = {c.ellipseHorizontalCm, c.ellipseVerticalCm};
+        break;
+    case kSurfaceRacetrack:
+        leading = {c.racetrackACm, c.racetrackBCm, c.racetrackLengthCm};
+        break;
+    default:
+        return {};
+    }
+    std::vector<std::string> lines;
+    for (double v : leading)
+        lines.push_back(formatNumber(v, "000.0"));
+    for (double v : {c.bodyThicknessCm, c.focusSurfaceDistanceCm, c.focusReceptorDistanceCm, shortAxisCm, longAxisCm})
+        lines.push_back(formatNumber(v, "000.0"));
+    lines.push_back(formatNumber(c.mcHistories, "00000000000"));
+    return lines;
+}
+
+BackscatterFactors readResultFile(const std::filesystem::path& folder)
+{
+    const std::filesystem::path path = findFileIgnoringCase(folder, kResultFileName);
+    try {
+        FreeFormatReader reader = FreeFormatReader::fromFile(path);
+        BackscatterFactors f;
+        f.air = reader.readNumber();
+        f.softTissue = reader.readNumber();
+        f.skin = reader.readNumber();
+        return f;
+    } catch (const DataFileError& e) {
+        throw CalculationError(std::string("no backscatter factors from the Monte Carlo program: ") + e.what());
+    }
+}
+
+namespace {
+
+// Clears the old result, writes the job and finds the engine; returns its path.
+std::filesystem::path prepareRun(const ExposureConditions& c, double shortAxisCm, double longAxisCm,
+                                 const std::filesystem::path& folder)
+{
+    removeFileQuietly(folder, kResultFileName);
+    const std::string program = programForSurface(c.surfaceCode);
+    if (program.empty())
+        throw CalculationError("no curved surface has been chosen (surface code " + std::to_string(c.surfaceCode) + ")");
+    const std::filesystem::path path = locateProgram(program, folder);
+    if (path.empty())
+        throw CalculationError("the Monte Carlo program " + program + " is not in the working folder nor beside this program");
+    writeTextLines(findFileIgnoringCase(folder, kJobFileName), jobFileLines(c, shortAxisCm, longAxisCm));
+    return path;
+}
+
+} // namespace
+
+BackscatterFactors nonPlanarBackscatter(const ExposureConditions& c, double shortAxisCm, double longAxisCm,
+                                        const std::filesystem::path& folder, ProgramLauncher& launcher,
+                                        const std::function<void()>& waitForUser)
+{
+    const std::filesystem::path program = prepareRun(c, shortAxisCm, longAxisCm, folder);
+    launcher.start(program, folder);
+    if (waitForUser)
+        waitForUser();
+    return readResultFile(folder);
+}
+
+BackscatterFactors nonPlanarBackscatterToCompletion(const ExposureConditions& c, double shortAxisCm, double longAxisCm,
+                                                    const std::filesystem::path& folder)
+{
+    runToCompletion(prepareRun(c, shortAxisCm, longAxisCm, folder), folder);
+    return readResultFile(folder);
+}
+
+} // namespace velnor

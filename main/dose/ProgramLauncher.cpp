@@ -1,0 +1,141 @@
+#include "main/dose/ProgramLauncher.h"
+
+#include "common/FileLookup.h"
+#include "main/records/CalculationError.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace velnor {
+namespace {
+
+bool isExecutable(const std::filesystem::path& p)
+{
+    std::error_code ec;
+    return std::filesystem::is_regular_file(p, ec) && ::access(p.c_str(), X_OK) == 0;
+}
+
+// A program on the PATH, or empty.
+std::filesystem::path onPath(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    if (!path)
+        return {};
+    std::string paths(path);
+    std::size_t start = 0;
+    while (start <= paths.size()) {
+        const std::size_t end = paths.find(':', start);
+        const std::filesystem::path candidate = std::filesystem::path(paths.substr(start, end - start)) / name;
+        if (isExecutable(candidate))
+            return candidate;
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return {};
+}
+
+[[noreturn]] void execInChild(const std::vector<std::string>& arguments)
+{
+    std::vector<char*> argv;
+    for (const std::string& a : arguments)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+}
+
+void redirect(int fd, const char* path, int flags)
+{
+    const int opened = ::open(path, flags, 0644);
+    if (opened >= 0) {
+        ::dup2(opened, fd);
+        ::close(opened);
+    }
+}
+
+} // namespace
+
+std::filesystem::path runningProgramFolder()
+{
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::current_path() : self.parent_path();
+}
+
+std::filesystem::path locateProgram(const std::string& name, const std::filesystem::path& workingFolder)
+{
+    const std::filesystem::path here = findFileIgnoringCase(workingFolder, name);
+    if (isExecutable(here))
+        return std::filesystem::absolute(here);
+    const std::filesystem::path beside = runningProgramFolder() / name;
+    if (isExecutable(beside))
+        return beside;
+    return {};
+}
+
+void DesktopLauncher::start(const std::filesystem::path& program, const std::filesystem::path& workingFolder)
+{
+    if (!isExecutable(program))
+        throw CalculationError("the program " + program.string() + " cannot be started");
+    std::vector<std::string> arguments;
+    const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+    std::filesystem::path terminal = display ? onPath("x-terminal-emulator") : std::filesystem::path();
+    if (display && terminal.empty())
+        terminal = onPath("xterm");
+    if (!terminal.empty())
+        arguments = {terminal.string(), "-e", program.string()};
+    else
+        arguments = {program.string()};
+    const std::string log = (workingFolder / (program.filename().string() + ".log")).string();
+
+    // Double fork: the program is adopted by init, so it never waits on us and
+    // leaves no zombie behind.
+    const pid_t child = ::fork();
+    if (child < 0)
+        throw CalculationError(std::string("cannot start ") + program.string() + ": " + std::strerror(errno));
+    if (child == 0) {
+        ::setsid();
+        if (::fork() != 0)
+            ::_exit(0);
+        if (::chdir(workingFolder.c_str()) != 0)
+            ::_exit(126);
+        if (terminal.empty()) {
+            redirect(STDIN_FILENO, "/dev/null", O_RDONLY);
+            redirect(STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC);
+            ::dup2(STDOUT_FILENO, STDERR_FILENO);
+        }
+        execInChild(arguments);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+}
+
+void runToCompletion(const std::filesystem::path& program, const std::filesystem::path& workingFolder)
+{
+    if (!isExecutable(program))
+        throw CalculationError("the program " + program.string() + " cannot be started");
+    const pid_t child = ::fork();
+    if (child < 0)
+        throw CalculationError(std::string("cannot start ") + program.string() + ": " + std::strerror(errno));
+    if (child == 0) {
+        if (::chdir(workingFolder.c_str()) != 0)
+            ::_exit(126);
+        redirect(STDIN_FILENO, "/dev/null", O_RDONLY);
+        ::dup2(STDERR_FILENO, STDOUT_FILENO);
+        execInChild({program.string()});
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw CalculationError(program.filename().string() + " ended with status "
+                               + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
+}
+
+} // namespace velnor

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace velnor {
+
+// Starts the external programs (the Monte Carlo engines, the depth-dose
+// program) by file name, with no arguments, in a working folder. One small
+// interface, so tests replace it.
+class ProgramLauncher {
+public:
+    virtual ~ProgramLauncher() = default;
+    // Starts `program` without waiting. Throws CalculationError when it cannot
+    // be started.
+    virtual void start(const std::filesystem::path& program, const std::filesystem::path& workingFolder) = 0;
+};
+
+// On the desktop: in a terminal window (x-terminal-emulator, else xterm) when
+// there is a display and a terminal; otherwise detached, its console text
+// written to "<program>.log" in the working folder and its input empty (so a
+// final "Hit Enter" does not wait).
+class DesktopLauncher : public ProgramLauncher {
+public:
+    void start(const std::filesystem::path& program, const std::filesystem::path& workingFolder) override;
+};
+
+// Runs `program` in `workingFolder` to its end with empty input, its console
+// text sent to this process's standard error. Throws CalculationError when it
+// cannot be started or ends with a non-zero status.
+void runToCompletion(const std::filesystem::path& program, const std::filesystem::path& workingFolder);
+
+// The folder of the running program.
+std::filesystem::path runningProgramFolder();
+
+// `name` in `workingFolder` (any letter case), else beside the running
+// program; empty when neither holds it.
+std::filesystem::path locateProgram(const std::string& name, const std::filesystem::path& workingFolder);
+
+} // namespace velnor
