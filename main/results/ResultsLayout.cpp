@@ -1,0 +1,113 @@
+#include "main/results/ResultsLayout.h"
+
+#include "common/DisplayFormat.h"
+
+namespace velnor {
+namespace {
+
+// The first n characters of UTF-8 text.
+std::string firstCharacters(const std::string& text, int n)
+{
+    std::size_t i = 0;
+    int count = 0;
+    while (i < text.size() && count < n) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        i += c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        ++count;
+    }
+    return text.substr(0, std::min(i, text.size()));
+}
+
+} // namespace
+
+std::string surfaceText(const ResultRow& r)
+{
+    switch (r.surfaceCode) {
+    case 0:
+        return "平面";
+    case 3:
+        return "頭平面";
+    case 1:
+        return "円柱" + formatAsIs(r.cylinderRadiusCm);
+    case 2:
+        return "楕円" + formatAsIs(r.ellipseHorizontalCm) + "," + formatAsIs(r.ellipseVerticalCm);
+    default:
+        return "Racetrack";
+    }
+}
+
+std::vector<TableText> headingTexts()
+{
+    return {
+        {10, 45, "照射部位", true},
+        {95, 30, "照射線量", true},    {110, 50, "at 1m", true},   {110, 70, "C/kg", true},
+        {165, 45, "管電圧", true},     {180, 70, "kV", true},
+        {230, 45, "管電流", true},     {245, 70, "mA", true},
+        {300, 45, "時間", true},       {303, 70, "sec", true},
+        {355, 18, "総濾過", true},     {345, 45, "アルミ", true},  {355, 70, "mm", true},
+        {405, 45, "銅", true},         {400, 70, "mm", true},
+        {450, 45, "材質", true},       {455, 70, "mm", true},
+        {515, 30, "FFD", true},        {515, 50, "FSD", true},     {520, 70, "cm", true},
+        {545, 45, "被射体厚", true},   {560, 70, "cm", true},
+        {610, 18, "照射野 at FFD", true}, {615, 45, "長軸", true}, {620, 70, "cm", true},
+        {670, 45, "短軸", true},       {675, 70, "cm", true},
+        {720, 30, "B.S.F.", true},     {730, 50, "Soft", true},    {730, 70, "air", true},
+        {770, 18, "吸収線量変換係数", true}, {775, 45, "Gy/(C/kg)", true},
+        {785, 70, "Soft", true},       {840, 70, "skin", true},
+        {895, 18, "入射表面線量", true}, {930, 45, "mGy", true},
+        {905, 70, "Soft", true},       {965, 70, "skin", true},    {1030, 70, "air", true},
+        {1090, 18, "実効線量", true},  {1090, 45, "(概算値)", true}, {1100, 70, "mSv", true},
+    };
+}
+
+std::vector<TableText> rowTexts(const ResultRow& r, int k)
+{
+    const double y = rowCentreY(k);
+    const double up = y - 14, low = y + 14;
+    std::vector<TableText> t = {
+        {10, up, r.bodyPart},
+        {10, low, surfaceText(r)},
+        {95, up, formatNumber(r.exposureAt1m, "0.00E+0")},
+        {170, up, formatNumber(r.tubeVoltageKv, "#00.0")},
+        {230, up, formatNumber(r.tubeCurrentMa, "#00.0")},
+        {300, up, formatNumber(r.exposureTimeS, "#0.00#")},
+        {357, up, formatNumber(10 * (r.inherentFiltrationCm + r.addedAlCm), "0.00")},
+        {400, up, formatNumber(10 * r.addedCuCm, "0.00")},
+    };
+    if (r.otherFilterCm > 0) {
+        t.push_back({440, up, firstCharacters(r.otherFilterName, 8)});
+        t.push_back({450, low, formatNumber(10 * r.otherFilterCm, "0.00")});
+    } else {
+        t.push_back({460, up, "―"});
+    }
+    const std::vector<TableText> rest = {
+        {510, up, formatAsIs(r.focusReceptorDistanceCm)},
+        {510, low, formatAsIs(r.focusSurfaceDistanceCm)},
+        {555, up, formatAsIs(r.bodyThicknessCm)},
+        {615, up, formatNumber(r.fieldLongCm, "00.0")},
+        {668, up, formatNumber(r.fieldShortCm, "00.0")},
+        {725, up, formatNumber(r.bsfSoftTissue, "0.000")},
+        {725, low, formatNumber(r.bsfAir, "0.000")},
+        {781, up, formatNumber(r.cfSoftTissue, "00.00")},
+        {838, up, formatNumber(r.cfSkin, "00.00")},
+        {900, up, formatNumber(r.esdSoftTissue, "#0.00")},
+        {960, up, formatNumber(r.esdSkin, "#0.00")},
+        {1025, up, formatNumber(r.esdAir, "#0.00")},
+    };
+    t.insert(t.end(), rest.begin(), rest.end());
+    if (r.effectiveDoseMsv)
+        t.push_back({1100, y, formatNumber(*r.effectiveDoseMsv, "#0.000")});
+    return t;
+}
+
+std::vector<TableText> totalsTexts(const ResultsTable::Totals& totals)
+{
+    return {
+        {900, 860, formatNumber(totals.esdSoftTissue, "#0.00")},
+        {960, 860, formatNumber(totals.esdSkin, "#0.00")},
+        {1025, 860, formatNumber(totals.esdAir, "#0.00")},
+        {1100, 860, formatNumber(totals.effectiveDoseMsv, "#0.000")},
+    };
+}
+
+} // namespace velnor

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "main/results/ResultsTable.h"
+
+#include <string>
+#include <vector>
+
+namespace velnor {
+
+// What the results window draws, in its logical coordinates (x to the right,
+// y down; a text's x is its left edge, its y its vertical centre). The
+// window scales these to its size; the printed report uses the same rows.
+struct TableText {
+    double x, y;
+    std::string text;
+    bool heading = false; // heading font ("メイリオ") rather than the row font
+};
+
+inline constexpr double kTableWidth = 1160;
+inline constexpr double kTableHeight = 920;
+
+// Ordinate of row k's centre line.
+constexpr double rowCentreY(int k) { return 63 + 50.0 * k; }
+
+std::vector<TableText> headingTexts();
+std::vector<TableText> rowTexts(const ResultRow& row, int k);
+std::vector<TableText> totalsTexts(const ResultsTable::Totals& totals);
+
+// The surface description of the row's lower line: "平面", "頭平面",
+// "円柱" + radius, "楕円" + radii, "Racetrack".
+std::string surfaceText(const ResultRow& row);
+
+} // namespace velnor

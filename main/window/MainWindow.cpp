@@ -1,0 +1,703 @@
+#include "main/window/MainWindow.h"
+
+#include "common/DisplayFormat.h"
+#include "common/FileLookup.h"
+#include "common/NumberReading.h"
+#include "main/dose/NonPlanarBackscatter.h"
+#include "main/records/CalculationError.h"
+#include "main/records/ReferenceLoader.h"
+#include "main/records/UserFiles.h"
+#include "main/spectrum/SpectrumFile.h"
+#include "main/window/Messages.h"
+#include "main/window/ResultsWindow.h"
+#include "main/window/SpectrumWindow.h"
+#include "main/window/SurfaceShapeDialog.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDate>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace velnor {
+namespace {
+
+// Captions, messages and patterns of the main window.
+const char* const kHeading = "診断X線の入射表面線量計算";
+const char* const kTitlePrefix = "Velnor-V17 ( Velnor, Version 17 )";
+const char* const kCalculationFailed = "　???  正しく計算できませんでした  ???   ";
+const char* const kThicknessRefused = "  被写体厚が (FFD-FSD) より大きくなっています  ";
+const char* const kTableFull =
+    "　これ以上の計算結果は保存できません。現在の結果表を一旦保存し、データ消去後、新たな結果表に保存して下さい。";
+const char* const kExitQuestion = "　***  Velnor_V17 を終了していいですか？  ***  ";
+const char* const kCircularPlanar = "　円形照射野の場合、平面入射となります　";
+const char* const kCircularNonPlanar = "　円形照射野の場合、平面入射になります　";
+const char* const kMonteCarloWait = "しばらくこのままお待ちください。 計算終了後、この OK ボタンを押して下さい";
+const char* const kStartUpFailed = "参照データファイルを読み込めないため、Velnor_V17 を起動できません。";
+const char* const kNotYet = "この機能はまだ使用できません。";
+const char* const kLongAxisCaption = "　長軸方向サイズ";
+const char* const kDiameterCaption = "  照射野サイズ（直径）";
+const char* const kNonPlanarCaption = "非平面として計算";
+const char* const kWelcome = "ようこそ Velnor_V17 へ ： 最初にユーザー名を登録して下さい";
+const char* const kDefaultBodyPart = "腹部正面";
+const char* const kOtherPreset = "その他";
+const char* const kCircularPreset = "円形照射野";
+const char* const kSquarePreset = "大角サイズ";
+
+struct Preset {
+    const char* name;
+    const char* longText;
+    const char* shortText;
+};
+const Preset kPresets[11] = {
+    {"六切サイズ 縦", "25.4", "20.3"}, {"六切サイズ 横", "20.3", "25.4"}, {"四切サイズ 縦", "30.5", "25.4"},
+    {"四切サイズ 横", "25.4", "30.5"}, {"大四サイズ 縦", "35.6", "28.0"}, {"大四サイズ 横", "28.0", "35.6"},
+    {"大角サイズ", "35.6", "35.6"},    {"半切サイズ 縦", "43.2", "35.6"}, {"半切サイズ 横", "35.6", "43.2"},
+    {"その他", "", ""},                {"円形照射野", "10.0", "0"},
+};
+
+// Input fields: name, caption, unit, start-up text.
+struct Field {
+    const char* name;
+    const char* caption;
+    const char* unit;
+    const char* initial;
+};
+const Field kFields[] = {
+    {"Text1", "Ｘ線管ターゲット角度", "度", "12"},   {"Text2", "固有フィルタ (Al当量)", "mm", "2.5"},
+    {"Text3", "付加フィルタ (アルミ)", "mm", "1.0"}, {"Text4", "付加フィルタ（ 銅 ）", "mm", "0"},
+    {"Text5", "Ｘ線管電圧", "kV", "75"},             {"Text6", "Ｘ線管電流", "mA", "200"},
+    {"Text7", "照射時間", "sec", "0.05"},           {"Text8", "焦点-受像器間距離", "cm", "100"},
+    {"Text23", "被写体厚", "cm", "20"},             {"Text9", "焦点-入射表面間距離", "cm", "80"},
+};
+
+// Enter moves the focus along this chain.
+const std::pair<const char*, const char*> kEnterChain[] = {
+    {"Text1", "Text2"}, {"Text2", "Text3"}, {"Text3", "Text4"}, {"Text4", "Combo2"}, {"Combo2", "Text5"},
+    {"Text5", "Text6"}, {"Text6", "Text7"}, {"Text7", "Text8"}, {"Text8", "Text23"}, {"Text23", "Text9"},
+    {"Text9", "Combo1"}, {"Text10", "Text11"}, {"Text11", "Command2"},
+};
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+double numberIn(const QString& text) { return readLeadingNumber(text.toStdString()); }
+
+} // namespace
+
+MainWindow::MainWindow(const std::filesystem::path& workingFolder, Messages* messages, ProgramLauncher* launcher)
+    : m_folder(workingFolder)
+{
+    setObjectName("Form1");
+    if (!messages) {
+        m_ownMessages = std::make_unique<DialogMessages>(this);
+        messages = m_ownMessages.get();
+    }
+    m_messages = messages;
+    if (!launcher) {
+        m_ownLauncher = std::make_unique<DesktopLauncher>();
+        launcher = m_ownLauncher.get();
+    }
+    m_launcher = launcher;
+    m_state.exchangeFolder = m_folder;
+    m_state.nonPlanarBackscatter = [this](const ExposureConditions&, const BinArray&) { return runMonteCarlo(); };
+    buildControls();
+    m_resultsWindow = new ResultsWindow(m_results, *m_messages, this);
+    m_spectrumWindow = new SpectrumWindow(m_state, this);
+    m_surfaceDialog = new SurfaceShapeDialog(this);
+    connectControls();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildControls()
+{
+    auto* heading = new QLabel(kHeading, this);
+    heading->setObjectName("LabelHeading");
+    QFont headingFont = heading->font();
+    headingFont.setPointSize(headingFont.pointSize() + 6);
+    headingFont.setBold(true);
+    heading->setFont(headingFont);
+    auto* date = new QLabel(this);
+    date->setObjectName("Label52");
+    m_label["Label52"] = date;
+
+    // Inputs.
+    auto* inputs = new QGroupBox("撮影条件", this);
+    auto* grid = new QGridLayout(inputs);
+    int row = 0;
+    auto addField = [&](const Field& f) {
+        auto* edit = new QLineEdit(f.initial, inputs);
+        edit->setObjectName(f.name);
+        edit->setMaximumWidth(90);
+        edit->installEventFilter(this);
+        m_text[f.name] = edit;
+        grid->addWidget(new QLabel(f.caption, inputs), row, 0);
+        grid->addWidget(edit, row, 1);
+        grid->addWidget(new QLabel(f.unit, inputs), row, 2);
+        ++row;
+    };
+    for (int i = 0; i < 4; ++i)
+        addField(kFields[i]);
+    m_combo2 = new QComboBox(inputs);
+    m_combo2->setObjectName("Combo2");
+    m_combo2->setEditable(true);
+    m_combo2->installEventFilter(this);
+    m_combo2->lineEdit()->installEventFilter(this);
+    grid->addWidget(new QLabel("照射部位", inputs), row, 0);
+    grid->addWidget(m_combo2, row, 1, 1, 2);
+    auto* bodyPartsButton = new QPushButton("追加・削除", inputs);
+    bodyPartsButton->setObjectName("Command7");
+    m_command["Command7"] = bodyPartsButton;
+    grid->addWidget(bodyPartsButton, row, 3);
+    ++row;
+    for (int i = 4; i < 10; ++i)
+        addField(kFields[i]);
+
+    // Other filter.
+    auto* otherFilter = new QPushButton("任意フィルタ", inputs);
+    otherFilter->setObjectName("Command9");
+    m_command["Command9"] = otherFilter;
+    grid->addWidget(otherFilter, row, 0);
+    m_label["Label29"] = new QLabel("―", inputs);
+    m_label["Label29"]->setObjectName("Label29");
+    m_label["Label26"] = new QLabel("0", inputs);
+    m_label["Label26"]->setObjectName("Label26");
+    grid->addWidget(m_label["Label29"], row, 1);
+    grid->addWidget(m_label["Label26"], row, 2);
+    grid->addWidget(new QLabel("mm", inputs), row, 3);
+    ++row;
+
+    // Field size.
+    auto* field = new QGroupBox("受像面での照射野サイズ", this);
+    auto* fieldGrid = new QGridLayout(field);
+    m_combo1 = new QComboBox(field);
+    m_combo1->setObjectName("Combo1");
+    for (const Preset& p : kPresets)
+        m_combo1->addItem(p.name);
+    m_combo1->installEventFilter(this);
+    fieldGrid->addWidget(m_combo1, 0, 0, 1, 3);
+    m_label["Label22"] = new QLabel(kLongAxisCaption, field);
+    m_label["Label22"]->setObjectName("Label22");
+    for (const char* name : {"Text10", "Text11"}) {
+        auto* edit = new QLineEdit(field);
+        edit->setObjectName(name);
+        edit->setMaximumWidth(90);
+        edit->installEventFilter(this);
+        m_text[name] = edit;
+    }
+    fieldGrid->addWidget(m_label["Label22"], 1, 0);
+    fieldGrid->addWidget(m_text["Text10"], 1, 1);
+    fieldGrid->addWidget(new QLabel("cm", field), 1, 2);
+    fieldGrid->addWidget(new QLabel("　単軸方向サイズ", field), 2, 0);
+    fieldGrid->addWidget(m_text["Text11"], 2, 1);
+    fieldGrid->addWidget(new QLabel("cm", field), 2, 2);
+
+    // Option groups.
+    auto makeGroup = [&](const char* caption, std::initializer_list<std::pair<const char*, const char*>> options) {
+        auto* box = new QGroupBox(caption, this);
+        auto* layout = new QVBoxLayout(box);
+        auto* group = new QButtonGroup(box);
+        for (const auto& [name, text] : options) {
+            auto* option = new QRadioButton(text, box);
+            option->setObjectName(name);
+            group->addButton(option);
+            layout->addWidget(option);
+            m_option[name] = option;
+        }
+        return box;
+    };
+    auto* rectification = makeGroup("高電圧整流方式", {{"Option1", "定電圧・インバータ"}, {"Option2", "三相12ピーク"}, {"Option3", "単相全波"}});
+    auto* source = makeGroup("焦点から１ｍの距離の照射線量",
+                             {{"Option4", "実測値を直接入力"}, {"Option5", "デフォルト出力データを利用 (推奨)"}});
+    m_label["Label78"] = new QLabel(source);
+    m_label["Label78"]->setObjectName("Label78");
+    source->layout()->addWidget(m_label["Label78"]);
+    auto* outputRow = new QHBoxLayout;
+    m_label["Label79"] = new QLabel(source);
+    m_label["Label79"]->setObjectName("Label79");
+    outputRow->addWidget(m_label["Label79"]);
+    for (const auto& [name, text] : {std::pair{"Command12", "出力データ編集"}, std::pair{"Command13", "出力データ選択"}}) {
+        auto* button = new QPushButton(text, source);
+        button->setObjectName(name);
+        m_command[name] = button;
+        outputRow->addWidget(button);
+    }
+    static_cast<QVBoxLayout*>(source->layout())->addLayout(outputRow);
+    auto* incidence = makeGroup("後方散乱係数 算出方法", {{"Option6", "平面として計算"}, {"Option7", kNonPlanarCaption}});
+    auto* phantom = makeGroup("", {{"Option8", "頭 部"}, {"Option9", "頭部以外"}});
+    phantom->setFlat(true);
+    incidence->layout()->addWidget(phantom);
+
+    // Results block.
+    auto* results = new QGroupBox("計算結果", this);
+    auto* resultGrid = new QGridLayout(results);
+    auto addResult = [&](int r, int c, const char* name) {
+        auto* label = new QLabel(results);
+        label->setObjectName(name);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setMinimumWidth(80);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        m_label[name] = label;
+        resultGrid->addWidget(label, r, c);
+    };
+    resultGrid->addWidget(new QLabel("第1半価層 (mmAl)", results), 0, 0);
+    addResult(0, 1, "Label65");
+    resultGrid->addWidget(new QLabel("実効エネルギー (keV)", results), 0, 2);
+    addResult(0, 3, "Label66");
+    auto* atrButton = new QPushButton("ATR-Index", results);
+    atrButton->setObjectName("Command6");
+    m_command["Command6"] = atrButton;
+    resultGrid->addWidget(atrButton, 1, 0);
+    addResult(1, 1, "Label67");
+    resultGrid->addWidget(new QLabel("軟部組織", results), 2, 1);
+    resultGrid->addWidget(new QLabel("皮膚組織", results), 2, 2);
+    resultGrid->addWidget(new QLabel("空気カーマ", results), 2, 3);
+    resultGrid->addWidget(new QLabel("後方散乱係数", results), 3, 0);
+    addResult(3, 1, "Label68");
+    addResult(3, 2, "Label69");
+    addResult(3, 3, "Label70");
+    resultGrid->addWidget(new QLabel("照射線量 - 吸収線量 変換係数", results), 4, 0);
+    addResult(4, 1, "Label71");
+    addResult(4, 2, "Label72");
+    resultGrid->addWidget(new QLabel("入射表面線量 (mGy)", results), 5, 0);
+    addResult(5, 1, "Label73");
+    addResult(5, 2, "Label74");
+    addResult(5, 3, "Label75");
+
+    // Command buttons.
+    auto makeButton = [&](const char* name, const char* caption) {
+        auto* button = new QPushButton(caption, this);
+        button->setObjectName(name);
+        m_command[name] = button;
+        return button;
+    };
+    auto* calculateButton = makeButton("Command2", "この条件で計算する");
+    QFont big = calculateButton->font();
+    big.setPointSize(big.pointSize() + 2);
+    big.setBold(true);
+    calculateButton->setFont(big);
+    makeButton("Command14", "再計算する");
+    makeButton("Command3", "結果表に追加");
+    makeButton("Command11", "実効線量概算");
+    makeButton("Command5", "結果表に追加");
+    makeButton("Command10", "Ｘ線スペクトル表示");
+    makeButton("Command4", "透視");
+    makeButton("Command8", kWelcome);
+    makeButton("Command1", "---  bye bye  ---");
+    auto* userPicture = new QLabel("ダブルクリック", this);
+    userPicture->setObjectName("Picture1");
+    userPicture->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    userPicture->installEventFilter(this);
+    m_label["Picture1"] = userPicture;
+
+    // Arrangement.
+    auto* top = new QHBoxLayout;
+    top->addWidget(heading);
+    top->addStretch();
+    top->addWidget(date);
+    top->addWidget(userPicture);
+    auto* left = new QVBoxLayout;
+    left->addWidget(inputs);
+    left->addWidget(field);
+    left->addWidget(m_command["Command4"]);
+    left->addStretch();
+    auto* middle = new QVBoxLayout;
+    middle->addWidget(rectification);
+    middle->addWidget(source);
+    middle->addWidget(incidence);
+    middle->addStretch();
+    auto* right = new QVBoxLayout;
+    right->addWidget(calculateButton);
+    right->addWidget(results);
+    auto* actions = new QGridLayout;
+    actions->addWidget(m_command["Command3"], 0, 0);
+    actions->addWidget(m_command["Command14"], 0, 1);
+    actions->addWidget(m_command["Command11"], 1, 0);
+    actions->addWidget(m_command["Command5"], 1, 1);
+    actions->addWidget(m_command["Command10"], 2, 0, 1, 2);
+    right->addLayout(actions);
+    right->addStretch();
+    right->addWidget(m_command["Command8"]);
+    right->addWidget(m_command["Command1"]);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left);
+    columns->addLayout(middle);
+    columns->addLayout(right, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(columns);
+}
+
+void MainWindow::connectControls()
+{
+    connect(m_command["Command2"], &QPushButton::clicked, this, &MainWindow::calculate);
+    connect(m_command["Command3"], &QPushButton::clicked, this, &MainWindow::addToResults);
+    connect(m_command["Command1"], &QPushButton::clicked, this, &MainWindow::requestExit);
+    connect(m_command["Command10"], &QPushButton::clicked, m_spectrumWindow, &SpectrumWindow::showSpectrum);
+    for (const char* later : {"Command4", "Command5", "Command6", "Command7", "Command8", "Command9", "Command11", "Command12",
+                              "Command13", "Command14"})
+        setNotAvailable(m_command[later]);
+    connect(m_combo1, QOverload<int>::of(&QComboBox::activated), this, &MainWindow::choosePreset);
+    connect(m_combo2, QOverload<int>::of(&QComboBox::activated), this, [this] { m_text["Text5"]->setFocus(); });
+
+    auto onChecked = [this](const char* name, auto action) {
+        connect(m_option[name], &QRadioButton::toggled, this, [action](bool checked) {
+            if (checked)
+                action();
+        });
+    };
+    onChecked("Option1", [this] { m_state.conditions.rectification = kConstantPotential; });
+    onChecked("Option2", [this] { m_state.conditions.rectification = kThreePhase12Peak; });
+    onChecked("Option3", [this] { m_state.conditions.rectification = kSinglePhaseFullWave; });
+    onChecked("Option4", [this] {
+        // The measured-exposure dialog is not built yet: the table stays the source.
+        m_messages->warn(kNotYet);
+        m_option["Option5"]->setChecked(true);
+    });
+    onChecked("Option5", [this] {
+        m_state.conditions.exposureSource = kExposureFromOutputTable;
+        m_label["Label78"]->clear();
+    });
+    onChecked("Option6", [this] { onIncidencePlanar(); });
+    onChecked("Option7", [this] { onIncidenceNonPlanar(); });
+    onChecked("Option8", [this] {
+        m_state.conditions.headPhantom = 1;
+        m_state.conditions.surfaceCode = kSurfaceFlatHead;
+    });
+    onChecked("Option9", [this] {
+        m_state.conditions.headPhantom = 0;
+        m_state.conditions.surfaceCode = kSurfaceFlatBody;
+    });
+    connect(m_surfaceDialog, &SurfaceShapeDialog::accepted, this, &MainWindow::onSurfaceAccepted);
+    connect(m_surfaceDialog, &SurfaceShapeDialog::cancelled, this, &MainWindow::onSurfaceCancelled);
+    connect(m_surfaceDialog, &SurfaceShapeDialog::shapeCheckRequested, this, &MainWindow::onShapeCheck);
+    connect(m_resultsWindow, &ResultsWindow::cleared, this, &MainWindow::onResultsCleared);
+}
+
+void MainWindow::setNotAvailable(QPushButton* button)
+{
+    connect(button, &QPushButton::clicked, this, [this] { m_messages->warn(kNotYet); });
+}
+
+bool MainWindow::startUp()
+{
+    m_label["Label52"]->setText(QDate::currentDate().toString("MM-dd-yyyy") + " です");
+    StartupData startup;
+    try {
+        startup = loadStartupData(m_folder);
+    } catch (const std::exception& e) {
+        m_messages->warn(kStartUpFailed, QString::fromUtf8(e.what()));
+        return false;
+    }
+    m_state.tables = std::move(startup.tables);
+    m_state.outputData = std::move(startup.outputData);
+    m_combo2->clear();
+    for (const std::string& part : startup.bodyParts)
+        m_combo2->addItem(qs(part));
+    m_combo2->setCurrentText(kDefaultBodyPart);
+    applyStartUpValues();
+
+    m_resultsWindow->show();
+    m_guest = !startup.userName.has_value();
+    m_userName = m_guest ? QString(kGuestUserName) : qs(*startup.userName);
+    m_resultsWindow->setUserName(m_userName);
+    m_command["Command8"]->setVisible(m_guest);
+    for (const char* name : {"Command3", "Command10", "Command11", "Command14", "Command5"})
+        m_command[name]->setEnabled(false);
+    setWindowTitle(m_guest ? QString(kTitlePrefix) : QString(kTitlePrefix) + "  :  " + m_userName);
+    return true;
+}
+
+void MainWindow::applyStartUpValues()
+{
+    m_state.conditions = ExposureConditions{};
+    for (const Field& f : kFields)
+        m_text[f.name]->setText(f.initial);
+    m_label["Label26"]->setText("0");
+    m_label["Label29"]->setText("―");
+    m_label["Label79"]->setText(qs(outputDataDisplayName(m_state.outputData)));
+    m_combo1->setCurrentText("半切サイズ 縦");
+    m_text["Text10"]->setText("43.2");
+    m_text["Text11"]->setText("35.6");
+    for (int i = 65; i <= 75; ++i)
+        m_label[QString("Label%1").arg(i)]->clear();
+    m_label["Label78"]->clear();
+    m_option["Option1"]->setChecked(true);
+    m_option["Option5"]->setChecked(true);
+    m_option["Option6"]->setChecked(true);
+    m_option["Option9"]->setChecked(true);
+    m_state.conditions.incidenceMode = kIncidencePlanar;
+    m_state.conditions.surfaceCode = kSurfaceFlatBody;
+    m_state.conditions.headPhantom = 0;
+}
+
+void MainWindow::readField(QLineEdit* field)
+{
+    const QString name = field->objectName();
+    const double v = numberIn(field->text());
+    ExposureConditions& c = m_state.conditions;
+    if (name == "Text1")
+        c.targetAngleDeg = v;
+    else if (name == "Text2")
+        c.inherentFiltrationCm = v * 0.1;
+    else if (name == "Text3")
+        c.addedAlCm = v * 0.1;
+    else if (name == "Text4")
+        c.addedCuCm = v * 0.1;
+    else if (name == "Text5")
+        c.tubeVoltageKv = v;
+    else if (name == "Text6")
+        c.tubeCurrentMa = v;
+    else if (name == "Text7")
+        c.exposureTimeS = v;
+    else if (name == "Text8")
+        c.focusReceptorDistanceCm = v;
+    else if (name == "Text9")
+        c.focusSurfaceDistanceCm = v;
+    else if (name == "Text23")
+        c.bodyThicknessCm = v;
+    else if (name == "Text10")
+        c.fieldLongCm = v;
+    else if (name == "Text11")
+        c.fieldShortCm = v;
+}
+
+void MainWindow::readAllFields()
+{
+    for (const char* name : {"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8", "Text9", "Text23", "Text10", "Text11"})
+        readField(m_text[name]);
+    m_state.conditions.otherFilterCm = numberIn(m_label["Label26"]->text()) * 0.1;
+}
+
+void MainWindow::choosePreset(int index)
+{
+    if (index < 0 || index >= 11)
+        return;
+    const Preset& p = kPresets[index];
+    ExposureConditions& c = m_state.conditions;
+    const QString name = p.name;
+    if (name == kCircularPreset) {
+        m_messages->warn(kCircularPlanar);
+        m_option["Option6"]->setChecked(true);
+        m_state.conditions.incidenceMode = kIncidencePlanar;
+        m_label["Label22"]->setText(kDiameterCaption);
+        m_text["Text10"]->setText("10.0");
+        m_text["Text11"]->setText("0");
+        c.fieldLongCm = 10;
+        c.fieldShortCm = 0;
+        c.fieldShape = kFieldCircular;
+    } else {
+        if (name == kOtherPreset) {
+            m_text["Text10"]->clear();
+            m_text["Text11"]->clear();
+            c.fieldLongCm.reset();
+            c.fieldShortCm.reset();
+        } else {
+            m_text["Text10"]->setText(p.longText);
+            m_text["Text11"]->setText(p.shortText);
+            c.fieldLongCm = numberIn(p.longText);
+            c.fieldShortCm = numberIn(p.shortText);
+        }
+        m_label["Label22"]->setText(kLongAxisCaption);
+        c.fieldShape = kFieldRectangular;
+    }
+    c.fieldPresetName = p.name;
+    m_text["Text10"]->setFocus();
+}
+
+void MainWindow::onIncidencePlanar()
+{
+    m_state.conditions.incidenceMode = kIncidencePlanar;
+    m_state.conditions.surfaceCode = kSurfaceFlatBody;
+    m_option["Option7"]->setText(kNonPlanarCaption);
+    m_option["Option8"]->setEnabled(true);
+    m_option["Option9"]->setEnabled(true);
+    m_option["Option9"]->setChecked(true);
+}
+
+void MainWindow::onIncidenceNonPlanar()
+{
+    if (m_combo1->currentText() == kCircularPreset) {
+        m_messages->warn(kCircularNonPlanar);
+        m_option["Option6"]->setChecked(true);
+        m_state.conditions.incidenceMode = kIncidencePlanar;
+        m_combo1->setCurrentText(kSquarePreset);
+        m_state.conditions.fieldPresetName = kSquarePreset;
+        m_text["Text10"]->setText("35.6");
+        m_text["Text11"]->setText("35.6");
+        m_state.conditions.fieldLongCm = 35.6;
+        m_state.conditions.fieldShortCm = 35.6;
+        m_state.conditions.fieldShape = kFieldRectangular;
+        m_label["Label22"]->setText(kLongAxisCaption);
+        return;
+    }
+    m_state.conditions.incidenceMode = kIncidenceNonPlanar;
+    m_option["Option8"]->setEnabled(false);
+    m_option["Option9"]->setEnabled(false);
+    m_surfaceDialog->open();
+}
+
+void MainWindow::onSurfaceAccepted()
+{
+    m_option["Option7"]->setText(m_surfaceDialog->apply(m_state.conditions));
+    m_surfaceDialog->preview()->hide();
+    m_surfaceDialog->hide();
+}
+
+void MainWindow::onSurfaceCancelled()
+{
+    m_option["Option6"]->setChecked(true);
+    m_state.conditions.incidenceMode = kIncidencePlanar;
+    m_surfaceDialog->preview()->hide();
+    m_surfaceDialog->hide();
+}
+
+void MainWindow::onShapeCheck()
+{
+    readAllFields();
+    m_surfaceDialog->preview()->setScene(m_surfaceDialog->scene(m_state.conditions));
+    m_surfaceDialog->preview()->show();
+    m_surfaceDialog->preview()->raise();
+}
+
+void MainWindow::onResultsCleared()
+{
+    for (int i = 65; i <= 75; ++i)
+        m_label[QString("Label%1").arg(i)]->clear();
+    m_label["Label78"]->clear();
+}
+
+BackscatterFactors MainWindow::runMonteCarlo()
+{
+    // The distances and sizes are read again from the fields: the job carries
+    // the receptor-plane sizes as typed.
+    ExposureConditions& c = m_state.conditions;
+    c.focusSurfaceDistanceCm = numberIn(m_text["Text9"]->text());
+    c.focusReceptorDistanceCm = numberIn(m_text["Text8"]->text());
+    const double shortAxis = numberIn(m_text["Text11"]->text());
+    const double longAxis = numberIn(m_text["Text10"]->text());
+    return nonPlanarBackscatter(c, shortAxis, longAxis, m_folder, *m_launcher, [this] {
+        QApplication::processEvents();
+        m_messages->warn(kMonteCarloWait);
+    });
+}
+
+void MainWindow::showLabels()
+{
+    const ResultLabels& l = m_state.labels;
+    const std::pair<const char*, const std::string*> texts[] = {
+        {"Label65", &l.label65}, {"Label66", &l.label66}, {"Label67", &l.label67}, {"Label68", &l.label68},
+        {"Label69", &l.label69}, {"Label70", &l.label70}, {"Label71", &l.label71}, {"Label72", &l.label72},
+        {"Label73", &l.label73}, {"Label74", &l.label74}, {"Label75", &l.label75},
+    };
+    for (const auto& [name, text] : texts)
+        m_label[name]->setText(qs(*text));
+    if (m_state.conditions.exposureSource == kExposureFromOutputTable)
+        m_label["Label78"]->setText(qs(l.label78));
+}
+
+void MainWindow::calculate()
+{
+    readAllFields();
+    const ExposureConditions& c = m_state.conditions;
+    if (c.bodyThicknessCm > c.focusReceptorDistanceCm - c.focusSurfaceDistanceCm) {
+        m_messages->warn(kThicknessRefused);
+        return;
+    }
+    try {
+        m_state.calculate();
+    } catch (const std::exception& e) {
+        showLabels(); // what the finished steps have shown stays
+        m_messages->beep();
+        m_messages->warn(kCalculationFailed, QString::fromUtf8(e.what()));
+        return;
+    }
+    showLabels();
+    const QString part = m_combo2->currentText();
+    m_state.conditions.bodyPart = part.isEmpty() ? std::string("　") : part.toStdString();
+    QApplication::processEvents();
+    if (!m_results.full()) {
+        for (const char* name : {"Command10", "Command3", "Command14"})
+            m_command[name]->setEnabled(true);
+        m_command["Command3"]->setFocus();
+    }
+    m_messages->beep();
+}
+
+void MainWindow::addToResults()
+{
+    if (m_results.full())
+        return;
+    m_results.addRow(m_state);
+    m_resultsWindow->tableChanged();
+    if (m_results.full()) {
+        m_messages->beep();
+        m_messages->warn(kTableFull);
+    }
+    m_command["Command3"]->setEnabled(false);
+    m_command["Command11"]->setEnabled(true);
+    m_command["Command11"]->setFocus();
+}
+
+void MainWindow::requestExit()
+{
+    if (m_messages->askYesNo(kExitQuestion))
+        close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    for (const char* name : {"Velnor2PDD.dat", kSpectrumFileName, kJobFileName, kResultFileName})
+        removeFileQuietly(m_folder, name);
+    for (QWidget* w : {static_cast<QWidget*>(m_resultsWindow), static_cast<QWidget*>(m_spectrumWindow),
+                       static_cast<QWidget*>(m_surfaceDialog), static_cast<QWidget*>(m_surfaceDialog->preview())})
+        w->hide();
+    event->accept();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut) {
+        if (auto* edit = qobject_cast<QLineEdit*>(watched); edit && m_text.count(edit->objectName()))
+            readField(edit);
+    }
+    if (event->type() == QEvent::MouseButtonDblClick && watched == m_label["Picture1"]) {
+        m_messages->warn(kNotYet);
+        return true;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == m_combo1) {
+        // Any key in the preset box moves on to the long-axis size.
+        m_text["Text10"]->setFocus();
+        return true;
+    }
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+        return QWidget::eventFilter(watched, event);
+    QString name = watched->objectName();
+    if (watched == m_combo2->lineEdit())
+        name = "Combo2";
+    for (const auto& [from, to] : kEnterChain) {
+        if (name == from) {
+            if (auto* edit = qobject_cast<QLineEdit*>(watched); edit && m_text.count(name))
+                readField(edit);
+            QWidget* next = findChild<QWidget*>(to);
+            if (next)
+                next->setFocus();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace velnor

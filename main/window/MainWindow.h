@@ -1,0 +1,96 @@
+#pragma once
+
+#include "main/dose/CalculationState.h"
+#include "main/dose/ProgramLauncher.h"
+#include "main/results/ResultsTable.h"
+
+#include <QWidget>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace velnor {
+
+class Messages;
+class ResultsWindow;
+class SpectrumWindow;
+class SurfaceShapeDialog;
+
+// "診断X線の入射表面線量計算" (Form1): the exposure conditions, the calculation
+// and the results of the last case. It owns the program's shared records.
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    // `messages` and `launcher` may be replaced (tests); by default they are
+    // dialogs and the desktop launcher.
+    explicit MainWindow(const std::filesystem::path& workingFolder, Messages* messages = nullptr,
+                        ProgramLauncher* launcher = nullptr);
+    ~MainWindow() override;
+
+    // Loads the reference data and fills the window with the start-up values.
+    // False (after one message naming the faulty file) when a reference file
+    // is missing or unreadable: the program then ends.
+    bool startUp();
+
+    const CalculationState& state() const { return m_state; }
+    const ResultsTable& results() const { return m_results; }
+    ResultsWindow* resultsWindow() const { return m_resultsWindow; }
+    SpectrumWindow* spectrumWindow() const { return m_spectrumWindow; }
+    SurfaceShapeDialog* surfaceDialog() const { return m_surfaceDialog; }
+
+    // The button actions.
+    void calculate();
+    void addToResults();
+    void requestExit();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void connectControls();
+    void applyStartUpValues();
+    void readField(QLineEdit* field);
+    void readAllFields();
+    void choosePreset(int index);
+    void showLabels();
+    void setNotAvailable(QPushButton* button);
+    void onIncidencePlanar();
+    void onIncidenceNonPlanar();
+    void onSurfaceAccepted();
+    void onSurfaceCancelled();
+    void onShapeCheck();
+    void onResultsCleared();
+    BackscatterFactors runMonteCarlo();
+
+    std::filesystem::path m_folder;
+    std::unique_ptr<Messages> m_ownMessages;
+    Messages* m_messages;
+    std::unique_ptr<ProgramLauncher> m_ownLauncher;
+    ProgramLauncher* m_launcher;
+    CalculationState m_state;
+    ResultsTable m_results;
+    QString m_userName;
+    bool m_guest = true;
+
+    std::map<QString, QLineEdit*> m_text; // Text1.. by name
+    QComboBox* m_combo1 = nullptr;        // field-size presets
+    QComboBox* m_combo2 = nullptr;        // body parts
+    std::map<QString, QRadioButton*> m_option;
+    std::map<QString, QLabel*> m_label;
+    std::map<QString, QPushButton*> m_command;
+    ResultsWindow* m_resultsWindow = nullptr;
+    SpectrumWindow* m_spectrumWindow = nullptr;
+    SurfaceShapeDialog* m_surfaceDialog = nullptr;
+};
+
+} // namespace velnor

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace velnor {
+
+// The message boxes of the windows, behind one small interface so that window
+// tests never block: they install a recorder that answers for the user.
+class Messages {
+public:
+    virtual ~Messages() = default;
+    // A warning with an OK button; `detail` (may be empty) adds the reason.
+    virtual void warn(const QString& text, const QString& detail = {}) = 0;
+    // A question with Yes and No; true for Yes.
+    virtual bool askYesNo(const QString& text) = 0;
+    // A question with OK and Cancel; true for OK.
+    virtual bool askOkCancel(const QString& text) = 0;
+    virtual void beep() = 0;
+};
+
+// Modal QMessageBox dialogs with a warning icon, and the platform's beep.
+class DialogMessages : public Messages {
+public:
+    explicit DialogMessages(QWidget* parent) : m_parent(parent) {}
+    void warn(const QString& text, const QString& detail) override;
+    bool askYesNo(const QString& text) override;
+    bool askOkCancel(const QString& text) override;
+    void beep() override;
+
+private:
+    QWidget* m_parent;
+};
+
+} // namespace velnor

@@ -1,0 +1,144 @@
+#include "main/window/ResultsWindow.h"
+
+#include "main/results/ResultsLayout.h"
+#include "main/window/Messages.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace velnor {
+namespace {
+
+const char* const kTitle = "  Calculation Results by Velnor_V17";
+const char* const kNothingToClear = "消去するデータがありません";
+const char* const kConfirmClear = "　現在表示されている計算結果は削除されます　";
+const char* const kNotYet = "この機能はまだ使用できません。";
+
+} // namespace
+
+TablePicture::TablePicture(const ResultsTable& table, QWidget* parent) : QWidget(parent), m_table(table)
+{
+    setObjectName("Picture1");
+    setMinimumSize(580, 460);
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, Qt::white);
+    setPalette(p);
+}
+
+void TablePicture::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    // Keep the aspect ratio: the table's logical plane fits the widget.
+    const double scale = std::min(width() / kTableWidth, height() / kTableHeight);
+    painter.translate((width() - kTableWidth * scale) / 2, 0);
+    painter.scale(scale, scale);
+
+    QFont rowFont("Liberation Serif");
+    rowFont.setPixelSize(15);
+    QFont headingFont("Noto Sans CJK JP");
+    headingFont.setPixelSize(12);
+    auto draw = [&](const TableText& t) {
+        painter.setFont(t.heading ? headingFont : rowFont);
+        painter.drawText(QRectF(t.x, t.y - 12, 400, 24), Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(t.text));
+    };
+
+    if (m_table.empty()) {
+        const double titleY = m_startUpTitle ? 350 : 200;
+        QFont title("Liberation Serif");
+        title.setPixelSize(56);
+        painter.setPen(QColor(192, 192, 192));
+        painter.setFont(title);
+        painter.drawText(QPointF(500, titleY), "Velnor-V17");
+        QFont user("Noto Sans CJK JP");
+        user.setPixelSize(40);
+        painter.setFont(user);
+        painter.drawText(QPointF(500, titleY + 150), m_userName);
+        return;
+    }
+    // Grid lines: the heading band and each row's band, and the column edges.
+    painter.setPen(QPen(QColor(160, 160, 160), 0));
+    const double bottom = rowCentreY(kMaxResultRows) + 25;
+    painter.drawLine(QPointF(5, 5), QPointF(1155, 5));
+    for (int k = 0; k <= kMaxResultRows; ++k)
+        painter.drawLine(QPointF(5, rowCentreY(k) + 25), QPointF(1155, rowCentreY(k) + 25));
+    for (double x : {5.0, 90.0, 162.0, 225.0, 292.0, 340.0, 437.0, 505.0, 545.0, 605.0, 718.0, 770.0, 890.0, 1085.0, 1155.0})
+        painter.drawLine(QPointF(x, 5), QPointF(x, bottom));
+    painter.setPen(Qt::black);
+    for (const TableText& t : headingTexts())
+        draw(t);
+    for (int k = 1; k < m_table.nextFreeRow(); ++k)
+        for (const TableText& t : rowTexts(m_table.row(k), k))
+            draw(t);
+    if (m_totals)
+        for (const TableText& t : totalsTexts(*m_totals))
+            draw(t);
+}
+
+ResultsWindow::ResultsWindow(ResultsTable& table, Messages& messages, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_table(table), m_messages(messages)
+{
+    setObjectName("Form10");
+    setWindowTitle(kTitle);
+    m_picture = new TablePicture(table, this);
+    m_totalsButton = new QPushButton("合 計 ⇒", this);
+    m_totalsButton->setObjectName("Command1");
+    auto* save = new QPushButton("データ保存", this);
+    save->setObjectName("Command2");
+    auto* read = new QPushButton("データ読込", this);
+    read->setObjectName("Command3");
+    auto* print = new QPushButton("印 刷", this);
+    print->setObjectName("Command4");
+    auto* clear = new QPushButton("データ消去", this);
+    clear->setObjectName("Command5");
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(save);
+    buttons->addWidget(read);
+    buttons->addWidget(print);
+    buttons->addWidget(clear);
+    buttons->addStretch();
+    buttons->addWidget(m_totalsButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_picture, 1);
+    layout->addLayout(buttons);
+    resize(1180, 1000);
+    m_totalsButton->hide();
+
+    connect(m_totalsButton, &QPushButton::clicked, this, &ResultsWindow::showTotals);
+    connect(clear, &QPushButton::clicked, this, &ResultsWindow::clearTable);
+    for (QPushButton* later : {save, read, print})
+        connect(later, &QPushButton::clicked, this, [this] { m_messages.warn(kNotYet); });
+}
+
+void ResultsWindow::setUserName(const QString& name) { m_picture->setUserName(name); }
+
+void ResultsWindow::tableChanged()
+{
+    m_totalsButton->setVisible(!m_table.empty());
+    m_picture->setTotals(std::nullopt);
+    m_picture->update();
+}
+
+void ResultsWindow::showTotals() { m_picture->setTotals(m_table.totals()); }
+
+void ResultsWindow::clearTable()
+{
+    if (m_table.empty()) {
+        m_messages.warn(kNothingToClear);
+        return;
+    }
+    m_messages.beep();
+    if (!m_messages.askOkCancel(kConfirmClear))
+        return;
+    m_table.clear();
+    m_picture->setStartUpTitle(false);
+    tableChanged();
+    emit cleared();
+}
+
+} // namespace velnor
