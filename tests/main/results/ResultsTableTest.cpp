@@ -1,0 +1,84 @@
+#include "main/results/ResultsLayout.h"
+#include "main/results/ResultsTable.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace velnor {
+namespace {
+
+CalculationState caseWith(int surfaceCode)
+{
+    CalculationState s;
+    s.conditions.surfaceCode = surfaceCode;
+    s.conditions.cylinderRadiusCm = 15;
+    s.conditions.ellipseHorizontalCm = 30;
+    s.conditions.ellipseVerticalCm = 20;
+    s.conditions.racetrackACm = 20;
+    s.conditions.racetrackBCm = 80;
+    s.conditions.racetrackLengthCm = 40;
+    s.conditions.bodyPart = "";
+    s.dose.esdSoftTissue = 1.5;
+    return s;
+}
+
+TEST(ResultsTable, RowsKeepTheShapeOfTheirSurface)
+{
+    ResultsTable table;
+    table.addRow(caseWith(kSurfaceCylinder));
+    EXPECT_EQ(table.row(1).cylinderRadiusCm, 15);
+    EXPECT_EQ(table.row(1).ellipseHorizontalCm, 0);
+    EXPECT_EQ(table.row(1).bodyPart, "　"); // an empty body part is one ideographic space
+    table.addRow(caseWith(kSurfaceFlatHead));
+    EXPECT_EQ(table.row(2).cylinderRadiusCm, 0);
+    EXPECT_EQ(surfaceText(table.row(2)), "頭平面");
+    table.addRow(caseWith(kSurfaceEllipticCylinder));
+    EXPECT_EQ(surfaceText(table.row(3)), "楕円30,20");
+    table.addRow(caseWith(kSurfaceRacetrack));
+    EXPECT_EQ(table.row(4).racetrackBCm, 80);
+    EXPECT_EQ(surfaceText(table.row(1)), "円柱15");
+}
+
+TEST(ResultsTable, FifteenRowsAndTotals)
+{
+    ResultsTable table;
+    for (int k = 1; k <= 15; ++k)
+        EXPECT_EQ(table.addRow(caseWith(0)), k);
+    EXPECT_TRUE(table.full());
+    EXPECT_EQ(table.addRow(caseWith(0)), 0);
+    table.setEffectiveDoseOfLastRow(0.25);
+    const ResultsTable::Totals t = table.totals();
+    EXPECT_DOUBLE_EQ(t.esdSoftTissue, 22.5);
+    EXPECT_DOUBLE_EQ(t.effectiveDoseMsv, 0.25);
+    table.clear();
+    EXPECT_TRUE(table.empty());
+    EXPECT_EQ(table.totals().esdSoftTissue, 0);
+}
+
+TEST(ResultsLayout, RowCellsInTheirColumnsAndPatterns)
+{
+    CalculationState s = caseWith(0);
+    s.conditions.bodyPart = "胸部正面";
+    s.conditions.exposureAt1m = 2.58e-4;
+    s.conditions.tubeVoltageKv = 75;
+    s.conditions.otherFilterCm = 0;
+    ResultsTable table;
+    table.addRow(s);
+    const std::vector<TableText> texts = rowTexts(table.row(1), 1);
+    auto at = [&](double x, double y) {
+        const auto it = std::find_if(texts.begin(), texts.end(), [&](const TableText& t) { return t.x == x && t.y == y; });
+        return it == texts.end() ? std::string("(none)") : it->text;
+    };
+    EXPECT_EQ(at(10, 99), "胸部正面");  // row 1 centre at y = 113
+    EXPECT_EQ(at(10, 127), "平面");
+    EXPECT_EQ(at(95, 99), "2.58E-4");
+    EXPECT_EQ(at(170, 99), "75.0");
+    EXPECT_EQ(at(460, 99), "―");      // no other filter
+    EXPECT_EQ(at(357, 99), "3.50");   // inherent + added Al in mm
+    EXPECT_EQ(at(1100, 113), "(none)"); // effective dose not yet given
+    EXPECT_EQ(totalsTexts(table.totals())[3].text, "0.000");
+}
+
+} // namespace
+} // namespace velnor

@@ -1,0 +1,398 @@
+// The main program's windows as a user drives them, on the offscreen
+// platform, with message boxes answered by a recorder.
+#include "main/window/MainWindow.h"
+#include "main/window/Messages.h"
+#include "main/window/ResultsWindow.h"
+#include "main/window/SpectrumWindow.h"
+#include "main/window/SurfaceShapeDialog.h"
+
+#include "common/DisplayFormat.h"
+#include "common/TextFile.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <filesystem>
+#include <memory>
+#include <random>
+
+namespace velnor {
+
+// Records every message and answers questions as told.
+class RecordingMessages : public Messages {
+public:
+    void warn(const QString& text, const QString& detail) override
+    {
+        warnings << text;
+        details << detail;
+    }
+    bool askYesNo(const QString& text) override
+    {
+        questions << text;
+        return answer;
+    }
+    bool askOkCancel(const QString& text) override
+    {
+        questions << text;
+        return answer;
+    }
+    void beep() override { ++beeps; }
+    QStringList warnings, details, questions;
+    bool answer = true;
+    int beeps = 0;
+};
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::filesystem::path m_folder;
+    std::unique_ptr<RecordingMessages> m_messages;
+    std::unique_ptr<MainWindow> m_window;
+
+    template <typename T>
+    T* child(const char* name, QWidget* parent = nullptr)
+    {
+        T* w = (parent ? parent : static_cast<QWidget*>(m_window.get()))->findChild<T*>(name);
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+    QString label(const char* name) { return child<QLabel>(name)->text(); }
+    void type(const char* field, const QString& text)
+    {
+        auto* edit = child<QLineEdit>(field);
+        edit->setText(text);
+    }
+    void choosePreset(const QString& name)
+    {
+        auto* combo = child<QComboBox>("Combo1");
+        const int index = combo->findText(name);
+        QVERIFY(index >= 0);
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    }
+
+private slots:
+    void init()
+    {
+        std::random_device device;
+        m_folder = std::filesystem::temp_directory_path() / ("velnor-window-" + std::to_string(device()));
+        std::filesystem::copy(VELNOR_DATA_DIR, m_folder, std::filesystem::copy_options::recursive);
+        m_messages = std::make_unique<RecordingMessages>();
+        m_window = std::make_unique<MainWindow>(m_folder, m_messages.get());
+        QVERIFY(m_window->startUp());
+        m_window->show();
+        QApplication::setActiveWindow(m_window.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        std::error_code ignored;
+        std::filesystem::remove_all(m_folder, ignored);
+    }
+
+    void startUpShowsTheStartUpCase()
+    {
+        QCOMPARE(child<QLineEdit>("Text5")->text(), QString("75"));
+        QCOMPARE(child<QComboBox>("Combo1")->currentText(), QString("半切サイズ 縦"));
+        QCOMPARE(child<QComboBox>("Combo2")->currentText(), QString("腹部正面"));
+        QVERIFY(child<QRadioButton>("Option1")->isChecked());
+        QVERIFY(child<QRadioButton>("Option5")->isChecked());
+        QVERIFY(child<QRadioButton>("Option9")->isChecked());
+        QCOMPARE(label("Label79"), QString("default-output"));
+        QVERIFY(label("Label52").endsWith(" です"));
+        // The shipped user file has no name yet: the guest, with the welcome button.
+        QVERIFY(child<QPushButton>("Command8")->isVisibleTo(m_window.get()));
+        QCOMPARE(m_window->windowTitle(), QString("Velnor-V17 ( Velnor, Version 17 )"));
+        for (const char* name : {"Command3", "Command10", "Command11", "Command14", "Command5"})
+            QVERIFY2(!child<QPushButton>(name)->isEnabled(), name);
+        QVERIFY(child<QPushButton>("Command2")->isEnabled());
+    }
+
+    void enterMovesTheFocusAlongTheFields()
+    {
+        const std::pair<const char*, const char*> chain[] = {
+            {"Text1", "Text2"}, {"Text2", "Text3"}, {"Text3", "Text4"}, {"Text5", "Text6"}, {"Text6", "Text7"},
+            {"Text7", "Text8"}, {"Text8", "Text23"}, {"Text23", "Text9"}, {"Text9", "Combo1"}, {"Text10", "Text11"},
+            {"Text11", "Command2"},
+        };
+        for (const auto& [from, to] : chain) {
+            QWidget* w = child<QWidget>(from);
+            w->setFocus();
+            QTRY_VERIFY(w->hasFocus());
+            QTest::keyClick(w, Qt::Key_Return);
+            QTRY_VERIFY2(child<QWidget>(to)->hasFocus(), from);
+        }
+        // Text4 goes on to the body part, and any key in the preset box to Text10.
+        child<QWidget>("Text4")->setFocus();
+        QTest::keyClick(child<QWidget>("Text4"), Qt::Key_Return);
+        QTRY_VERIFY(child<QComboBox>("Combo2")->hasFocus());
+        auto* presets = child<QComboBox>("Combo1");
+        presets->setFocus();
+        QTest::keyClick(presets, Qt::Key_Down);
+        QTRY_VERIFY(child<QWidget>("Text10")->hasFocus());
+        QCOMPARE(presets->currentText(), QString("半切サイズ 縦"));
+        // Reading stops at the comma: 2,5 mm is 0.2 cm.
+        type("Text2", "2,5");
+        child<QWidget>("Text2")->setFocus();
+        QTest::keyClick(child<QWidget>("Text2"), Qt::Key_Return);
+        QCOMPARE(m_window->state().conditions.inherentFiltrationCm, 0.2);
+    }
+
+    void presetsAndTheCircularField()
+    {
+        choosePreset("四切サイズ 横");
+        QCOMPARE(child<QLineEdit>("Text10")->text(), QString("25.4"));
+        QCOMPARE(child<QLineEdit>("Text11")->text(), QString("30.5"));
+        QCOMPARE(m_window->state().conditions.fieldShortCm.value(), 30.5);
+
+        choosePreset("その他");
+        QVERIFY(child<QLineEdit>("Text10")->text().isEmpty());
+        QVERIFY(!m_window->state().conditions.fieldLongCm.has_value()); // "-"
+
+        // Circular field while non-planar: back to planar with a message.
+        child<QRadioButton>("Option7")->setChecked(true);
+        QVERIFY(m_window->surfaceDialog()->isVisible());
+        m_window->surfaceDialog()->findChild<QPushButton*>("Command1")->click();
+        choosePreset("円形照射野");
+        QCOMPARE(m_messages->warnings.last(), QString("　円形照射野の場合、平面入射となります　"));
+        QVERIFY(child<QRadioButton>("Option6")->isChecked());
+        QCOMPARE(label("Label22"), QString("  照射野サイズ（直径）"));
+        QCOMPARE(child<QLineEdit>("Text10")->text(), QString("10.0"));
+        QCOMPARE(m_window->state().conditions.fieldShape, int(kFieldCircular));
+
+        // Non-planar while the circular field is chosen: the preset becomes 大角サイズ.
+        child<QRadioButton>("Option7")->setChecked(true);
+        QCOMPARE(m_messages->warnings.last(), QString("　円形照射野の場合、平面入射になります　"));
+        QVERIFY(child<QRadioButton>("Option6")->isChecked());
+        QCOMPARE(child<QComboBox>("Combo1")->currentText(), QString("大角サイズ"));
+        QCOMPARE(child<QLineEdit>("Text11")->text(), QString("35.6"));
+        QCOMPARE(m_window->state().conditions.incidenceMode, int(kIncidencePlanar));
+
+        choosePreset("六切サイズ 縦");
+        QCOMPARE(label("Label22"), QString("　長軸方向サイズ"));
+        QCOMPARE(m_window->state().conditions.fieldShape, int(kFieldRectangular));
+    }
+
+    void phantomOptionsAndSurfaceShapes()
+    {
+        child<QRadioButton>("Option8")->setChecked(true);
+        QCOMPARE(m_window->state().conditions.surfaceCode, int(kSurfaceFlatHead));
+        QCOMPARE(m_window->state().conditions.headPhantom, 1);
+        child<QRadioButton>("Option9")->setChecked(true);
+        QCOMPARE(m_window->state().conditions.surfaceCode, int(kSurfaceFlatBody));
+        QCOMPARE(m_window->state().conditions.headPhantom, 0);
+
+        child<QRadioButton>("Option7")->setChecked(true);
+        SurfaceShapeDialog* dialog = m_window->surfaceDialog();
+        QVERIFY(dialog->isVisible());
+        QVERIFY(!child<QRadioButton>("Option8")->isEnabled());
+        dialog->findChild<QLineEdit*>("Text1")->setText("15");
+        dialog->findChild<QPushButton*>("Command6")->click();
+        QVERIFY(dialog->preview()->isVisible());
+        dialog->findChild<QPushButton*>("Command1")->click();
+        QVERIFY(!dialog->isVisible());
+        QVERIFY(!dialog->preview()->isVisible());
+        QCOMPARE(child<QRadioButton>("Option7")->text(), QString("半径15cm の円柱表面"));
+        QCOMPARE(m_window->state().conditions.surfaceCode, int(kSurfaceCylinder));
+        QCOMPARE(m_window->state().conditions.cylinderRadiusCm, 15.0);
+        QCOMPARE(m_window->state().conditions.mcHistories, 50000000.0);
+
+        // Back to planar: the body phantom again.
+        child<QRadioButton>("Option6")->setChecked(true);
+        QCOMPARE(child<QRadioButton>("Option7")->text(), QString("非平面として計算"));
+        QCOMPARE(m_window->state().conditions.surfaceCode, int(kSurfaceFlatBody));
+        QVERIFY(child<QRadioButton>("Option8")->isEnabled());
+
+        // Cancel selects planar incidence.
+        child<QRadioButton>("Option7")->setChecked(true);
+        dialog->findChild<QPushButton*>("Command2")->click();
+        QVERIFY(child<QRadioButton>("Option6")->isChecked());
+        QCOMPARE(m_window->state().conditions.incidenceMode, int(kIncidencePlanar));
+    }
+
+    void calculationFillsTheLabelsInTheirPatterns()
+    {
+        child<QPushButton>("Command2")->click();
+        QVERIFY2(m_messages->warnings.isEmpty(), qPrintable(m_messages->warnings.join("; ")));
+        const CalculationState& s = m_window->state();
+        QCOMPARE(label("Label65"), QString::fromStdString(formatNumber(10 * s.beamQuality.hvl1Cm, "#0.000")));
+        QCOMPARE(label("Label66"), QString::fromStdString(formatNumber(s.beamQuality.effectiveEnergyKev, "#00.00")));
+        QCOMPARE(label("Label67"), QString::fromStdString(formatNumber(s.beamQuality.atrIndex, "0.000")));
+        QCOMPARE(label("Label68"), QString("1.409"));
+        QCOMPARE(label("Label71"), QString::fromStdString(formatNumber(s.dose.cfSoftTissue, "#00.00")));
+        QCOMPARE(label("Label73"), QString("0.76"));
+        QCOMPARE(label("Label78"), QString("9.61E-6"));
+        QVERIFY(std::filesystem::exists(m_folder / "X_SPCTL.dat"));
+        QCOMPARE(m_messages->beeps, 1);
+    }
+
+    void thicknessAboveFfdMinusFsdIsRefused()
+    {
+        type("Text23", "20.1");
+        child<QPushButton>("Command2")->click();
+        QCOMPARE(m_messages->warnings.size(), 1);
+        QCOMPARE(m_messages->warnings.first(), QString("  被写体厚が (FFD-FSD) より大きくなっています  "));
+        QVERIFY(label("Label73").isEmpty());
+        QVERIFY(!child<QPushButton>("Command3")->isEnabled());
+        type("Text23", "20");
+        child<QPushButton>("Command2")->click();
+        QCOMPARE(m_messages->warnings.size(), 1);
+        QVERIFY(!label("Label73").isEmpty());
+    }
+
+    void failedCalculationKeepsWhatWasShown()
+    {
+        child<QPushButton>("Command2")->click();
+        const QString dose = label("Label73");
+        type("Text5", "160"); // above the tables
+        child<QPushButton>("Command2")->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　???  正しく計算できませんでした  ???   "));
+        QVERIFY(m_messages->details.last().contains("150 kV"));
+        QCOMPARE(label("Label73"), dose);
+    }
+
+    void buttonStatesThroughCalculateAndAdd()
+    {
+        auto* add = child<QPushButton>("Command3");
+        child<QPushButton>("Command2")->click();
+        QVERIFY(add->isEnabled());
+        QVERIFY(child<QPushButton>("Command10")->isEnabled());
+        QVERIFY(child<QPushButton>("Command14")->isEnabled());
+        // A second calculation without adding keeps the add button; adding stores the second.
+        type("Text5", "90");
+        child<QPushButton>("Command2")->click();
+        QVERIFY(add->isEnabled());
+        add->click();
+        QCOMPARE(m_window->results().nextFreeRow(), 2);
+        QCOMPARE(m_window->results().row(1).tubeVoltageKv, 90.0);
+        QVERIFY(!add->isEnabled());
+        QVERIFY(child<QPushButton>("Command11")->isEnabled());
+    }
+
+    void fifteenRowsFillTheTable()
+    {
+        for (int k = 1; k <= 15; ++k) {
+            child<QPushButton>("Command2")->click();
+            child<QPushButton>("Command3")->click();
+        }
+        QVERIFY(m_window->results().full());
+        QCOMPARE(m_messages->warnings.size(), 1);
+        QVERIFY(m_messages->warnings.first().startsWith("　これ以上の計算結果は保存できません。"));
+        child<QPushButton>("Command2")->click();
+        QVERIFY(!child<QPushButton>("Command3")->isEnabled());
+        QVERIFY(!label("Label73").isEmpty());
+
+        // Clearing asks first; afterwards adding is possible again.
+        auto* clear = m_window->resultsWindow()->findChild<QPushButton*>("Command5");
+        clear->click();
+        QCOMPARE(m_messages->questions.last(), QString("　現在表示されている計算結果は削除されます　"));
+        QVERIFY(m_window->results().empty());
+        QVERIFY(label("Label73").isEmpty());
+        child<QPushButton>("Command2")->click();
+        QVERIFY(child<QPushButton>("Command3")->isEnabled());
+    }
+
+    void clearingAnEmptyTableSaysSo()
+    {
+        m_window->resultsWindow()->findChild<QPushButton*>("Command5")->click();
+        QCOMPARE(m_messages->warnings.last(), QString("消去するデータがありません"));
+        QVERIFY(m_messages->questions.isEmpty());
+    }
+
+    void totalsSumTheRows()
+    {
+        for (int k = 0; k < 2; ++k) {
+            child<QPushButton>("Command2")->click();
+            child<QPushButton>("Command3")->click();
+        }
+        const ResultsTable::Totals t = m_window->results().totals();
+        QCOMPARE(t.esdSoftTissue, 2 * m_window->results().row(1).esdSoftTissue);
+        QCOMPARE(t.effectiveDoseMsv, 0.0);
+    }
+
+    void spectrumWindowReadsOut()
+    {
+        child<QPushButton>("Command2")->click();
+        child<QPushButton>("Command10")->click();
+        SpectrumWindow* spectrum = m_window->spectrumWindow();
+        QVERIFY(spectrum->isVisible());
+        spectrum->readOut(1000, 1000); // X = 1000 is bin 1, 0.5 keV
+        QCOMPARE(spectrum->findChild<QLineEdit*>("Text6")->text(), QString(".5"));
+        QCOMPARE(spectrum->findChild<QLineEdit*>("Text7")->text(), QString(".000"));
+        spectrum->readOut(5499, 1000);
+        QCOMPARE(spectrum->findChild<QLineEdit*>("Text6")->text(), QString("150.0"));
+        spectrum->readOut(900, 1000); // outside the frame
+        QVERIFY(spectrum->findChild<QLineEdit*>("Text6")->text().isEmpty());
+        spectrum->findChild<QPushButton*>("Command3")->click(); // Clear
+        spectrum->readOut(2000, 1000);
+        QVERIFY(spectrum->findChild<QLineEdit*>("Text6")->text().isEmpty());
+        spectrum->findChild<QRadioButton*>("Option2")->setChecked(true);
+        spectrum->findChild<QPushButton*>("Command1")->click(); // Redraw in blue
+        QCOMPARE(spectrum->picture()->curves().size(), std::size_t(1));
+        QCOMPARE(spectrum->picture()->curves().front().colour, QColor(0, 0, 255));
+    }
+
+    void exitAsksAndClosingDeletesTheExchangeFiles()
+    {
+        child<QPushButton>("Command2")->click();
+        QVERIFY(std::filesystem::exists(m_folder / "X_SPCTL.dat"));
+        m_messages->answer = false;
+        child<QPushButton>("Command1")->click();
+        QCOMPARE(m_messages->questions.last(), QString("　***  Velnor_V17 を終了していいですか？  ***  "));
+        QVERIFY(m_window->isVisible());
+        QVERIFY(std::filesystem::exists(m_folder / "X_SPCTL.dat"));
+        m_messages->answer = true;
+        child<QPushButton>("Command1")->click();
+        QVERIFY(!m_window->isVisible());
+        QVERIFY(!std::filesystem::exists(m_folder / "X_SPCTL.dat"));
+    }
+
+    void curvedSurfaceRunsTheEngine()
+    {
+        // The real engine, run to its end when the window starts it.
+        class EngineToCompletion : public ProgramLauncher {
+        public:
+            void start(const std::filesystem::path& program, const std::filesystem::path& folder) override
+            {
+                runToCompletion(program, folder);
+            }
+        } launcher;
+        RecordingMessages messages;
+        MainWindow window(m_folder, &messages, &launcher);
+        QVERIFY(window.startUp());
+        window.findChild<QRadioButton*>("Option7")->setChecked(true);
+        SurfaceShapeDialog* dialog = window.surfaceDialog();
+        dialog->findChild<QComboBox*>("Combo1")->setCurrentText("2000000");
+        dialog->findChild<QPushButton*>("Command1")->click();
+        window.findChild<QPushButton*>("Command2")->click();
+        QCOMPARE(messages.warnings.size(), 1);
+        QCOMPARE(messages.warnings.first(), QString("しばらくこのままお待ちください。 計算終了後、この OK ボタンを押して下さい"));
+        const double bsf = window.state().dose.bsfSoftTissue;
+        QVERIFY2(bsf > 1.2 && bsf < 1.6, qPrintable(QString::number(bsf)));
+        QVERIFY(!window.findChild<QLabel*>("Label68")->text().isEmpty());
+        QCOMPARE(QString::fromStdString(readTextLines(m_folder / "joken.txt").back()), QString("00002000000"));
+    }
+
+    void missingReferenceFileEndsStartUpWithOneMessage()
+    {
+        std::filesystem::remove(m_folder / "dATR.dat");
+        RecordingMessages messages;
+        MainWindow window(m_folder, &messages);
+        QVERIFY(!window.startUp());
+        QCOMPARE(messages.warnings.size(), 1);
+        QVERIFY(messages.details.first().contains("dATR.dat"));
+    }
+};
+
+} // namespace velnor
+
+QTEST_MAIN(velnor::MainWindowTest)
+#include "MainWindowTest.moc"
