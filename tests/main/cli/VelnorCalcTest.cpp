@@ -1,5 +1,7 @@
 // velnor-calc as a user runs it: arguments, JSON in and out, exit status.
 #include "common/FileLookup.h"
+#include "main/dose/ProgramLauncher.h"
+#include "main/records/CalculationError.h"
 #include "common/TextFile.h"
 #include "tests/support/SyntheticReferenceSet.h"
 #include "tests/TempFolder.h"
@@ -8,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <thread>
 #include <sys/wait.h>
 
 namespace velnor {
@@ -92,6 +97,32 @@ TEST(VelnorCalcCurved, CylinderCaseRunsTheEngineToItsEnd)
     EXPECT_EQ(readTextLines(data / "joken.txt").front(), "015.0");
     EXPECT_EQ(readTextLines(findFileIgnoringCase(data.path(), "resultBSF.txt")).size(), 3u);
     EXPECT_EQ(run("--data " + data.path().string() + " --no-files", curved).status, 1);
+}
+
+TEST(DesktopLauncher, WithoutADisplayTheEngineRunsDetachedIntoALog)
+{
+    // The shipped data, a spectrum and a small cylinder job, as the main window leaves them.
+    testing::TempFolder data;
+    for (const auto& entry : std::filesystem::directory_iterator(VELNOR_DATA_DIR))
+        std::filesystem::copy(entry.path(), data / entry.path().filename().string(), std::filesystem::copy_options::recursive);
+    ASSERT_EQ(run("--data " + data.path().string(), "{}").status, 0);
+    writeTextLines(data / "joken.txt", {"020.0", "020.0", "080.0", "100.0", "035.6", "043.2", "00000200000"});
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+    const std::filesystem::path engine = std::filesystem::path(VELNOR_CALC).parent_path() / "bsfmc_cylinder";
+    DesktopLauncher launcher;
+    launcher.start(engine, data.path());
+    // The engine ends by itself: its input is empty, which counts as Enter.
+    bool finished = false;
+    for (int i = 0; i < 400 && !finished; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::error_code ec;
+        finished = std::filesystem::exists(data / "bsfmc_cylinder.log", ec)
+            && readTextFile(data / "bsfmc_cylinder.log").find("Hit Enter key") != std::string::npos;
+    }
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(readTextLines(findFileIgnoringCase(data.path(), "resultBSF.txt")).size(), 3u);
+    EXPECT_THROW(launcher.start(data / "no-such-program", data.path()), CalculationError);
 }
 
 TEST_F(VelnorCalcTest, UnusableArgumentsInputOrDataExitTwo)
