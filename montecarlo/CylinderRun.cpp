@@ -147,6 +147,7 @@ Tallies runHistories(const CylinderJob& job, const SpectrumWeights& weights, con
             continue;
         const float e0 = 0.5f * static_cast<float>(k);
         const std::array<float, 3> muen0 = interactions.absorption(e0);
+        cache.setStartEnergy(interactions, e0);
         for (long long h = 0; h < n; ++h) {
             if (progress && ((++done) & 0xFFFF) == 0)
                 progress(static_cast<double>(done) / planned);
@@ -162,6 +163,10 @@ Tallies runHistories(const CylinderJob& job, const SpectrumWeights& weights, con
                 }
             std::array<float, 3> score = t.backscatter;
             transport(p, g, interactions, random, cache, score);
+            t.histories += 1;
+            // Most histories score nothing; adding their zeros changes no sum.
+            if (score == t.backscatter && primary[0] == 0.0)
+                continue;
             for (std::size_t m = 0; m < 3; ++m) {
                 const double s = static_cast<double>(score[m]) - static_cast<double>(t.backscatter[m]);
                 t.backscatter[m] = score[m];
@@ -171,7 +176,6 @@ Tallies runHistories(const CylinderJob& job, const SpectrumWeights& weights, con
                 t.sumSS[m] += s * s;
                 t.sumSP[m] += s * primary[m];
             }
-            t.histories += 1;
         }
     }
     return t;

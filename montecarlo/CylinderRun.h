@@ -48,19 +48,23 @@ struct Tallies {
     double histories = 0;
 };
 
-// The coefficients last computed, kept from flight to flight and from
-// history to history: coherent scattering keeps the energy, and every history
-// of a bin starts at the same energy.
+// Coefficients kept while the energy does not change: those of the bin's
+// starting energy, which every history of the bin begins with, and those last
+// computed, since coherent scattering keeps the energy.
 struct CoefficientCache {
-    float energyKev = -1.0f;
-    Interactions::Coefficients mu;
+    struct Entry {
+        float energyKev = -1.0f;
+        Interactions::Coefficients mu;
+    };
+    Entry start, last;
+    void setStartEnergy(const Interactions& interactions, float e) { start = {e, interactions.coefficients(e)}; }
     const Interactions::Coefficients& at(const Interactions& interactions, float e)
     {
-        if (e != energyKev) {
-            mu = interactions.coefficients(e);
-            energyKev = e;
-        }
-        return mu;
+        if (e == start.energyKev)
+            return start.mu;
+        if (e != last.energyKev)
+            last = {e, interactions.coefficients(e)};
+        return last.mu;
     }
 };
 

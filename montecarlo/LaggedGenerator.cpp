@@ -24,7 +24,6 @@ std::array<std::int32_t, 56> LaggedGenerator::seedTable()
 
 LaggedGenerator::LaggedGenerator() : m_table(seedTable())
 {
-    m_i = 24;
     m_j = 55;
     for (int n = 0; n < 1000; ++n)
         nextInteger();

@@ -24,14 +24,14 @@ public:
     // The next draw, as its table value (0 .. 16383) and as a real.
     std::int32_t nextInteger()
     {
-        // Both entries lie in 0..16383, so the sum is non-negative and the
-        // modulus of the power of two is a mask.
-        m_table[m_j] = (m_table[m_i] + m_table[m_j]) & (kModulus - 1);
-        const std::int32_t value = m_table[m_j];
-        if (--m_i == 0)
-            m_i = 55;
-        if (--m_j == 0)
-            m_j = 55;
+        // i and j step down together from 24 and 55, so i is always j - 31
+        // (mod 55) and one index carries the state. Both entries lie in
+        // 0..16383: the sum is non-negative and the modulus of the power of
+        // two is a mask.
+        const auto j = static_cast<std::size_t>(m_j);
+        const std::int32_t value = (m_table[static_cast<std::size_t>(lagPartner(m_j))] + m_table[j]) & (kModulus - 1);
+        m_table[j] = value;
+        m_j = m_j == 1 ? 55 : m_j - 1;
         return value;
     }
     float next() { return m_reals[nextInteger()]; }
@@ -46,9 +46,10 @@ public:
     static const std::array<float, kModulus>& reals();
 
 private:
+    static int lagPartner(int j) { return j > 31 ? j - 31 : j + 24; }
+
     std::array<std::int32_t, 56> m_table{}; // IA(1..55); index 0 unused
-    int m_i = 24;
-    int m_j = 55;
+    int m_j = 55;                           // i = lagPartner(j), 24 at the start
     const float* m_reals = reals().data();
 };
 
