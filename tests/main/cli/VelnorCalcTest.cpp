@@ -99,6 +99,37 @@ TEST(VelnorCalcCurved, CylinderCaseRunsTheEngineToItsEnd)
     EXPECT_EQ(run("--data " + data.path().string() + " --no-files", curved).status, 1);
 }
 
+TEST(Engine, RefusesABadJobAndKeepsTheEarlierResult)
+{
+    testing::TempFolder data;
+    for (const auto& entry : std::filesystem::directory_iterator(VELNOR_DATA_DIR))
+        std::filesystem::copy(entry.path(), data / entry.path().filename().string(), std::filesystem::copy_options::recursive);
+    ASSERT_EQ(run("--data " + data.path().string(), "{}").status, 0); // the spectrum file
+    writeTextLines(data / "ResultBSF.txt", {" 1.1111", " 1.1111", " 1.1111"});
+    const std::string engine = (std::filesystem::path(VELNOR_CALC).parent_path() / "bsfmc_cylinder").string();
+    auto runEngine = [&] {
+        const std::string command = "cd '" + data.path().string() + "' && '" + engine + "' < /dev/null > engine.out 2>&1";
+        const int status = std::system(command.c_str());
+        return WEXITSTATUS(status);
+    };
+    for (const std::vector<std::string>& job : {
+             std::vector<std::string>{"000.0", "020.0", "080.0", "100.0", "035.6", "043.2", "00000001000"}, // R = 0
+             std::vector<std::string>{"020.0", "020.0", "080.0", "100.0", "000.0", "043.2", "00000001000"}, // no field
+             std::vector<std::string>{"020.0", "020.0", "000.0", "100.0", "035.6", "043.2", "00000001000"}, // FSD 0
+             std::vector<std::string>{"020.0", "020.0", "080.0", "100.0", "035.6", "043.2", "03000000000"}, // > 2^31 - 1
+             std::vector<std::string>{"020.0", "020.0", "080.0"},                                            // short
+         }) {
+        writeTextLines(data / "joken.txt", job);
+        EXPECT_EQ(runEngine(), 1) << job.front();
+        EXPECT_EQ(readTextLines(data / "ResultBSF.txt").front(), " 1.1111");
+    }
+    EXPECT_NE(readTextFile(data / "engine.out").find("joken.txt"), std::string::npos);
+    writeTextLines(data / "joken.txt", {"020.0", "020.0", "080.0", "100.0", "035.6", "043.2", "00000100000"});
+    std::filesystem::remove(data / "ICRUSoft.dat");
+    EXPECT_EQ(runEngine(), 1);
+    EXPECT_NE(readTextFile(data / "engine.out").find("ICRUSoft.dat"), std::string::npos);
+}
+
 TEST(DesktopLauncher, WithoutADisplayTheEngineRunsDetachedIntoALog)
 {
     // The shipped data, a spectrum and a small cylinder job, as the main window leaves them.
