@@ -51,20 +51,10 @@ Estimate simulateCentralBackscatter(const Medium& phantom, const Box& box, const
             // falling as cos^3 (inverse square and obliquity).
             const double weight = cosine * cosine * cosine;
             double score = 0;
-            for (;;) {
-                const Medium::Coefficients mu = phantom.coefficients(p.energyKev);
-                const double path = sampleFreePath(mu.total(), random);
-                const double toSurface = box.distanceToSurface(p.position, p.direction);
-                if (path >= toSurface) {
-                    move(p, toSurface);
-                    if (p.direction.z < 0 && p.position.z <= 1e-9 && std::hypot(p.position.x, p.position.y) <= discCm)
-                        score = weight * p.energyKev * kerma(p.energyKev) * exitObliquity(-p.direction.z);
-                    break;
-                }
-                move(p, path);
-                if (!interact(p, phantom, mu, random) || p.energyKev < kCutoffKev)
-                    break;
-            }
+            track(p, phantom, box, random, ignoreCollision, [&](const Photon& out) {
+                if (leavingThroughFront(out) && std::hypot(out.position.x, out.position.y) <= discCm)
+                    score = weight * out.energyKev * kerma(out.energyKev) * exitObliquity(-out.direction.z);
+            });
             tally.sum[0] += score;
             tally.sumSquares[0] += score * score;
         }
@@ -88,21 +78,14 @@ std::vector<Estimate> simulateCentralScatterKerma(const Medium& phantom, const C
             std::fill(history.begin(), history.end(), 0.0);
             double cosine;
             Photon p = entering(e0, fsdCm, fieldCm, random, cosine);
-            for (;;) {
-                const Medium::Coefficients mu = phantom.coefficients(p.energyKev);
-                const double path = sampleFreePath(mu.total(), random);
-                if (path >= cylinder.distanceToSurface(p.position, p.direction))
-                    break;
-                move(p, path);
-                if (p.scatterings > 0 && std::hypot(p.position.x, p.position.y) <= discCm) {
-                    const int slab = static_cast<int>(p.position.z / kKernelStepCm);
-                    for (std::size_t s = 0; s < n; ++s)
-                        if (slabs[s] == slab)
-                            history[s] += p.energyKev * kerma(p.energyKev) / mu.total();
-                }
-                if (!interact(p, phantom, mu, random) || p.energyKev < kCutoffKev)
-                    break;
-            }
+            track(p, phantom, cylinder, random, [&](const Photon& at, const Medium::Coefficients& mu) {
+                if (at.scatterings == 0 || std::hypot(at.position.x, at.position.y) > discCm)
+                    return;
+                const int slab = static_cast<int>(at.position.z / kKernelStepCm);
+                for (std::size_t s = 0; s < n; ++s)
+                    if (slabs[s] == slab)
+                        history[s] += at.energyKev * kerma(at.energyKev) / mu.total();
+            }, ignoreExit);
             for (std::size_t s = 0; s < n; ++s) {
                 tally.sum[s] += history[s];
                 tally.sumSquares[s] += history[s] * history[s];

@@ -50,29 +50,19 @@ RingResult simulateBackscatterRings(const Medium& phantom, const Box& box, doubl
             Photon p;
             p.direction = {0, 0, 1};
             p.energyKev = e0;
-            for (;;) {
-                const Medium::Coefficients mu = phantom.coefficients(p.energyKev);
-                const double path = sampleFreePath(mu.total(), random);
-                const double toSurface = box.distanceToSurface(p.position, p.direction);
-                if (path >= toSurface) {
-                    move(p, toSurface);
-                    if (p.direction.z < 0 && p.position.z <= 1e-9) {
-                        const double r = std::hypot(p.position.x, p.position.y);
-                        const int ring = static_cast<int>(r / kRingWidthCm) + 1;
-                        const double obliquity = exitObliquity(-p.direction.z);
-                        for (int x = 0; x < kScoringMedia; ++x) {
-                            const double score = p.energyKev * (*kerma[x])(p.energyKev) * obliquity / normalisation[x];
-                            if (ring <= kRingCount)
-                                tally.rings[x][ring] += score;
-                            history[x] += score;
-                        }
-                    }
-                    break;
+            track(p, phantom, box, random, ignoreCollision, [&](const Photon& out) {
+                if (!leavingThroughFront(out))
+                    return;
+                const double r = std::hypot(out.position.x, out.position.y);
+                const int ring = static_cast<int>(r / kRingWidthCm) + 1;
+                const double obliquity = exitObliquity(-out.direction.z);
+                for (int x = 0; x < kScoringMedia; ++x) {
+                    const double score = out.energyKev * (*kerma[x])(out.energyKev) * obliquity / normalisation[x];
+                    if (ring <= kRingCount)
+                        tally.rings[x][ring] += score;
+                    history[x] += score;
                 }
-                move(p, path);
-                if (!interact(p, phantom, mu, random) || p.energyKev < kCutoffKev)
-                    break;
-            }
+            });
             for (int x = 0; x < kScoringMedia; ++x) {
                 tally.sum[x] += history[x];
                 tally.sumSquares[x] += history[x] * history[x];
@@ -124,29 +114,23 @@ Estimate simulateAtrScatter(const Medium& plate, const EnergyAbsorption& air, do
             p.direction = {p.position.x / norm, p.position.y / norm, g.focusToPlateCm / norm};
             p.energyKev = e0;
             double history = 0;
-            for (;;) {
-                const Medium::Coefficients mu = plate.coefficients(p.energyKev);
-                const double path = sampleFreePath(mu.total(), random);
-                if (path >= box.distanceToSurface(p.position, p.direction))
-                    break;
-                move(p, path);
+            track(p, plate, box, random, [&](const Photon& at, const Medium::Coefficients& mu) {
                 // Expected kerma at the detector from scattering here straight towards it.
-                const Vec3 v{detector.x - p.position.x, detector.y - p.position.y, detector.z - p.position.z};
+                const Vec3 v{detector.x - at.position.x, detector.y - at.position.y, detector.z - at.position.z};
                 const double r2 = v.x * v.x + v.y * v.y + v.z * v.z;
                 const double r = std::sqrt(r2);
                 const Vec3 w{v.x / r, v.y / r, v.z / r};
-                const double cosine = p.direction.x * w.x + p.direction.y * w.y + p.direction.z * w.z;
-                const double inPlate = (g.plateThicknessCm - p.position.z) / w.z;
-                const double compton = p.energyKev / (1.0 + p.energyKev / kElectronRestKev * (1.0 - cosine));
-                const double viaCoherent = mu.coherent / mu.total() * plate.coherentDensity(p.energyKev, cosine)
-                    * std::exp(-mu.total() * inPlate) * p.energyKev * air(p.energyKev);
+                const double cosine = at.direction.x * w.x + at.direction.y * w.y + at.direction.z * w.z;
+                const double inPlate = (g.plateThicknessCm - at.position.z) / w.z;
+                const double e = at.energyKev;
+                const double compton = e / (1.0 + e / kElectronRestKev * (1.0 - cosine));
+                const double viaCoherent = mu.coherent / mu.total() * plate.coherentDensity(e, cosine)
+                    * std::exp(-mu.total() * inPlate) * e * air(e);
                 const double viaIncoherent = compton < kCutoffKev ? 0.0
-                    : mu.incoherent / mu.total() * plate.incoherentDensity(p.energyKev, cosine)
+                    : mu.incoherent / mu.total() * plate.incoherentDensity(e, cosine)
                         * std::exp(-plate.coefficients(compton).total() * inPlate) * compton * air(compton);
                 history += (viaCoherent + viaIncoherent) / r2;
-                if (!interact(p, plate, mu, random) || p.energyKev < kCutoffKev)
-                    break;
-            }
+            }, ignoreExit);
             history /= freeKerma;
             tally.sum += history;
             tally.sumSquares += history * history;
@@ -180,26 +164,19 @@ KernelResult simulateScatterKernel(const Medium& phantom, const Cylinder& cylind
             Photon p;
             p.direction = {0, 0, 1};
             p.energyKev = e0;
-            for (;;) {
-                const Medium::Coefficients mu = phantom.coefficients(p.energyKev);
-                const double path = sampleFreePath(mu.total(), random);
-                if (path >= cylinder.distanceToSurface(p.position, p.direction))
-                    break;
-                move(p, path);
-                if (p.scatterings > 0) {
-                    // Collision estimator: fluence x volume = 1 / mu per collision;
-                    // kerma x ring area = that x E muen/rho / slab thickness.
-                    const int m = static_cast<int>(p.position.z / kKernelStepCm);
-                    const int j = static_cast<int>(std::hypot(p.position.x, p.position.y) / kKernelStepCm);
-                    if (m < kKernelSize && j < kKernelSize) {
-                        const std::size_t i = static_cast<std::size_t>(m * kKernelSize + j);
-                        tally.values[i] += p.energyKev * kerma(p.energyKev) / mu.total() / kKernelStepCm;
-                        ++tally.collisions[i];
-                    }
+            track(p, phantom, cylinder, random, [&](const Photon& at, const Medium::Coefficients& mu) {
+                if (at.scatterings == 0)
+                    return;
+                // Collision estimator: fluence x volume = 1 / mu per collision;
+                // kerma x ring area = that x E muen/rho / slab thickness.
+                const int m = static_cast<int>(at.position.z / kKernelStepCm);
+                const int j = static_cast<int>(std::hypot(at.position.x, at.position.y) / kKernelStepCm);
+                if (m < kKernelSize && j < kKernelSize) {
+                    const std::size_t i = static_cast<std::size_t>(m * kKernelSize + j);
+                    tally.values[i] += at.energyKev * kerma(at.energyKev) / mu.total() / kKernelStepCm;
+                    ++tally.collisions[i];
                 }
-                if (!interact(p, phantom, mu, random) || p.energyKev < kCutoffKev)
-                    break;
-            }
+            }, ignoreExit);
         }
     };
     const KernelTally total = runBlocks<KernelTally>(run.histories, run.blockSize, run.seed, run.threads, simulate);

@@ -56,4 +56,33 @@ struct Cylinder {
     double distanceToSurface(const Vec3& p, const Vec3& d) const;
 };
 
+// Follows a photon through a convex region of one medium until it is absorbed,
+// falls below the cut-off or leaves. At every collision, before the
+// interaction, onCollision(photon, mu) sees the photon and the coefficients
+// at its energy; when it leaves, onExit(photon) sees it on the surface.
+template <typename Region, typename OnCollision, typename OnExit>
+void track(Photon& p, const Medium& medium, const Region& region, Random& random, OnCollision onCollision, OnExit onExit)
+{
+    for (;;) {
+        const Medium::Coefficients mu = medium.coefficients(p.energyKev);
+        const double path = sampleFreePath(mu.total(), random);
+        const double toSurface = region.distanceToSurface(p.position, p.direction);
+        if (path >= toSurface) {
+            move(p, toSurface);
+            onExit(p);
+            return;
+        }
+        move(p, path);
+        onCollision(p, mu);
+        if (!interact(p, medium, mu, random) || p.energyKev < kCutoffKev)
+            return;
+    }
+}
+
+// A photon on the front face z = 0 travelling back towards the source.
+inline bool leavingThroughFront(const Photon& p) { return p.direction.z < 0 && p.position.z <= 1e-9; }
+
+inline void ignoreCollision(const Photon&, const Medium::Coefficients&) {}
+inline void ignoreExit(const Photon&) {}
+
 } // namespace velnor::mcgen
