@@ -1,6 +1,7 @@
 #include "main/window/ResultsWindow.h"
 
 #include "main/results/ResultsLayout.h"
+#include "main/window/Canvas.h"
 #include "main/window/Messages.h"
 
 #include <QHBoxLayout>
@@ -22,10 +23,7 @@ TablePicture::TablePicture(const ResultsTable& table, QWidget* parent) : QWidget
 {
     setObjectName("Picture1");
     setMinimumSize(580, 460);
-    setAutoFillBackground(true);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, Qt::white);
-    setPalette(p);
+    paintWhite(this);
 }
 
 void TablePicture::paintEvent(QPaintEvent*)

@@ -2,6 +2,8 @@
 
 #include "common/DisplayFormat.h"
 
+#include "main/window/Canvas.h"
+
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -41,10 +43,7 @@ SpectrumPicture::SpectrumPicture(QWidget* parent) : QWidget(parent)
     setObjectName("Picture3");
     setMouseTracking(true);
     setMinimumSize(570, 245);
-    setAutoFillBackground(true);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, Qt::white);
-    setPalette(p);
+    paintWhite(this);
 }
 
 void SpectrumPicture::clearCurves()

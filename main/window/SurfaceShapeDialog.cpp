@@ -3,6 +3,8 @@
 #include "common/NumberReading.h"
 #include "main/records/ExposureConditions.h"
 
+#include "main/window/Canvas.h"
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -46,10 +48,7 @@ public:
     {
         setObjectName("Picture1");
         setMinimumSize(400, 400);
-        setAutoFillBackground(true);
-        QPalette p = palette();
-        p.setColor(QPalette::Window, Qt::white);
-        setPalette(p);
+        paintWhite(this);
     }
     ShapePreview::Scene scene;
 

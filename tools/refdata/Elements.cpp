@@ -22,6 +22,19 @@ double call(const char* name, Function function, Args... args)
     return value;
 }
 
+// The same call, giving `fallback` where xraylib has no value.
+template <typename Function, typename... Args>
+double callOr(double fallback, Function function, Args... args)
+{
+    xrl_error* error = nullptr;
+    const double value = function(args..., &error);
+    if (error) {
+        xrl_error_free(error);
+        return fallback;
+    }
+    return value;
+}
+
 // Log-log extrapolation beyond xraylib's range from its values at 500 and 800 keV.
 template <typename Function>
 double extrapolateHigh(const char* name, Function function, int Z, double energyKev)
@@ -113,15 +126,8 @@ double incoherentScatteringFunction(int Z, double x)
     constexpr double kTableStart = 1e-3;
     if (x <= 0)
         return 0.0;
-    if (x < kTableStart) {
-        xrl_error* error = nullptr;
-        const double s = SF_Compt(Z, x, &error);
-        if (error) {
-            xrl_error_free(error);
-            return 0.0;
-        }
-        return s;
-    }
+    if (x < kTableStart)
+        return callOr(0.0, SF_Compt, Z, x);
     return call("SF_Compt", SF_Compt, Z, x);
 }
 
@@ -129,15 +135,6 @@ double atomicWeight(int Z) { return call("AtomicWeight", AtomicWeight, Z); }
 
 double elementDensity(int Z) { return call("ElementDensity", ElementDensity, Z); }
 
-double edgeEnergyKev(int Z, int shell)
-{
-    xrl_error* error = nullptr;
-    const double edge = EdgeEnergy(Z, shell, &error);
-    if (error) {
-        xrl_error_free(error);
-        return 0.0;
-    }
-    return edge;
-}
+double edgeEnergyKev(int Z, int shell) { return callOr(0.0, EdgeEnergy, Z, shell); }
 
 } // namespace velnor::refdata
