@@ -42,8 +42,19 @@ std::filesystem::path findFileIgnoringCase(const std::filesystem::path& folder, 
 
 bool removeFileQuietly(const std::filesystem::path& folder, std::string_view name)
 {
+    const std::filesystem::path dir = folder.empty() ? std::filesystem::path(".") : folder;
+    const std::string wanted = foldCase(name);
+    std::vector<std::filesystem::path> matches;
     std::error_code ec;
-    return std::filesystem::remove(findFileIgnoringCase(folder, name), ec);
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+        if (foldCase(it->path().filename().string()) == wanted)
+            matches.push_back(it->path());
+    bool removed = false;
+    for (const std::filesystem::path& p : matches) {
+        std::error_code ignored;
+        removed = std::filesystem::remove(p, ignored) || removed;
+    }
+    return removed;
 }
 
 } // namespace velnor

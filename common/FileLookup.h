@@ -11,8 +11,10 @@ namespace velnor {
 // folder / name as given, so that a new file is created under that name.
 std::filesystem::path findFileIgnoringCase(const std::filesystem::path& folder, std::string_view name);
 
-// Deletes `name` in `folder` (matched without regard to letter case), passing
-// over a missing file or a failure. Returns whether a file was removed.
+// Deletes every file in `folder` whose name is `name` in any letter case (on
+// Linux "ResultBSF.txt" and "resultBSF.txt" can both exist, where Windows saw
+// one file), passing over a missing file or a failure. Returns whether a file
+// was removed.
 bool removeFileQuietly(const std::filesystem::path& folder, std::string_view name);
 
 } // namespace velnor

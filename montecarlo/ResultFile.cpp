@@ -1,5 +1,6 @@
 #include "montecarlo/ResultFile.h"
 
+#include "common/ExchangeFiles.h"
 #include "common/FileLookup.h"
 #include "common/TextFile.h"
 #include "montecarlo/ConsoleText.h"
@@ -13,7 +14,7 @@ std::vector<std::string> resultFileLines(float air, float softTissue, float skin
 
 void writeResultFile(const std::filesystem::path& folder, float air, float softTissue, float skin)
 {
-    writeTextLines(findFileIgnoringCase(folder, kResultFileName), resultFileLines(air, softTissue, skin));
+    writeTextLines(findFileIgnoringCase(folder, files::kBackscatterResult), resultFileLines(air, softTissue, skin));
 }
 
 } // namespace velnor::mc

@@ -7,7 +7,6 @@
 
 namespace velnor::mc {
 
-inline constexpr const char* kResultFileName = "ResultBSF.txt";
 
 // The three lines of the result file: the factors by air, soft-tissue and skin
 // dose, each in 7 columns with 4 decimals.

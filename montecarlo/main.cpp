@@ -2,6 +2,7 @@
 // Carlo. Reads "joken.txt", "X_SPCTL.dat", "ICRUSoft.dat" and
 // "Att_Coeff2020.dat" from the working folder, writes "ResultBSF.txt", and
 // waits for Enter (end of input counts as Enter).
+#include "common/ExchangeFiles.h"
 #include "common/FileLookup.h"
 #include "montecarlo/ConsoleText.h"
 #include "montecarlo/CylinderRun.h"
@@ -79,15 +80,15 @@ int main(int argc, char** argv)
     TissueData tissue;
     AbsorptionTable absorption;
     try {
-        job = readJobFile(findFileIgnoringCase(here, "joken.txt"));
+        job = readJobFile(findFileIgnoringCase(here, velnor::files::kJob));
         for (const std::string& line : jobEchoLines(job))
             std::printf("%s\n", line.c_str());
         const std::string fault = jobFault(job);
         if (!fault.empty())
             return fail("joken.txt: " + fault);
-        weights = readSpectrumWeights(findFileIgnoringCase(here, "X_SPCTL.dat"));
-        tissue = readTissueData(findFileIgnoringCase(here, "ICRUSoft.dat"));
-        absorption = readAbsorptionTable(findFileIgnoringCase(here, "Att_Coeff2020.dat"));
+        weights = readSpectrumWeights(findFileIgnoringCase(here, velnor::files::kSpectrum));
+        tissue = readTissueData(findFileIgnoringCase(here, velnor::files::kTissueData));
+        absorption = readAbsorptionTable(findFileIgnoringCase(here, velnor::files::kCoefficients));
     } catch (const std::exception& e) {
         return fail(e.what());
     }

@@ -1,5 +1,6 @@
 #include "main/cli/CaseJson.h"
 
+#include <cmath>
 #include <functional>
 #include <map>
 #include <stdexcept>
@@ -14,14 +15,31 @@ double number(const Json& v, const std::string& key)
 {
     if (!v.is_number())
         throw std::invalid_argument("\"" + key + "\" must be a number");
-    return v.get<double>();
+    const double d = v.get<double>();
+    if (!std::isfinite(d))
+        throw std::invalid_argument("\"" + key + "\" must be a finite number");
+    return d;
 }
 
-int integer(const Json& v, const std::string& key)
+// A whole number that fits a 32-bit integer; a wider one is refused, never wrapped.
+long long integer(const Json& v, const std::string& key)
 {
     if (!v.is_number_integer())
         throw std::invalid_argument("\"" + key + "\" must be a whole number");
-    return v.get<int>();
+    if (v.is_number_unsigned() ? v.get<unsigned long long>() > 2147483647ULL
+                               : (v.get<long long>() > 2147483647LL || v.get<long long>() < -2147483648LL))
+        throw std::invalid_argument("\"" + key + "\" is out of range");
+    return v.get<long long>();
+}
+
+// A code value of the files and the results table, converted to its enumeration.
+template <class Code>
+Code code(const Json& v, const std::string& key, std::optional<Code> (*fromCode)(long long), const char* allowed)
+{
+    const std::optional<Code> c = fromCode(integer(v, key));
+    if (!c)
+        throw std::invalid_argument("\"" + key + "\" must be " + allowed);
+    return *c;
 }
 
 std::string text(const Json& v, const std::string& key)
@@ -36,13 +54,12 @@ std::optional<double> fieldSize(const Json& v, const std::string& key)
 {
     if (v.is_string() && v.get<std::string>() == "-")
         return std::nullopt;
-    if (!v.is_number())
-        throw std::invalid_argument("\"" + key + "\" must be a number or \"-\"");
-    return v.get<double>();
+    return number(v, key);
 }
 
 #define VELNOR_NUMBER(field) {#field, [](const Json& v, ExposureConditions& c) { c.field = number(v, #field); }}
-#define VELNOR_INTEGER(field) {#field, [](const Json& v, ExposureConditions& c) { c.field = integer(v, #field); }}
+#define VELNOR_CODE(field, fromCode, allowed) \
+    {#field, [](const Json& v, ExposureConditions& c) { c.field = code(v, #field, fromCode, allowed); }}
 #define VELNOR_TEXT(field) {#field, [](const Json& v, ExposureConditions& c) { c.field = text(v, #field); }}
 
 const std::map<std::string, Setter>& setters()
@@ -65,7 +82,12 @@ const std::map<std::string, Setter>& setters()
              if (!v.is_array() || v.size() != kBinCount)
                  throw std::invalid_argument("\"otherFilterMu\" must be an array of 300 numbers (bin 1 first)");
              for (int j = 1; j <= kBinCount; ++j)
-                 c.otherFilterMu[static_cast<std::size_t>(j)] = number(v[static_cast<std::size_t>(j - 1)], "otherFilterMu");
+             {
+                 const double mu = number(v[static_cast<std::size_t>(j - 1)], "otherFilterMu");
+                 if (mu < 0)
+                     throw std::invalid_argument("\"otherFilterMu\" must not hold negative coefficients");
+                 c.otherFilterMu[static_cast<std::size_t>(j)] = mu;
+             }
          }},
         VELNOR_NUMBER(tubeVoltageKv),
         VELNOR_NUMBER(tubeCurrentMa),
@@ -74,19 +96,25 @@ const std::map<std::string, Setter>& setters()
         VELNOR_NUMBER(bodyThicknessCm),
         VELNOR_NUMBER(focusSurfaceDistanceCm),
         VELNOR_TEXT(fieldPresetName),
-        VELNOR_INTEGER(fieldShape),
+        VELNOR_CODE(fieldShape, fieldShapeFromCode, "1 (rectangular) or 2 (circular)"),
         {"fieldLongCm", [](const Json& v, ExposureConditions& c) { c.fieldLongCm = fieldSize(v, "fieldLongCm"); }},
         {"fieldShortCm", [](const Json& v, ExposureConditions& c) { c.fieldShortCm = fieldSize(v, "fieldShortCm"); }},
-        VELNOR_INTEGER(rectification),
-        VELNOR_INTEGER(exposureSource),
+        VELNOR_CODE(rectification, rectificationFromCode, "1, 2 or 3"),
+        VELNOR_CODE(exposureSource, exposureSourceFromCode, "1 (measured) or 2 (tube output table)"),
         {"exposureAt1m",
          [](const Json& v, ExposureConditions& c) {
              c.exposureAt1m = number(v, "exposureAt1m");
              c.exposureAt1mSet = true;
          }},
-        VELNOR_INTEGER(incidenceMode),
-        VELNOR_INTEGER(surfaceCode),
-        VELNOR_INTEGER(headPhantom),
+        VELNOR_CODE(incidenceMode, incidenceFromCode, "1 (planar) or 2 (non-planar)"),
+        VELNOR_CODE(surfaceCode, surfaceFromCode, "0, 1, 2, 3 or 4"),
+        {"headPhantom",
+         [](const Json& v, ExposureConditions& c) {
+             const long long head = integer(v, "headPhantom");
+             if (head != 0 && head != 1)
+                 throw std::invalid_argument("\"headPhantom\" must be 0 (body) or 1 (head)");
+             c.headPhantom = static_cast<int>(head);
+         }},
         VELNOR_NUMBER(cylinderRadiusCm),
         VELNOR_NUMBER(ellipseHorizontalCm),
         VELNOR_NUMBER(ellipseVerticalCm),
@@ -100,7 +128,7 @@ const std::map<std::string, Setter>& setters()
 }
 
 #undef VELNOR_NUMBER
-#undef VELNOR_INTEGER
+#undef VELNOR_CODE
 #undef VELNOR_TEXT
 
 } // namespace

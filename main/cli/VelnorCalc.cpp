@@ -1,11 +1,14 @@
 // velnor-calc: the main program's dose calculation without windows, JSON in,
 // JSON out. See usage() for everything it does.
 #include "main/cli/CaseJson.h"
+#include "main/form/ExposureForm.h"
 #include "main/dose/NonPlanarBackscatter.h"
 #include "main/records/CalculationError.h"
 #include "main/records/ReferenceLoader.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -33,13 +36,19 @@ array of such objects. Missing keys keep the main window's start-up values:
   otherFilterCm and otherFilterMu (300 values, 1/cm, bin 1 first), and the text
   fields otherFilterName, fieldPresetName, bodyPart. Lengths are in cm, also
   filtrations (2.5 mm is 0.25).
-  A case is refused, like in the main window, when bodyThicknessCm exceeds
-  focusReceptorDistanceCm - focusSurfaceDistanceCm.
+  A case is refused, with the same reasons as in the main window, when
+  bodyThicknessCm exceeds focusReceptorDistanceCm - focusSurfaceDistanceCm,
+  or when a value has no physical meaning: a tube current, exposure time,
+  measured exposure, body thickness, distance or field size of 0 or less (a
+  field size of "-" counts as 0), a negative filtration, a number that is not
+  finite, a code outside its values.
 
 Curved surfaces: incidenceMode 2 with surfaceCode 1 (cylinder, give
 cylinderRadiusCm), 2 (elliptic cylinder: ellipseHorizontalCm,
 ellipseVerticalCm) or 4 (racetrack: racetrackACm, racetrackBCm,
-racetrackLengthCm), and mcHistories. velnor-calc writes the job file
+racetrackLengthCm), and mcHistories (default 50000000, as in the surface
+dialog; a whole number from 1 to 2147483647). Dimensions and distances up
+to 1000 cm and field sizes up to 200 cm. velnor-calc writes the job file
 joken.txt into DIR, runs the surface's Monte Carlo program there to its end
 (found in DIR, else beside velnor-calc; bsfmc_cylinder for the cylinder),
 reads resultBSF.txt and goes on with the doses. The program's console text
@@ -62,6 +71,35 @@ Exit status: 0 when every case succeeded, 1 when a case failed, 2 for unusable
 arguments or input, or reference files that cannot be read (message on
 standard error).
 )";
+
+// The surface dialog's default history count.
+constexpr double kDefaultHistories = 50000000;
+
+// Deeper input is refused before it is parsed: no exposure case nests more
+// than a few levels, and a very deep document exhausts the stack.
+constexpr int kMaxNesting = 64;
+
+int nestingDepth(const std::string& text)
+{
+    int depth = 0, deepest = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            deepest = std::max(deepest, ++depth);
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return deepest;
+}
 
 int usageError(const std::string& message)
 {
@@ -100,16 +138,25 @@ int main(int argc, char** argv)
 
     nlohmann::json cases;
     try {
+        std::string text;
         if (input == "-") {
-            cases = nlohmann::json::parse(std::cin);
+            text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
         } else {
-            std::ifstream in(input);
+            std::error_code ec;
+            if (!std::filesystem::is_regular_file(input, ec))
+                return usageError("cannot open " + input + ": it is not a file");
+            std::ifstream in(input, std::ios::binary);
             if (!in)
                 return usageError("cannot open " + input);
-            cases = nlohmann::json::parse(in);
+            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         }
+        if (nestingDepth(text) > kMaxNesting)
+            return usageError("the input nests arrays or objects more than " + std::to_string(kMaxNesting) + " deep");
+        cases = nlohmann::json::parse(text);
     } catch (const nlohmann::json::exception& e) {
         return usageError("the input is not valid JSON: " + std::string(e.what()));
+    } catch (const std::exception& e) {
+        return usageError("the input cannot be read: " + std::string(e.what()));
     }
     const bool many = cases.is_array();
     if (!many && !cases.is_object())
@@ -124,26 +171,26 @@ int main(int argc, char** argv)
 
     nlohmann::json results = nlohmann::json::array();
     bool allSucceeded = true;
-    for (const nlohmann::json& one : many ? cases : nlohmann::json::array({cases})) {
+    const nlohmann::json single = many ? nlohmann::json() : nlohmann::json::array({std::move(cases)});
+    for (const nlohmann::json& one : many ? cases : single) {
         velnor::CalculationState state;
         state.tables = startup.tables;
         state.outputData = startup.outputData;
         if (writeFiles)
             state.exchangeFolder = dataFolder;
         try {
+            state.conditions.mcHistories = kDefaultHistories;
             velnor::cli::applyCase(one, state.conditions);
-            const auto& c = state.conditions;
-            if (c.bodyThicknessCm > c.focusReceptorDistanceCm - c.focusSurfaceDistanceCm)
-                throw velnor::CalculationError("the body thickness is larger than FFD - FSD");
-            state.conditions.fieldLongCm = state.conditions.fieldLongCm.value_or(0.0);
-            state.conditions.fieldShortCm = state.conditions.fieldShortCm.value_or(0.0);
-            if (state.conditions.incidenceMode != velnor::kIncidencePlanar) {
+            const velnor::form::Check check = velnor::form::checkBeforeCalculation(state.conditions);
+            if (check)
+                throw velnor::CalculationError(check.reason);
+            if (state.conditions.incidenceMode != velnor::IncidenceMode::Planar) {
                 if (!writeFiles)
                     throw velnor::CalculationError("a curved surface needs the spectrum file for its Monte Carlo program: "
                                                    "run without --no-files");
                 state.nonPlanarBackscatter = [&](const velnor::ExposureConditions& conditions, const velnor::BinArray&) {
-                    return velnor::nonPlanarBackscatterToCompletion(conditions, *conditions.fieldShortCm,
-                                                                    *conditions.fieldLongCm, dataFolder);
+                    return velnor::nonPlanarBackscatterToCompletion(conditions, conditions.fieldShortCm.value_or(0.0),
+                                                                    conditions.fieldLongCm.value_or(0.0), dataFolder);
                 };
             }
             state.calculate();

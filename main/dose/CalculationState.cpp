@@ -33,7 +33,7 @@ void CalculationState::computeSpectrum()
 
 void CalculationState::computeExposureAt1m()
 {
-    if (conditions.exposureSource != kExposureFromOutputTable)
+    if (conditions.exposureSource != ExposureSource::OutputTable)
         return;
     conditions.exposureAt1m = velnor::computeExposureAt1m(outputData, conditions.rectification, conditions.tubeVoltageKv,
                                                           kermaRatio, conditions.tubeCurrentMa, conditions.exposureTimeS);
@@ -53,7 +53,7 @@ void CalculationState::computeBackscatterAndDose()
     labels.label72 = formatNumber(dose.cfSkin, patterns::kConversionFactor);
 
     BackscatterFactors bsf;
-    if (conditions.incidenceMode == kIncidencePlanar) {
+    if (conditions.incidenceMode == IncidenceMode::Planar) {
         bsf = planarBackscatter(conditions, tables, photonSpectrum);
     } else {
         if (!nonPlanarBackscatter)
@@ -87,6 +87,7 @@ void CalculationState::calculate()
     computeSpectrum();
     computeExposureAt1m();
     computeBackscatterAndDose();
+    lastCase = ComputedCase{conditions, beamQuality, dose};
 }
 
 } // namespace velnor

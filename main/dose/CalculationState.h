@@ -26,6 +26,15 @@ using NonPlanarBackscatter = std::function<BackscatterFactors(const ExposureCond
 // records and texts of the earlier steps keep their new values and the rest
 // keep the previous ones.
 struct CalculationState {
+    // One calculation that succeeded, as it was: the conditions it was
+    // computed for and its results. A results row records this, not the
+    // conditions of the form, which the user may have edited since.
+    struct ComputedCase {
+        ExposureConditions conditions;
+        BeamQuality beamQuality;
+        DoseResults dose;
+    };
+
     ExposureConditions conditions;
     ReferenceTables tables;
     OutputDataTable outputData;
@@ -37,6 +46,7 @@ struct CalculationState {
     BeamQuality beamQuality;
     DoseResults dose;
     ResultLabels labels;
+    std::optional<ComputedCase> lastCase; // set by calculate() when every step succeeded
 
     // Folder the spectrum file is written to; empty: no file.
     std::optional<std::filesystem::path> exchangeFolder;
@@ -51,7 +61,8 @@ struct CalculationState {
     // Conversion factors (Label71, Label72), backscatter factors (Label68..70)
     // and entrance surface doses (Label73..75).
     void computeBackscatterAndDose();
-    // The three above in order: one calculation of the current conditions.
+    // The three above in order: one calculation of the current conditions;
+    // on success it becomes lastCase.
     void calculate();
 };
 

@@ -7,17 +7,15 @@
 
 namespace velnor {
 
-double exposurePerMasAt1m(const OutputDataTable& table, int rectification, double kv)
+double exposurePerMasAt1m(const OutputDataTable& table, Rectification rectification, double kv)
 {
-    if (rectification < 1 || rectification > 3)
-        throw CalculationError("rectification code " + std::to_string(rectification) + ": it must be 1, 2 or 3");
     int r = 2;
     while (r <= kOutputRows && !(kv <= table.kvGrid[r]))
         ++r;
     if (r > kOutputRows)
         throw CalculationError("tube voltage " + formatAsIs(kv) + " kV is above the last voltage of the tube output table ("
                                + formatAsIs(table.kvGrid[kOutputRows]) + " kV)");
-    const auto& column = table.exposurePerMas[rectification];
+    const auto& column = table.exposurePerMas[static_cast<std::size_t>(codeOf(rectification))];
     const double v0 = table.kvGrid[r - 1];
     const double v1 = table.kvGrid[r];
     const double perMas = column[r - 1] + (kv - v0) / (v1 - v0) * (column[r] - column[r - 1]);
@@ -27,7 +25,7 @@ double exposurePerMasAt1m(const OutputDataTable& table, int rectification, doubl
     return perMas;
 }
 
-double computeExposureAt1m(const OutputDataTable& table, int rectification, double kv, double kermaRatio,
+double computeExposureAt1m(const OutputDataTable& table, Rectification rectification, double kv, double kermaRatio,
                            double tubeCurrentMa, double exposureTimeS)
 {
     return exposurePerMasAt1m(table, rectification, kv) * kermaRatio * tubeCurrentMa * exposureTimeS;

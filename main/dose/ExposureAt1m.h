@@ -1,5 +1,6 @@
 #pragma once
 
+#include "main/records/ExposureConditions.h"
 #include "main/records/OutputDataTable.h"
 
 namespace velnor {
@@ -10,11 +11,11 @@ namespace velnor {
 // (below the first voltage this extrapolates from rows 1 and 2). Throws
 // CalculationError above the last voltage, for a code other than 1..3, and
 // when the result is not positive (an extrapolation below the table).
-double exposurePerMasAt1m(const OutputDataTable& table, int rectification, double tubeVoltageKv);
+double exposurePerMasAt1m(const OutputDataTable& table, Rectification rectification, double tubeVoltageKv);
 
 // Exposure at 1 m [C/kg] of the whole exposure: exposure per mAs x kerma
 // ratio (actual filters against the table's) x mA x s.
-double computeExposureAt1m(const OutputDataTable& table, int rectification, double tubeVoltageKv, double kermaRatio,
+double computeExposureAt1m(const OutputDataTable& table, Rectification rectification, double tubeVoltageKv, double kermaRatio,
                            double tubeCurrentMa, double exposureTimeS);
 
 } // namespace velnor

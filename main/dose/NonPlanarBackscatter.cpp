@@ -2,6 +2,7 @@
 
 #include "common/DataFileError.h"
 #include "common/DisplayFormat.h"
+#include "common/ExchangeFiles.h"
 #include "common/FileLookup.h"
 #include "common/FreeFormatReader.h"
 #include "common/TextFile.h"
@@ -9,14 +10,14 @@
 
 namespace velnor {
 
-std::string programForSurface(int surfaceCode)
+std::string programForSurface(SurfaceCode surface)
 {
-    switch (surfaceCode) {
-    case kSurfaceCylinder:
+    switch (surface) {
+    case SurfaceCode::Cylinder:
         return "bsfmc_cylinder";
-    case kSurfaceEllipticCylinder:
+    case SurfaceCode::EllipticCylinder:
         return "bsfmc_ellipse";
-    case kSurfaceRacetrack:
+    case SurfaceCode::Racetrack:
         return "bsfmc_racetrack";
     default:
         return {};
@@ -27,13 +28,13 @@ std::vector<std::string> jobFileLines(const ExposureConditions& c, double shortA
 {
     std::vector<double> leading;
     switch (c.surfaceCode) {
-    case kSurfaceCylinder:
+    case SurfaceCode::Cylinder:
         leading = {c.cylinderRadiusCm};
         break;
-    case kSurfaceEllipticCylinder:
+    case SurfaceCode::EllipticCylinder:
         leading = {c.ellipseHorizontalCm, c.ellipseVerticalCm};
         break;
-    case kSurfaceRacetrack:
+    case SurfaceCode::Racetrack:
         leading = {c.racetrackACm, c.racetrackBCm, c.racetrackLengthCm};
         break;
     default:
@@ -50,7 +51,7 @@ std::vector<std::string> jobFileLines(const ExposureConditions& c, double shortA
 
 BackscatterFactors readResultFile(const std::filesystem::path& folder)
 {
-    const std::filesystem::path path = findFileIgnoringCase(folder, kResultFileName);
+    const std::filesystem::path path = findFileIgnoringCase(folder, files::kBackscatterResult);
     try {
         FreeFormatReader reader = FreeFormatReader::fromFile(path);
         BackscatterFactors f;
@@ -69,14 +70,14 @@ namespace {
 std::filesystem::path prepareRun(const ExposureConditions& c, double shortAxisCm, double longAxisCm,
                                  const std::filesystem::path& folder)
 {
-    removeFileQuietly(folder, kResultFileName);
+    removeFileQuietly(folder, files::kBackscatterResult);
     const std::string program = programForSurface(c.surfaceCode);
     if (program.empty())
-        throw CalculationError("no curved surface has been chosen (surface code " + std::to_string(c.surfaceCode) + ")");
+        throw CalculationError("no curved surface has been chosen (surface code " + std::to_string(codeOf(c.surfaceCode)) + ")");
     const std::filesystem::path path = locateProgram(program, folder);
     if (path.empty())
         throw CalculationError("the Monte Carlo program " + program + " is not in the working folder nor beside this program");
-    writeTextLines(findFileIgnoringCase(folder, kJobFileName), jobFileLines(c, shortAxisCm, longAxisCm));
+    writeTextLines(findFileIgnoringCase(folder, files::kJob), jobFileLines(c, shortAxisCm, longAxisCm));
     return path;
 }
 

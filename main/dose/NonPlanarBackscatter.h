@@ -11,12 +11,9 @@
 
 namespace velnor {
 
-inline constexpr const char* kJobFileName = "joken.txt";
-inline constexpr const char* kResultFileName = "resultBSF.txt";
-
 // The engine for a curved surface (1 cylinder, 2 elliptic cylinder,
 // 4 racetrack), or empty for any other surface code.
-std::string programForSurface(int surfaceCode);
+std::string programForSurface(SurfaceCode surface);
 
 // The job file: the surface model's own dimensions, then the body thickness,
 // FSD, FFD, the short-axis and the long-axis field size at the receptor (cm,

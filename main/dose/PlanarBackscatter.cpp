@@ -24,7 +24,7 @@ SurfaceField surfaceField(const ExposureConditions& c)
     const double longCm = c.fieldLongCm.value_or(0.0);
     const double shortCm = c.fieldShortCm.value_or(0.0);
     SurfaceField f;
-    if (c.fieldShape != kFieldRectangular) {
+    if (c.fieldShape != FieldShape::Rectangular) {
         f.circular = true;
         double d = longCm * scale;
         if (d > kMaxSurfaceFieldCm)

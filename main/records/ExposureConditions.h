@@ -8,24 +8,37 @@
 namespace velnor {
 
 // High-voltage waveform of the generator.
-enum Rectification : int {
-    kConstantPotential = 1, // constant potential or inverter
-    kThreePhase12Peak = 2,
-    kSinglePhaseFullWave = 3,
+enum class Rectification {
+    ConstantPotential = 1, // constant potential or inverter
+    ThreePhase12Peak = 2,
+    SinglePhaseFullWave = 3,
 };
 
-// Surface codes: which phantom layer or curved-surface program is used.
-enum SurfaceCode : int {
-    kSurfaceFlatBody = 0,
-    kSurfaceCylinder = 1,
-    kSurfaceEllipticCylinder = 2,
-    kSurfaceFlatHead = 3,
-    kSurfaceRacetrack = 4,
+// Which phantom layer (flat) or curved-surface program gives the backscatter.
+enum class SurfaceCode {
+    FlatBody = 0,
+    Cylinder = 1,
+    EllipticCylinder = 2,
+    FlatHead = 3,
+    Racetrack = 4,
 };
 
-enum ExposureSource : int { kExposureMeasured = 1, kExposureFromOutputTable = 2 };
-enum IncidenceMode : int { kIncidencePlanar = 1, kIncidenceNonPlanar = 2 };
-enum FieldShape : int { kFieldRectangular = 1, kFieldCircular = 2 };
+enum class ExposureSource { Measured = 1, OutputTable = 2 };
+enum class IncidenceMode { Planar = 1, NonPlanar = 2 };
+enum class FieldShape { Rectangular = 1, Circular = 2 };
+
+// The code values stored in files, the JSON of velnor-calc and the results
+// table. Inside the program only the enumerations are used.
+template <class Code>
+constexpr int codeOf(Code c)
+{
+    return static_cast<int>(c);
+}
+std::optional<Rectification> rectificationFromCode(long long code);
+std::optional<SurfaceCode> surfaceFromCode(long long code);
+std::optional<ExposureSource> exposureSourceFromCode(long long code);
+std::optional<IncidenceMode> incidenceFromCode(long long code);
+std::optional<FieldShape> fieldShapeFromCode(long long code);
 
 // Every input of one X-ray exposure, as the main window holds it. Lengths are
 // in cm, also where the window shows mm (filtrations). The initial values are
@@ -49,20 +62,20 @@ struct ExposureConditions {
     double focusSurfaceDistanceCm = 80;
 
     std::string fieldPresetName = "半切サイズ 縦";
-    int fieldShape = kFieldRectangular;
+    FieldShape fieldShape = FieldShape::Rectangular;
     // Field size at the image receptor. Empty stands for "-": the "その他"
     // preset was chosen and no size has been read from the fields yet. For a
     // circular field fieldLongCm is the diameter and fieldShortCm is 0.
     std::optional<double> fieldLongCm = 43.2;
     std::optional<double> fieldShortCm = 35.6;
 
-    int rectification = kConstantPotential;
-    int exposureSource = kExposureFromOutputTable;
+    Rectification rectification = Rectification::ConstantPotential;
+    ExposureSource exposureSource = ExposureSource::OutputTable;
     double exposureAt1m = 0; // C/kg; measured, or computed from the tube output table
     bool exposureAt1mSet = false;
 
-    int incidenceMode = kIncidencePlanar;
-    int surfaceCode = kSurfaceFlatBody;
+    IncidenceMode incidenceMode = IncidenceMode::Planar;
+    SurfaceCode surfaceCode = SurfaceCode::FlatBody;
     int headPhantom = 0; // 0 body, 1 head; planar incidence only
 
     // Curved-surface dimensions, cm, and the Monte Carlo history count; set by

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ExchangeFiles.h"
 #include "main/records/OutputDataTable.h"
 #include "main/records/ReferenceTables.h"
 
@@ -19,11 +20,10 @@ inline constexpr const char* kBsfSkinBody = "dBSF-SkinDose-SoftPhantom.dat";
 inline constexpr const char* kBsfSoftHead = "dBSF-SoftDose-Soft_Head.dat";
 inline constexpr const char* kBsfAirHead = "dBSF-AirDose-Soft_Head.dat";
 inline constexpr const char* kBsfSkinHead = "dBSF-SkinDose-Soft_Head.dat";
-inline constexpr const char* kAttenuation = "Att_coeff2020.dat";
+inline constexpr const char* kAttenuation = kCoefficients;
 inline constexpr const char* kDefaultOutput = "default-output.op";
 inline constexpr const char* kBodyParts = "撮影部位.txt";
 inline constexpr const char* kAtr = "dATR.dat";
-inline constexpr const char* kPrimary = "Primary.dat";
 } // namespace files
 
 // Readers of the single reference files. Each throws DataFileError naming the

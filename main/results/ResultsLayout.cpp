@@ -20,20 +20,22 @@ std::string firstCharacters(const std::string& text, int n)
 
 } // namespace
 
-std::string surfaceText(const ResultRow& r)
+std::string surfaceText(const ResultRow& row)
 {
-    switch (r.surfaceCode) {
-    case 0:
+    const ExposureConditions& c = row.conditions;
+    switch (c.surfaceCode) {
+    case SurfaceCode::FlatBody:
         return "平面";
-    case 3:
+    case SurfaceCode::FlatHead:
         return "頭平面";
-    case 1:
-        return "円柱" + formatAsIs(r.cylinderRadiusCm);
-    case 2:
-        return "楕円" + formatAsIs(r.ellipseHorizontalCm) + "," + formatAsIs(r.ellipseVerticalCm);
-    default:
-        return "Racetrack";
+    case SurfaceCode::Cylinder:
+        return "円柱" + formatAsIs(c.cylinderRadiusCm);
+    case SurfaceCode::EllipticCylinder:
+        return "楕円" + formatAsIs(c.ellipseHorizontalCm) + "," + formatAsIs(c.ellipseVerticalCm);
+    case SurfaceCode::Racetrack:
+        break;
     }
+    return "Racetrack";
 }
 
 std::vector<TableText> headingTexts()
@@ -60,13 +62,15 @@ std::vector<TableText> headingTexts()
     };
 }
 
-std::vector<TableText> rowTexts(const ResultRow& r, int k)
+std::vector<TableText> rowTexts(const ResultRow& row, int k)
 {
+    const ExposureConditions& r = row.conditions;
+    const DoseResults& d = row.dose;
     const double y = rowCentreY(k);
     const double up = y - 14, low = y + 14;
     std::vector<TableText> t = {
-        {10, up, r.bodyPart},
-        {10, low, surfaceText(r)},
+        {10, up, r.bodyPart, false, kBodyPartCellWidth},
+        {10, low, surfaceText(row)},
         {95, up, formatNumber(r.exposureAt1m, "0.00E+0")},
         {170, up, formatNumber(r.tubeVoltageKv, "#00.0")},
         {230, up, formatNumber(r.tubeCurrentMa, "#00.0")},
@@ -84,19 +88,19 @@ std::vector<TableText> rowTexts(const ResultRow& r, int k)
         {510, up, formatAsIs(r.focusReceptorDistanceCm)},
         {510, low, formatAsIs(r.focusSurfaceDistanceCm)},
         {555, up, formatAsIs(r.bodyThicknessCm)},
-        {615, up, formatNumber(r.fieldLongCm, "00.0")},
-        {668, up, formatNumber(r.fieldShortCm, "00.0")},
-        {725, up, formatNumber(r.bsfSoftTissue, "0.000")},
-        {725, low, formatNumber(r.bsfAir, "0.000")},
-        {781, up, formatNumber(r.cfSoftTissue, "00.00")},
-        {838, up, formatNumber(r.cfSkin, "00.00")},
-        {900, up, formatNumber(r.esdSoftTissue, "#0.00")},
-        {960, up, formatNumber(r.esdSkin, "#0.00")},
-        {1025, up, formatNumber(r.esdAir, "#0.00")},
+        {615, up, formatNumber(r.fieldLongCm.value_or(0.0), "00.0")},
+        {668, up, formatNumber(r.fieldShortCm.value_or(0.0), "00.0")},
+        {725, up, formatNumber(d.bsfSoftTissue, "0.000")},
+        {725, low, formatNumber(d.bsfAir, "0.000")},
+        {781, up, formatNumber(d.cfSoftTissue, "00.00")},
+        {838, up, formatNumber(d.cfSkin, "00.00")},
+        {900, up, formatNumber(d.esdSoftTissue, "#0.00")},
+        {960, up, formatNumber(d.esdSkin, "#0.00")},
+        {1025, up, formatNumber(d.esdAir, "#0.00")},
     };
     t.insert(t.end(), rest.begin(), rest.end());
-    if (r.effectiveDoseMsv)
-        t.push_back({1100, y, formatNumber(*r.effectiveDoseMsv, "#0.000")});
+    if (row.effectiveDoseMsv)
+        t.push_back({1100, y, formatNumber(*row.effectiveDoseMsv, "#0.000")});
     return t;
 }
 

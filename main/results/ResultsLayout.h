@@ -14,7 +14,11 @@ struct TableText {
     double x, y;
     std::string text;
     bool heading = false; // heading font ("メイリオ") rather than the row font
+    double maxWidth = 0;  // > 0: the text is cut to this width, so it stays in its cell
 };
+
+// The body part's cell ends where the exposure column begins.
+inline constexpr double kBodyPartCellWidth = 82;
 
 inline constexpr double kTableWidth = 1160;
 inline constexpr double kTableHeight = 920;

@@ -2,63 +2,23 @@
 
 namespace velnor {
 
-int ResultsTable::addRow(const CalculationState& s)
+int ResultsTable::addRow(const ExposureConditions& conditions, const BeamQuality& beamQuality, const DoseResults& dose)
 {
     if (full())
         return 0;
-    const ExposureConditions& c = s.conditions;
     ResultRow& r = m_rows[static_cast<std::size_t>(m_nextFreeRow)];
-    r.bodyPart = c.bodyPart.empty() ? "　" : c.bodyPart;
-    r.rectification = c.rectification;
-    r.exposureAt1m = c.exposureAt1m;
-    r.targetAngleDeg = c.targetAngleDeg;
-    r.inherentFiltrationCm = c.inherentFiltrationCm;
-    r.addedAlCm = c.addedAlCm;
-    r.addedCuCm = c.addedCuCm;
-    r.otherFilterName = c.otherFilterName;
-    r.otherFilterCm = c.otherFilterCm;
-    r.tubeVoltageKv = c.tubeVoltageKv;
-    r.tubeCurrentMa = c.tubeCurrentMa;
-    r.exposureTimeS = c.exposureTimeS;
-    r.focusReceptorDistanceCm = c.focusReceptorDistanceCm;
-    r.focusSurfaceDistanceCm = c.focusSurfaceDistanceCm;
-    r.bodyThicknessCm = c.bodyThicknessCm;
-    r.fieldPresetName = c.fieldPresetName;
-    r.fieldLongCm = c.fieldLongCm.value_or(0.0);
-    r.fieldShortCm = c.fieldShortCm.value_or(0.0);
-    r.hvl1Cm = s.beamQuality.hvl1Cm;
-    r.hvl2Cm = s.beamQuality.hvl2Cm;
-    r.effectiveEnergyKev = s.beamQuality.effectiveEnergyKev;
-    r.qualityIndex = s.beamQuality.qualityIndex;
-    r.bsfSoftTissue = s.dose.bsfSoftTissue;
-    r.bsfAir = s.dose.bsfAir;
-    r.bsfSkin = s.dose.bsfSkin;
-    r.cfSoftTissue = s.dose.cfSoftTissue;
-    r.cfSkin = s.dose.cfSkin;
-    r.esdSoftTissue = s.dose.esdSoftTissue;
-    r.esdSkin = s.dose.esdSkin;
-    r.esdAir = s.dose.esdAir;
-    r.effectiveDoseMsv.reset();
-    r.surfaceCode = c.surfaceCode;
-    switch (c.surfaceCode) {
-    case kSurfaceCylinder:
-        r.cylinderRadiusCm = c.cylinderRadiusCm;
-        r.ellipseHorizontalCm = r.ellipseVerticalCm = 0;
-        break;
-    case kSurfaceEllipticCylinder:
-        r.cylinderRadiusCm = 0;
-        r.ellipseHorizontalCm = c.ellipseHorizontalCm;
-        r.ellipseVerticalCm = c.ellipseVerticalCm;
-        break;
-    case kSurfaceRacetrack:
-        r.racetrackACm = c.racetrackACm;
-        r.racetrackBCm = c.racetrackBCm;
-        r.racetrackLengthCm = c.racetrackLengthCm;
-        break;
-    default:
-        r.cylinderRadiusCm = r.ellipseHorizontalCm = r.ellipseVerticalCm = 0;
-        break;
-    }
+    r = ResultRow{conditions, beamQuality, dose, std::nullopt};
+    ExposureConditions& c = r.conditions;
+    if (c.bodyPart.empty())
+        c.bodyPart = "　";
+    // A row describes its own surface only: values left from an earlier
+    // choice of another surface would be saved as if they belonged to it.
+    if (c.surfaceCode != SurfaceCode::Cylinder)
+        c.cylinderRadiusCm = 0;
+    if (c.surfaceCode != SurfaceCode::EllipticCylinder)
+        c.ellipseHorizontalCm = c.ellipseVerticalCm = 0;
+    if (c.surfaceCode != SurfaceCode::Racetrack)
+        c.racetrackACm = c.racetrackBCm = c.racetrackLengthCm = 0;
     return m_nextFreeRow++;
 }
 
@@ -79,9 +39,9 @@ ResultsTable::Totals ResultsTable::totals() const
     Totals t;
     for (int k = 1; k < m_nextFreeRow; ++k) {
         const ResultRow& r = row(k);
-        t.esdSoftTissue += r.esdSoftTissue;
-        t.esdSkin += r.esdSkin;
-        t.esdAir += r.esdAir;
+        t.esdSoftTissue += r.dose.esdSoftTissue;
+        t.esdSkin += r.dose.esdSkin;
+        t.esdAir += r.dose.esdAir;
         t.effectiveDoseMsv += r.effectiveDoseMsv.value_or(0.0);
     }
     return t;

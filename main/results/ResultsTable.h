@@ -1,48 +1,22 @@
 #pragma once
 
-#include "main/dose/CalculationState.h"
+#include "main/records/BeamQuality.h"
+#include "main/records/DoseResults.h"
+#include "main/records/ExposureConditions.h"
 
 #include <array>
 #include <optional>
-#include <string>
 
 namespace velnor {
 
-// One calculated case as the results table keeps it.
+// One calculated case as the results table keeps it: the conditions as they
+// were when the results were computed, and those results. Only the surface
+// values of the row's own surface are kept; the others are 0.
 struct ResultRow {
-    std::string bodyPart;
-    int surfaceCode = 0;
-    double cylinderRadiusCm = 0;
-    double ellipseHorizontalCm = 0;
-    double ellipseVerticalCm = 0;
-    double racetrackACm = 0;
-    double racetrackBCm = 0;
-    double racetrackLengthCm = 0;
-    int rectification = 1;
-    double exposureAt1m = 0; // C/kg
-    double tubeVoltageKv = 0;
-    double tubeCurrentMa = 0;
-    double exposureTimeS = 0;
-    double targetAngleDeg = 0;
-    double inherentFiltrationCm = 0;
-    double addedAlCm = 0;
-    double addedCuCm = 0;
-    std::string otherFilterName;
-    double otherFilterCm = 0;
-    double focusReceptorDistanceCm = 0;
-    double focusSurfaceDistanceCm = 0;
-    double bodyThicknessCm = 0;
-    std::string fieldPresetName;
-    double fieldLongCm = 0;
-    double fieldShortCm = 0;
-    double hvl1Cm = 0;
-    std::optional<double> hvl2Cm;
-    double effectiveEnergyKev = 0;
-    std::optional<double> qualityIndex;
-    double bsfSoftTissue = 0, bsfSkin = 0, bsfAir = 0;
-    double cfSoftTissue = 0, cfSkin = 0;
-    double esdSoftTissue = 0, esdSkin = 0, esdAir = 0; // mGy
-    std::optional<double> effectiveDoseMsv;
+    ExposureConditions conditions;
+    BeamQuality beamQuality;
+    DoseResults dose;
+    std::optional<double> effectiveDoseMsv; // from the depth-dose program
 };
 
 inline constexpr int kMaxResultRows = 15;
@@ -55,9 +29,10 @@ public:
     bool full() const { return m_nextFreeRow > kMaxResultRows; }
     const ResultRow& row(int k) const { return m_rows[static_cast<std::size_t>(k)]; }
 
-    // Stores the current case in the next free row and returns its number.
-    // A racetrack row keeps the three shape values the row held before.
-    int addRow(const CalculationState& state);
+    // Stores one computed case in the next free row and returns its number
+    // (0 when the table is full). An empty body part is kept as one
+    // ideographic space.
+    int addRow(const ExposureConditions& conditions, const BeamQuality& beamQuality, const DoseResults& dose);
     void setEffectiveDoseOfLastRow(double msv);
     void clear();
 

@@ -1,6 +1,7 @@
 #include "main/spectrum/SpectrumFile.h"
 
 #include "common/DisplayFormat.h"
+#include "common/ExchangeFiles.h"
 #include "common/FileLookup.h"
 #include "common/TextFile.h"
 
@@ -18,7 +19,7 @@ std::vector<std::string> spectrumFileLines(const BinArray& photonSpectrum)
 
 void writeSpectrumFile(const std::filesystem::path& folder, const BinArray& photonSpectrum)
 {
-    writeTextLines(findFileIgnoringCase(folder, kSpectrumFileName), spectrumFileLines(photonSpectrum));
+    writeTextLines(findFileIgnoringCase(folder, files::kSpectrum), spectrumFileLines(photonSpectrum));
 }
 
 } // namespace velnor

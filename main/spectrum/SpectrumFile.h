@@ -8,7 +8,6 @@
 
 namespace velnor {
 
-inline constexpr const char* kSpectrumFileName = "X_SPCTL.dat";
 
 // The 300 lines of the spectrum file: "0000.5, 0.00000" ... energy with
 // "0000.0", ", ", relative photon number with "0.00000".

@@ -24,12 +24,12 @@ double shapeFactor(double e, double t)
 
 double kLineFractionPercent(double v) { return (std::sqrt(8.79856 * v - 595.149) - 4.55528) / 4.39928; }
 
-std::vector<double> waveformPhasesDeg(int rectification)
+std::vector<double> waveformPhasesDeg(Rectification rectification)
 {
     std::vector<double> phases;
-    if (rectification == kConstantPotential) {
+    if (rectification == Rectification::ConstantPotential) {
         phases.push_back(90);
-    } else if (rectification == kThreePhase12Peak) {
+    } else if (rectification == Rectification::ThreePhase12Peak) {
         for (int p = 75; p <= 90; ++p)
             phases.push_back(p);
     } else {
@@ -41,9 +41,9 @@ std::vector<double> waveformPhasesDeg(int rectification)
 
 // Single-phase: the tube current grows with the 1.5 power of the voltage until
 // it saturates at three quarters of the peak.
-double currentWeight(int rectification, double s)
+double currentWeight(Rectification rectification, double s)
 {
-    return rectification == kSinglePhaseFullWave ? std::pow(std::min(1.0, s / 0.75), 1.5) : 1.0;
+    return rectification == Rectification::SinglePhaseFullWave ? std::pow(std::min(1.0, s / 0.75), 1.5) : 1.0;
 }
 
 } // namespace spectrum_model
@@ -71,7 +71,7 @@ const std::array<double, kBinCount + 1>& electronTerms()
 
 } // namespace
 
-BinArray rawSpectrum(double tubeVoltageKv, double targetAngleDeg, int rectification, const BinArray& muTungsten)
+BinArray rawSpectrum(double tubeVoltageKv, double targetAngleDeg, Rectification rectification, const BinArray& muTungsten)
 {
     BinArray raw{};
     const double cotAlpha = 1 / std::tan(targetAngleDeg * kPi / 180);
@@ -123,11 +123,13 @@ SpectrumResult computeSpectrum(const ExposureConditions& c, const AttenuationTab
         throw CalculationError("tube voltage " + formatAsIs(kv) + " kV: the data end at 150 kV");
     if (!(c.targetAngleDeg > 0.0 && c.targetAngleDeg <= 90.0))
         throw CalculationError("target angle " + formatAsIs(c.targetAngleDeg) + " degrees: it must be above 0 and at most 90");
-    const int r = c.rectification;
-    if (r < 1 || r > 3)
-        throw CalculationError("rectification code " + std::to_string(r) + ": it must be 1, 2 or 3");
+    for (const auto& [value, name] : {std::pair{c.inherentFiltrationCm, "inherent filtration"}, std::pair{c.addedAlCm, "added aluminium"},
+                                      std::pair{c.addedCuCm, "added copper"}, std::pair{c.otherFilterCm, "other filter"}})
+        if (!(value >= 0.0) || !std::isfinite(value))
+            throw CalculationError(std::string(name) + " " + formatAsIs(10 * value) + " mm: a filter cannot be thinner than nothing");
+    const auto r = static_cast<std::size_t>(codeOf(c.rectification));
 
-    const BinArray raw = rawSpectrum(kv, c.targetAngleDeg, r, a.muTungsten);
+    const BinArray raw = rawSpectrum(kv, c.targetAngleDeg, c.rectification, a.muTungsten);
     SpectrumResult result;
     result.topBin = floorBin(kv);
     BinArray photons{};

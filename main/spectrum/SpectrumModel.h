@@ -15,7 +15,7 @@ namespace velnor {
 // The unfiltered spectrum summed over the waveform's phases, on an
 // energy-fluence scale (bin / energy = relative photon number), bins 2 ..
 // floor(2 V) of each phase. Pure model: no checks of its inputs.
-BinArray rawSpectrum(double tubeVoltageKv, double targetAngleDeg, int rectification, const BinArray& muTungsten);
+BinArray rawSpectrum(double tubeVoltageKv, double targetAngleDeg, Rectification rectification, const BinArray& muTungsten);
 
 struct SpectrumResult {
     int topBin = 0;           // floor(2 x tube voltage): the last bin up to the tube voltage
@@ -26,7 +26,7 @@ struct SpectrumResult {
 
 // The filtered spectra of an exposure. Throws CalculationError for a tube
 // voltage below 1 kV or above 150 kV, a target angle outside (0, 90] degrees,
-// a rectification code other than 1, 2, 3, or filters that absorb the whole
+// a negative filtration, or filters that absorb the whole
 // beam.
 SpectrumResult computeSpectrum(const ExposureConditions& conditions, const AttenuationTable& attenuation,
                                const OutputDataTable& outputData);
@@ -47,9 +47,9 @@ double stoppingTerm(double electronKev);
 double shapeFactor(double photonKev, double electronKev);
 double kLineFractionPercent(double kv);
 // Phases of the waveform in degrees, ascending.
-std::vector<double> waveformPhasesDeg(int rectification);
+std::vector<double> waveformPhasesDeg(Rectification rectification);
 // Tube-current weight of a phase with sin(phase) = s.
-double currentWeight(int rectification, double s);
+double currentWeight(Rectification rectification, double s);
 } // namespace spectrum_model
 
 } // namespace velnor

@@ -1,6 +1,7 @@
 #include "main/window/MainWindow.h"
 
 #include "common/DisplayFormat.h"
+#include "common/ExchangeFiles.h"
 #include "common/FileLookup.h"
 #include "common/NumberReading.h"
 #include "main/dose/NonPlanarBackscatter.h"
@@ -49,36 +50,10 @@ const char* const kDiameterCaption = "  照射野サイズ（直径）";
 const char* const kNonPlanarCaption = "非平面として計算";
 const char* const kWelcome = "ようこそ Velnor_V17 へ ： 最初にユーザー名を登録して下さい";
 const char* const kDefaultBodyPart = "腹部正面";
-const char* const kOtherPreset = "その他";
-const char* const kCircularPreset = "円形照射野";
-const char* const kSquarePreset = "大角サイズ";
-
-struct Preset {
-    const char* name;
-    const char* longText;
-    const char* shortText;
-};
-const Preset kPresets[11] = {
-    {"六切サイズ 縦", "25.4", "20.3"}, {"六切サイズ 横", "20.3", "25.4"}, {"四切サイズ 縦", "30.5", "25.4"},
-    {"四切サイズ 横", "25.4", "30.5"}, {"大四サイズ 縦", "35.6", "28.0"}, {"大四サイズ 横", "28.0", "35.6"},
-    {"大角サイズ", "35.6", "35.6"},    {"半切サイズ 縦", "43.2", "35.6"}, {"半切サイズ 横", "35.6", "43.2"},
-    {"その他", "", ""},                {"円形照射野", "10.0", "0"},
-};
-
-// Input fields: name, caption, unit, start-up text.
-struct Field {
-    const char* name;
-    const char* caption;
-    const char* unit;
-    const char* initial;
-};
-const Field kFields[] = {
-    {"Text1", "Ｘ線管ターゲット角度", "度", "12"},   {"Text2", "固有フィルタ (Al当量)", "mm", "2.5"},
-    {"Text3", "付加フィルタ (アルミ)", "mm", "1.0"}, {"Text4", "付加フィルタ（ 銅 ）", "mm", "0"},
-    {"Text5", "Ｘ線管電圧", "kV", "75"},             {"Text6", "Ｘ線管電流", "mA", "200"},
-    {"Text7", "照射時間", "sec", "0.05"},           {"Text8", "焦点-受像器間距離", "cm", "100"},
-    {"Text23", "被写体厚", "cm", "20"},             {"Text9", "焦点-入射表面間距離", "cm", "80"},
-};
+const char* const kInputRefused = "　入力された条件では計算できません　";
+const char* const kSurfaceRefused = "　形状の寸法またはヒストリー数が正しくありません　";
+const char* const kShowResults = "結果表を表示";
+const char* const kExposureUnit = "C/kg";
 
 // Enter moves the focus along this chain.
 const std::pair<const char*, const char*> kEnterChain[] = {
@@ -90,6 +65,8 @@ const std::pair<const char*, const char*> kEnterChain[] = {
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 double numberIn(const QString& text) { return readLeadingNumber(text.toStdString()); }
+
+bool isEnter(const QKeyEvent* key) { return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter; }
 
 } // namespace
 
@@ -134,8 +111,8 @@ void MainWindow::buildControls()
     auto* inputs = new QGroupBox("撮影条件", this);
     auto* grid = new QGridLayout(inputs);
     int row = 0;
-    auto addField = [&](const Field& f) {
-        auto* edit = new QLineEdit(f.initial, inputs);
+    auto addField = [&](const form::InputField& f) {
+        auto* edit = new QLineEdit(f.startUpText, inputs);
         edit->setObjectName(f.name);
         edit->setMaximumWidth(90);
         edit->installEventFilter(this);
@@ -145,8 +122,9 @@ void MainWindow::buildControls()
         grid->addWidget(new QLabel(f.unit, inputs), row, 2);
         ++row;
     };
+    const std::vector<form::InputField>& fields = form::inputFields();
     for (int i = 0; i < 4; ++i)
-        addField(kFields[i]);
+        addField(fields[static_cast<std::size_t>(i)]);
     m_combo2 = new QComboBox(inputs);
     m_combo2->setObjectName("Combo2");
     m_combo2->setEditable(true);
@@ -159,8 +137,8 @@ void MainWindow::buildControls()
     m_command["Command7"] = bodyPartsButton;
     grid->addWidget(bodyPartsButton, row, 3);
     ++row;
-    for (int i = 4; i < 10; ++i)
-        addField(kFields[i]);
+    for (std::size_t i = 4; i < fields.size(); ++i)
+        addField(fields[i]);
 
     // Other filter.
     auto* otherFilter = new QPushButton("任意フィルタ", inputs);
@@ -181,7 +159,7 @@ void MainWindow::buildControls()
     auto* fieldGrid = new QGridLayout(field);
     m_combo1 = new QComboBox(field);
     m_combo1->setObjectName("Combo1");
-    for (const Preset& p : kPresets)
+    for (const form::FieldPreset& p : form::fieldPresets())
         m_combo1->addItem(p.name);
     m_combo1->installEventFilter(this);
     fieldGrid->addWidget(m_combo1, 0, 0, 1, 3);
@@ -220,7 +198,14 @@ void MainWindow::buildControls()
                              {{"Option4", "実測値を直接入力"}, {"Option5", "デフォルト出力データを利用 (推奨)"}});
     m_label["Label78"] = new QLabel(source);
     m_label["Label78"]->setObjectName("Label78");
-    source->layout()->addWidget(m_label["Label78"]);
+    m_label["Label78"]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_label["Label78"]->setMinimumWidth(80);
+    m_label["Label78"]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* exposureRow = new QHBoxLayout;
+    exposureRow->addWidget(m_label["Label78"]);
+    exposureRow->addWidget(new QLabel(kExposureUnit, source));
+    exposureRow->addStretch();
+    static_cast<QVBoxLayout*>(source->layout())->addLayout(exposureRow);
     auto* outputRow = new QHBoxLayout;
     m_label["Label79"] = new QLabel(source);
     m_label["Label79"]->setObjectName("Label79");
@@ -290,6 +275,7 @@ void MainWindow::buildControls()
     makeButton("Command11", "実効線量概算");
     makeButton("Command5", "結果表に追加");
     makeButton("Command10", "Ｘ線スペクトル表示");
+    makeButton("ShowResults", kShowResults);
     makeButton("Command4", "透視");
     makeButton("Command8", kWelcome);
     makeButton("Command1", "---  bye bye  ---");
@@ -323,7 +309,8 @@ void MainWindow::buildControls()
     actions->addWidget(m_command["Command14"], 0, 1);
     actions->addWidget(m_command["Command11"], 1, 0);
     actions->addWidget(m_command["Command5"], 1, 1);
-    actions->addWidget(m_command["Command10"], 2, 0, 1, 2);
+    actions->addWidget(m_command["Command10"], 2, 0);
+    actions->addWidget(m_command["ShowResults"], 2, 1);
     right->addLayout(actions);
     right->addStretch();
     right->addWidget(m_command["Command8"]);
@@ -343,10 +330,18 @@ void MainWindow::connectControls()
     connect(m_command["Command3"], &QPushButton::clicked, this, &MainWindow::addToResults);
     connect(m_command["Command1"], &QPushButton::clicked, this, &MainWindow::requestExit);
     connect(m_command["Command10"], &QPushButton::clicked, m_spectrumWindow, &SpectrumWindow::showSpectrum);
+    connect(m_command["ShowResults"], &QPushButton::clicked, this, [this] {
+        m_resultsWindow->show();
+        m_resultsWindow->raise();
+    });
+    // Enter presses a focused button: the calculation moves the focus to
+    // the next button to press.
+    for (auto& [name, button] : m_command)
+        button->installEventFilter(this);
     for (const char* later : {"Command4", "Command5", "Command6", "Command7", "Command8", "Command9", "Command11", "Command12",
                               "Command13", "Command14"})
         setNotAvailable(m_command[later]);
-    connect(m_combo1, QOverload<int>::of(&QComboBox::activated), this, &MainWindow::choosePreset);
+    connect(m_combo1, QOverload<int>::of(&QComboBox::activated), this, [this](int index) { choosePreset(m_combo1->itemText(index)); });
     connect(m_combo2, QOverload<int>::of(&QComboBox::activated), this, [this] { m_text["Text5"]->setFocus(); });
 
     auto onChecked = [this](const char* name, auto action) {
@@ -355,28 +350,22 @@ void MainWindow::connectControls()
                 action();
         });
     };
-    onChecked("Option1", [this] { m_state.conditions.rectification = kConstantPotential; });
-    onChecked("Option2", [this] { m_state.conditions.rectification = kThreePhase12Peak; });
-    onChecked("Option3", [this] { m_state.conditions.rectification = kSinglePhaseFullWave; });
+    onChecked("Option1", [this] { m_state.conditions.rectification = Rectification::ConstantPotential; });
+    onChecked("Option2", [this] { m_state.conditions.rectification = Rectification::ThreePhase12Peak; });
+    onChecked("Option3", [this] { m_state.conditions.rectification = Rectification::SinglePhaseFullWave; });
     onChecked("Option4", [this] {
         // The measured-exposure dialog is not built yet: the table stays the source.
         m_messages->warn(kNotYet);
         m_option["Option5"]->setChecked(true);
     });
     onChecked("Option5", [this] {
-        m_state.conditions.exposureSource = kExposureFromOutputTable;
+        m_state.conditions.exposureSource = ExposureSource::OutputTable;
         m_label["Label78"]->clear();
     });
     onChecked("Option6", [this] { onIncidencePlanar(); });
     onChecked("Option7", [this] { onIncidenceNonPlanar(); });
-    onChecked("Option8", [this] {
-        m_state.conditions.headPhantom = 1;
-        m_state.conditions.surfaceCode = kSurfaceFlatHead;
-    });
-    onChecked("Option9", [this] {
-        m_state.conditions.headPhantom = 0;
-        m_state.conditions.surfaceCode = kSurfaceFlatBody;
-    });
+    onChecked("Option8", [this] { form::choosePhantom(m_state.conditions, true); });
+    onChecked("Option9", [this] { form::choosePhantom(m_state.conditions, false); });
     connect(m_surfaceDialog, &SurfaceShapeDialog::accepted, this, &MainWindow::onSurfaceAccepted);
     connect(m_surfaceDialog, &SurfaceShapeDialog::cancelled, this, &MainWindow::onSurfaceCancelled);
     connect(m_surfaceDialog, &SurfaceShapeDialog::shapeCheckRequested, this, &MainWindow::onShapeCheck);
@@ -420,12 +409,12 @@ bool MainWindow::startUp()
 void MainWindow::applyStartUpValues()
 {
     m_state.conditions = ExposureConditions{};
-    for (const Field& f : kFields)
-        m_text[f.name]->setText(f.initial);
+    for (const form::InputField& f : form::inputFields())
+        m_text[f.name]->setText(f.startUpText);
     m_label["Label26"]->setText("0");
     m_label["Label29"]->setText("―");
     m_label["Label79"]->setText(qs(outputDataDisplayName(m_state.outputData)));
-    m_combo1->setCurrentText("半切サイズ 縦");
+    m_combo1->setCurrentText(form::kStartUpPreset);
     m_text["Text10"]->setText("43.2");
     m_text["Text11"]->setText("35.6");
     for (int i = 65; i <= 75; ++i)
@@ -435,112 +424,62 @@ void MainWindow::applyStartUpValues()
     m_option["Option5"]->setChecked(true);
     m_option["Option6"]->setChecked(true);
     m_option["Option9"]->setChecked(true);
-    m_state.conditions.incidenceMode = kIncidencePlanar;
-    m_state.conditions.surfaceCode = kSurfaceFlatBody;
-    m_state.conditions.headPhantom = 0;
+    form::choosePlanar(m_state.conditions);
 }
 
 void MainWindow::readField(QLineEdit* field)
 {
-    const QString name = field->objectName();
-    const double v = numberIn(field->text());
-    ExposureConditions& c = m_state.conditions;
-    if (name == "Text1")
-        c.targetAngleDeg = v;
-    else if (name == "Text2")
-        c.inherentFiltrationCm = v * 0.1;
-    else if (name == "Text3")
-        c.addedAlCm = v * 0.1;
-    else if (name == "Text4")
-        c.addedCuCm = v * 0.1;
-    else if (name == "Text5")
-        c.tubeVoltageKv = v;
-    else if (name == "Text6")
-        c.tubeCurrentMa = v;
-    else if (name == "Text7")
-        c.exposureTimeS = v;
-    else if (name == "Text8")
-        c.focusReceptorDistanceCm = v;
-    else if (name == "Text9")
-        c.focusSurfaceDistanceCm = v;
-    else if (name == "Text23")
-        c.bodyThicknessCm = v;
-    else if (name == "Text10")
-        c.fieldLongCm = v;
-    else if (name == "Text11")
-        c.fieldShortCm = v;
+    form::readField(field->objectName().toStdString(), field->text().toStdString(), m_state.conditions);
 }
 
 void MainWindow::readAllFields()
 {
-    for (const char* name : {"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8", "Text9", "Text23", "Text10", "Text11"})
+    for (const char* name : form::kCalculationFields)
         readField(m_text[name]);
-    m_state.conditions.otherFilterCm = numberIn(m_label["Label26"]->text()) * 0.1;
+    form::readOtherFilterLabel(m_label["Label26"]->text().toStdString(), m_state.conditions);
 }
 
-void MainWindow::choosePreset(int index)
+void MainWindow::choosePreset(const QString& name)
 {
-    if (index < 0 || index >= 11)
+    const std::optional<form::FieldPreset> preset = form::choosePreset(name.toStdString(), m_state.conditions);
+    if (!preset)
         return;
-    const Preset& p = kPresets[index];
-    ExposureConditions& c = m_state.conditions;
-    const QString name = p.name;
-    if (name == kCircularPreset) {
+    if (name == form::kCircularPreset) {
         m_messages->warn(kCircularPlanar);
         m_option["Option6"]->setChecked(true);
-        m_state.conditions.incidenceMode = kIncidencePlanar;
         m_label["Label22"]->setText(kDiameterCaption);
-        m_text["Text10"]->setText("10.0");
-        m_text["Text11"]->setText("0");
-        c.fieldLongCm = 10;
-        c.fieldShortCm = 0;
-        c.fieldShape = kFieldCircular;
     } else {
-        if (name == kOtherPreset) {
-            m_text["Text10"]->clear();
-            m_text["Text11"]->clear();
-            c.fieldLongCm.reset();
-            c.fieldShortCm.reset();
-        } else {
-            m_text["Text10"]->setText(p.longText);
-            m_text["Text11"]->setText(p.shortText);
-            c.fieldLongCm = numberIn(p.longText);
-            c.fieldShortCm = numberIn(p.shortText);
-        }
         m_label["Label22"]->setText(kLongAxisCaption);
-        c.fieldShape = kFieldRectangular;
     }
-    c.fieldPresetName = p.name;
+    m_text["Text10"]->setText(preset->longText);
+    m_text["Text11"]->setText(preset->shortText);
     m_text["Text10"]->setFocus();
 }
 
 void MainWindow::onIncidencePlanar()
 {
-    m_state.conditions.incidenceMode = kIncidencePlanar;
-    m_state.conditions.surfaceCode = kSurfaceFlatBody;
+    form::choosePlanar(m_state.conditions);
     m_option["Option7"]->setText(kNonPlanarCaption);
     m_option["Option8"]->setEnabled(true);
     m_option["Option9"]->setEnabled(true);
     m_option["Option9"]->setChecked(true);
+    // A surface dialog left open would later store a curved surface for a
+    // flat calculation.
+    m_surfaceDialog->preview()->hide();
+    m_surfaceDialog->hide();
 }
 
 void MainWindow::onIncidenceNonPlanar()
 {
-    if (m_combo1->currentText() == kCircularPreset) {
+    if (!form::chooseNonPlanar(m_state.conditions)) {
         m_messages->warn(kCircularNonPlanar);
         m_option["Option6"]->setChecked(true);
-        m_state.conditions.incidenceMode = kIncidencePlanar;
-        m_combo1->setCurrentText(kSquarePreset);
-        m_state.conditions.fieldPresetName = kSquarePreset;
-        m_text["Text10"]->setText("35.6");
-        m_text["Text11"]->setText("35.6");
-        m_state.conditions.fieldLongCm = 35.6;
-        m_state.conditions.fieldShortCm = 35.6;
-        m_state.conditions.fieldShape = kFieldRectangular;
+        m_combo1->setCurrentText(form::kSquarePreset);
+        m_text["Text10"]->setText(QString::fromUtf8(form::fieldPresets()[6].longText));
+        m_text["Text11"]->setText(QString::fromUtf8(form::fieldPresets()[6].shortText));
         m_label["Label22"]->setText(kLongAxisCaption);
         return;
     }
-    m_state.conditions.incidenceMode = kIncidenceNonPlanar;
     m_option["Option8"]->setEnabled(false);
     m_option["Option9"]->setEnabled(false);
     m_surfaceDialog->open();
@@ -548,7 +487,13 @@ void MainWindow::onIncidenceNonPlanar()
 
 void MainWindow::onSurfaceAccepted()
 {
-    m_option["Option7"]->setText(m_surfaceDialog->apply(m_state.conditions));
+    const form::SurfaceChoice choice = m_surfaceDialog->choice();
+    if (const std::string fault = form::surfaceChoiceFault(choice); !fault.empty()) {
+        m_messages->warn(kSurfaceRefused, QString::fromStdString(fault));
+        return; // the dialog stays open for a correction
+    }
+    form::applySurfaceChoice(choice, m_state.conditions);
+    m_option["Option7"]->setText(m_surfaceDialog->description());
     m_surfaceDialog->preview()->hide();
     m_surfaceDialog->hide();
 }
@@ -556,7 +501,7 @@ void MainWindow::onSurfaceAccepted()
 void MainWindow::onSurfaceCancelled()
 {
     m_option["Option6"]->setChecked(true);
-    m_state.conditions.incidenceMode = kIncidencePlanar;
+    m_state.conditions.incidenceMode = IncidenceMode::Planar;
     m_surfaceDialog->preview()->hide();
     m_surfaceDialog->hide();
 }
@@ -571,6 +516,8 @@ void MainWindow::onShapeCheck()
 
 void MainWindow::onResultsCleared()
 {
+    // Cleared for good: a later failed calculation shows only what it computed.
+    m_state.labels = ResultLabels{};
     for (int i = 65; i <= 75; ++i)
         m_label[QString("Label%1").arg(i)]->clear();
     m_label["Label78"]->clear();
@@ -601,16 +548,18 @@ void MainWindow::showLabels()
     };
     for (const auto& [name, text] : texts)
         m_label[name]->setText(qs(*text));
-    if (m_state.conditions.exposureSource == kExposureFromOutputTable)
+    if (m_state.conditions.exposureSource == ExposureSource::OutputTable)
         m_label["Label78"]->setText(qs(l.label78));
 }
 
 void MainWindow::calculate()
 {
     readAllFields();
-    const ExposureConditions& c = m_state.conditions;
-    if (c.bodyThicknessCm > c.focusReceptorDistanceCm - c.focusSurfaceDistanceCm) {
-        m_messages->warn(kThicknessRefused);
+    if (const form::Check check = form::checkBeforeCalculation(m_state.conditions)) {
+        if (check.refusal == form::Refusal::ThicknessExceedsGap)
+            m_messages->warn(kThicknessRefused, QString::fromStdString(check.reason));
+        else
+            m_messages->warn(kInputRefused, QString::fromStdString(check.reason));
         return;
     }
     try {
@@ -624,6 +573,7 @@ void MainWindow::calculate()
     showLabels();
     const QString part = m_combo2->currentText();
     m_state.conditions.bodyPart = part.isEmpty() ? std::string("　") : part.toStdString();
+    m_state.lastCase->conditions.bodyPart = m_state.conditions.bodyPart;
     QApplication::processEvents();
     if (!m_results.full()) {
         for (const char* name : {"Command10", "Command3", "Command14"})
@@ -635,9 +585,10 @@ void MainWindow::calculate()
 
 void MainWindow::addToResults()
 {
-    if (m_results.full())
+    if (m_results.full() || !m_state.lastCase)
         return;
-    m_results.addRow(m_state);
+    const CalculationState::ComputedCase& computed = *m_state.lastCase;
+    m_results.addRow(computed.conditions, computed.beamQuality, computed.dose);
     m_resultsWindow->tableChanged();
     if (m_results.full()) {
         m_messages->beep();
@@ -656,7 +607,7 @@ void MainWindow::requestExit()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    for (const char* name : {"Velnor2PDD.dat", kSpectrumFileName, kJobFileName, kResultFileName})
+    for (const char* name : files::kDeletedAtExit)
         removeFileQuietly(m_folder, name);
     for (QWidget* w : {static_cast<QWidget*>(m_resultsWindow), static_cast<QWidget*>(m_spectrumWindow),
                        static_cast<QWidget*>(m_surfaceDialog), static_cast<QWidget*>(m_surfaceDialog->preview())})
@@ -682,8 +633,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         m_text["Text10"]->setFocus();
         return true;
     }
-    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+    if (!isEnter(key))
         return QWidget::eventFilter(watched, event);
+    if (auto* button = qobject_cast<QPushButton*>(watched)) {
+        if (button->isEnabled())
+            button->click();
+        return true;
+    }
     QString name = watched->objectName();
     if (watched == m_combo2->lineEdit())
         name = "Combo2";

@@ -2,6 +2,7 @@
 
 #include "main/dose/CalculationState.h"
 #include "main/dose/ProgramLauncher.h"
+#include "main/form/ExposureForm.h"
 #include "main/results/ResultsTable.h"
 
 #include <QWidget>
@@ -61,7 +62,7 @@ private:
     void applyStartUpValues();
     void readField(QLineEdit* field);
     void readAllFields();
-    void choosePreset(int index);
+    void choosePreset(const QString& name);
     void showLabels();
     void setNotAvailable(QPushButton* button);
     void onIncidencePlanar();

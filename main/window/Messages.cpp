@@ -9,7 +9,7 @@ void DialogMessages::warn(const QString& text, const QString& detail)
 {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Velnor_V17"), text, QMessageBox::Ok, m_parent);
     if (!detail.isEmpty())
-        box.setInformativeText(detail);
+        box.setDetailedText(detail); // collapsed: the message itself is the user's
     box.exec();
 }
 

@@ -11,7 +11,8 @@ namespace velnor {
 class Messages {
 public:
     virtual ~Messages() = default;
-    // A warning with an OK button; `detail` (may be empty) adds the reason.
+    // A warning with an OK button; `detail` (may be empty) is the technical
+    // reason, behind the box's collapsed details.
     virtual void warn(const QString& text, const QString& detail = {}) = 0;
     // A question with Yes and No; true for Yes.
     virtual bool askYesNo(const QString& text) = 0;

@@ -5,6 +5,7 @@
 #include "main/window/Messages.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -42,7 +43,10 @@ void TablePicture::paintEvent(QPaintEvent*)
     headingFont.setPixelSize(12);
     auto draw = [&](const TableText& t) {
         painter.setFont(t.heading ? headingFont : rowFont);
-        painter.drawText(QRectF(t.x, t.y - 12, 400, 24), Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(t.text));
+        QString text = QString::fromStdString(t.text);
+        if (t.maxWidth > 0)
+            text = painter.fontMetrics().elidedText(text, Qt::ElideRight, static_cast<int>(t.maxWidth));
+        painter.drawText(QRectF(t.x, t.y - 12, 400, 24), Qt::AlignLeft | Qt::AlignVCenter, text);
     };
 
     if (m_table.empty()) {
@@ -94,7 +98,11 @@ ResultsWindow::ResultsWindow(ResultsTable& table, Messages& messages, QWidget* p
     auto* clear = new QPushButton("データ消去", this);
     clear->setObjectName("Command5");
 
+    m_userLabel = new QLabel(this);
+    m_userLabel->setObjectName("LabelUser");
+
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_userLabel);
     buttons->addWidget(save);
     buttons->addWidget(read);
     buttons->addWidget(print);
@@ -113,13 +121,20 @@ ResultsWindow::ResultsWindow(ResultsTable& table, Messages& messages, QWidget* p
         connect(later, &QPushButton::clicked, this, [this] { m_messages.warn(kNotYet); });
 }
 
-void ResultsWindow::setUserName(const QString& name) { m_picture->setUserName(name); }
+void ResultsWindow::setUserName(const QString& name)
+{
+    m_picture->setUserName(name);
+    m_userLabel->setText(name);
+}
 
 void ResultsWindow::tableChanged()
 {
     m_totalsButton->setVisible(!m_table.empty());
     m_picture->setTotals(std::nullopt);
     m_picture->update();
+    // A window the user closed comes back with the new row.
+    show();
+    raise();
 }
 
 void ResultsWindow::showTotals() { m_picture->setTotals(m_table.totals()); }

@@ -6,6 +6,7 @@
 
 #include <optional>
 
+class QLabel;
 class QPushButton;
 
 namespace velnor {
@@ -56,6 +57,7 @@ private:
     Messages& m_messages;
     TablePicture* m_picture;
     QPushButton* m_totalsButton;
+    QLabel* m_userLabel;
 };
 
 } // namespace velnor

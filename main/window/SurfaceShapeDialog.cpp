@@ -79,12 +79,12 @@ protected:
         painter.setPen(QPen(QColor(0, 0, 255), 3 * px));
         painter.setBrush(Qt::NoBrush);
         QPainterPath surface;
-        if (scene.model == kSurfaceEllipticCylinder) {
+        if (scene.model == SurfaceCode::EllipticCylinder) {
             const double h = 10 * scene.dims[0], v = 10 * scene.dims[1];
             surface.moveTo(h, -500);
             arc(surface, 0, -v, h, v, 0, M_PI);
             surface.lineTo(-h, -500);
-        } else if (scene.model == kSurfaceRacetrack) {
+        } else if (scene.model == SurfaceCode::Racetrack) {
             const double a = 10 * scene.dims[0], b = 10 * scene.dims[1];
             surface.moveTo((a + b) / 2, -500);
             arc(surface, a / 2, -b / 2, b / 2, b / 2, 0, M_PI / 2);
@@ -231,42 +231,39 @@ void SurfaceShapeDialog::open()
     raise();
 }
 
-QString SurfaceShapeDialog::apply(ExposureConditions& c) const
+form::SurfaceChoice SurfaceShapeDialog::choice() const
 {
-    c.mcHistories = readLeadingNumber(m_histories->currentText().toStdString());
+    form::SurfaceChoice s;
+    s.histories = readLeadingNumber(m_histories->currentText().toStdString());
     if (m_ellipse->isChecked()) {
-        c.surfaceCode = kSurfaceEllipticCylinder;
-        c.ellipseHorizontalCm = numberOf(m_text[2]);
-        c.ellipseVerticalCm = numberOf(m_text[3]);
+        s.surface = SurfaceCode::EllipticCylinder;
+        s.dimensionsCm = {numberOf(m_text[2]), numberOf(m_text[3]), 0};
+    } else if (m_racetrack->isChecked()) {
+        s.surface = SurfaceCode::Racetrack;
+        s.dimensionsCm = {numberOf(m_text[4]), numberOf(m_text[5]), numberOf(m_text[6])};
+    } else {
+        s.surface = SurfaceCode::Cylinder;
+        s.dimensionsCm = {numberOf(m_text[1]), 0, 0};
+    }
+    return s;
+}
+
+QString SurfaceShapeDialog::description() const
+{
+    if (m_ellipse->isChecked())
         return m_text[2]->text() + ":" + m_text[3]->text() + "cmの楕円柱表面";
-    }
-    if (m_racetrack->isChecked()) {
-        c.surfaceCode = kSurfaceRacetrack;
-        c.racetrackACm = numberOf(m_text[4]);
-        c.racetrackBCm = numberOf(m_text[5]);
-        c.racetrackLengthCm = numberOf(m_text[6]);
+    if (m_racetrack->isChecked())
         return "レーストラック型モデルの表面";
-    }
-    c.surfaceCode = kSurfaceCylinder;
-    c.cylinderRadiusCm = numberOf(m_text[1]);
     return "半径" + m_text[1]->text() + "cm の円柱表面";
 }
 
 ShapePreview::Scene SurfaceShapeDialog::scene(const ExposureConditions& c) const
 {
     ShapePreview::Scene s;
-    if (m_ellipse->isChecked()) {
-        s.model = kSurfaceEllipticCylinder;
-        s.dims[0] = numberOf(m_text[2]);
-        s.dims[1] = numberOf(m_text[3]);
-    } else if (m_racetrack->isChecked()) {
-        s.model = kSurfaceRacetrack;
-        s.dims[0] = numberOf(m_text[4]);
-        s.dims[1] = numberOf(m_text[5]);
-    } else {
-        s.model = kSurfaceCylinder;
-        s.dims[0] = numberOf(m_text[1]);
-    }
+    const form::SurfaceChoice chosen = choice();
+    s.model = chosen.surface;
+    s.dims[0] = chosen.dimensionsCm[0];
+    s.dims[1] = chosen.dimensionsCm[1];
     s.focusSurfaceCm = c.focusSurfaceDistanceCm;
     s.focusReceptorCm = c.focusReceptorDistanceCm;
     s.thicknessCm = c.bodyThicknessCm;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "main/form/ExposureForm.h"
+
 #include <QWidget>
 
 class QComboBox;
@@ -7,8 +9,6 @@ class QLineEdit;
 class QRadioButton;
 
 namespace velnor {
-
-struct ExposureConditions;
 
 // "Phantom model" (Form14): a scale drawing, in 0.1 cm units, of the chosen
 // surface in the beam, through the central ray across the cylinder axis.
@@ -18,7 +18,7 @@ public:
     explicit ShapePreview(QWidget* parent = nullptr);
 
     struct Scene {
-        int model = 1;          // 1 cylinder, 2 elliptic cylinder, 4 racetrack
+        SurfaceCode model = SurfaceCode::Cylinder;
         double dims[3] = {};    // cm: radius; horizontal, vertical; a, b
         double focusSurfaceCm = 80, focusReceptorCm = 100, thicknessCm = 20, fieldShortCm = 35.6;
     };
@@ -38,10 +38,10 @@ public:
 
     // Resets every box to its initial value and shows the dialog.
     void open();
-    // Stores the chosen model's values into `conditions` (surface code,
-    // dimensions, histories) and returns the description for the main
-    // window's non-planar option.
-    QString apply(ExposureConditions& conditions) const;
+    // The chosen model's entries as numbers, and the description of the
+    // surface for the main window's non-planar option.
+    form::SurfaceChoice choice() const;
+    QString description() const;
     // The drawing of the current entries, for the preview.
     ShapePreview::Scene scene(const ExposureConditions& conditions) const;
 

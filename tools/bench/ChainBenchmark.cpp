@@ -57,10 +57,10 @@ int main(int argc, char** argv)
     struct Case {
         const char* name;
         double kv;
-        int rectification;
+        velnor::Rectification rectification;
     };
-    for (const Case& c : {Case{"150 kV single-phase", 150, velnor::kSinglePhaseFullWave},
-                          Case{"80 kV constant potential", 80, velnor::kConstantPotential}}) {
+    for (const Case& c : {Case{"150 kV single-phase", 150, velnor::Rectification::SinglePhaseFullWave},
+                          Case{"80 kV constant potential", 80, velnor::Rectification::ConstantPotential}}) {
         velnor::CalculationState state;
         state.tables = startup.tables;
         state.outputData = startup.outputData;

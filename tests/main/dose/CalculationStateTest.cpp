@@ -61,17 +61,17 @@ TEST_F(CalculationStateTest, FiftyCentimetresGiveFourTimesTheDoseOfOneMetre)
 TEST_F(CalculationStateTest, OutputTableLookup)
 {
     const OutputDataTable& t = state.outputData; // synthetic: code 1 is 1e-6 x row
-    EXPECT_DOUBLE_EQ(exposurePerMasAt1m(t, 1, 80), 5e-6); // a grid voltage uses its row exactly
-    EXPECT_NEAR(exposurePerMasAt1m(t, 1, 85), 5.5e-6, 1e-18);
-    EXPECT_NEAR(exposurePerMasAt1m(t, 1, 35), 0.5e-6, 1e-18); // extrapolated from rows 1 and 2
-    EXPECT_THROW(exposurePerMasAt1m(t, 1, 30), CalculationError); // extrapolates to zero
-    EXPECT_THROW(exposurePerMasAt1m(t, 1, 150.5), CalculationError);
-    EXPECT_NEAR(computeExposureAt1m(t, 3, 80, 0.5, 200, 0.05), 3.5e-6 * 0.5 * 10, 1e-18);
+    EXPECT_DOUBLE_EQ(exposurePerMasAt1m(t, Rectification::ConstantPotential, 80), 5e-6); // a grid voltage uses its row exactly
+    EXPECT_NEAR(exposurePerMasAt1m(t, Rectification::ConstantPotential, 85), 5.5e-6, 1e-18);
+    EXPECT_NEAR(exposurePerMasAt1m(t, Rectification::ConstantPotential, 35), 0.5e-6, 1e-18); // extrapolated from rows 1 and 2
+    EXPECT_THROW(exposurePerMasAt1m(t, Rectification::ConstantPotential, 30), CalculationError); // extrapolates to zero
+    EXPECT_THROW(exposurePerMasAt1m(t, Rectification::ConstantPotential, 150.5), CalculationError);
+    EXPECT_NEAR(computeExposureAt1m(t, Rectification::SinglePhaseFullWave, 80, 0.5, 200, 0.05), 3.5e-6 * 0.5 * 10, 1e-18);
 }
 
 TEST_F(CalculationStateTest, MeasuredExposureIsKept)
 {
-    state.conditions.exposureSource = kExposureMeasured;
+    state.conditions.exposureSource = velnor::ExposureSource::Measured;
     state.conditions.exposureAt1m = 2.58e-4;
     state.conditions.exposureAt1mSet = true;
     state.calculate();
@@ -136,7 +136,7 @@ TEST_F(CalculationStateTest, NoResultIsEverNotANumber)
 
 TEST_F(CalculationStateTest, CurvedSurfaceNeedsItsProgram)
 {
-    state.conditions.incidenceMode = kIncidenceNonPlanar;
+    state.conditions.incidenceMode = velnor::IncidenceMode::NonPlanar;
     EXPECT_THROW(state.calculate(), CalculationError);
     state.nonPlanarBackscatter = [](const ExposureConditions&, const BinArray&) { return BackscatterFactors{1.3, 1.31, 1.32}; };
     state.calculate();

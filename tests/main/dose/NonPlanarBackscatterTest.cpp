@@ -14,8 +14,8 @@ namespace {
 ExposureConditions cylinderCase()
 {
     ExposureConditions c;
-    c.incidenceMode = kIncidenceNonPlanar;
-    c.surfaceCode = kSurfaceCylinder;
+    c.incidenceMode = velnor::IncidenceMode::NonPlanar;
+    c.surfaceCode = velnor::SurfaceCode::Cylinder;
     c.cylinderRadiusCm = 20;
     c.bodyThicknessCm = 20;
     c.focusSurfaceDistanceCm = 80;
@@ -29,21 +29,21 @@ TEST(JobFileLines, EachSurfaceModelLeadsWithItsDimensions)
     EXPECT_EQ(jobFileLines(cylinderCase(), 35.6, 43.2),
               (std::vector<std::string>{"020.0", "020.0", "080.0", "100.0", "035.6", "043.2", "00050000000"}));
     ExposureConditions c = cylinderCase();
-    c.surfaceCode = kSurfaceEllipticCylinder;
+    c.surfaceCode = velnor::SurfaceCode::EllipticCylinder;
     c.ellipseHorizontalCm = 30;
     c.ellipseVerticalCm = 20;
     EXPECT_EQ(jobFileLines(c, 30, 40).front(), "030.0");
     EXPECT_EQ(jobFileLines(c, 30, 40).size(), 8u);
-    c.surfaceCode = kSurfaceRacetrack;
+    c.surfaceCode = velnor::SurfaceCode::Racetrack;
     c.racetrackACm = 20;
     c.racetrackBCm = 80;
     c.racetrackLengthCm = 1234.5;
     EXPECT_EQ(jobFileLines(c, 30, 40)[2], "1234.5");
     EXPECT_EQ(jobFileLines(c, 30, 40).size(), 9u);
-    c.surfaceCode = kSurfaceFlatHead;
+    c.surfaceCode = velnor::SurfaceCode::FlatHead;
     EXPECT_TRUE(jobFileLines(c, 30, 40).empty());
-    EXPECT_EQ(programForSurface(kSurfaceCylinder), "bsfmc_cylinder");
-    EXPECT_EQ(programForSurface(kSurfaceFlatBody), "");
+    EXPECT_EQ(programForSurface(velnor::SurfaceCode::Cylinder), "bsfmc_cylinder");
+    EXPECT_EQ(programForSurface(velnor::SurfaceCode::FlatBody), "");
 }
 
 // Stands in for the engine: checks that no old result is left, then writes one.
@@ -96,9 +96,9 @@ TEST(NonPlanarBackscatter, FailuresNeverShowAnotherCasesFactors)
     // No engine for the surface, or the engine missing: fails before the wait.
     FakeEngine engine({"1", "1", "1"});
     ExposureConditions c = cylinderCase();
-    c.surfaceCode = kSurfaceEllipticCylinder;
+    c.surfaceCode = velnor::SurfaceCode::EllipticCylinder;
     EXPECT_THROW(nonPlanarBackscatter(c, 30, 40, folder.path(), engine, wait), CalculationError);
-    c.surfaceCode = kSurfaceFlatBody;
+    c.surfaceCode = velnor::SurfaceCode::FlatBody;
     writeTextLines(folder / "resultBSF.txt", {"1.5", "1.5", "1.5"});
     EXPECT_THROW(nonPlanarBackscatter(c, 30, 40, folder.path(), engine, wait), CalculationError);
     EXPECT_EQ(waits, 0);

@@ -12,7 +12,7 @@ namespace {
 ExposureConditions rectangle(double longCm, double shortCm, double fsd = 80, double ffd = 100)
 {
     ExposureConditions c;
-    c.fieldShape = kFieldRectangular;
+    c.fieldShape = velnor::FieldShape::Rectangular;
     c.fieldLongCm = longCm;
     c.fieldShortCm = shortCm;
     c.focusSurfaceDistanceCm = fsd;
@@ -53,7 +53,7 @@ TEST(SurfaceField, RingCountsOfTheWorkedCases)
     EXPECT_DOUBLE_EQ(f.halfLongCm, 12);
     // A circle of 10 cm diameter at 0.8: rings 1..40.
     ExposureConditions c = rectangle(10, 0);
-    c.fieldShape = kFieldCircular;
+    c.fieldShape = velnor::FieldShape::Circular;
     EXPECT_EQ(surfaceField(c).rings, 40);
     c.fieldLongCm = 100;
     EXPECT_EQ(surfaceField(c).rings, 200); // 40 cm diameter at most

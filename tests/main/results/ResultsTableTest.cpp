@@ -8,9 +8,15 @@
 namespace velnor {
 namespace {
 
-CalculationState caseWith(int surfaceCode)
+struct Case {
+    ExposureConditions conditions;
+    BeamQuality beamQuality;
+    DoseResults dose;
+};
+
+Case caseWith(SurfaceCode surfaceCode)
 {
-    CalculationState s;
+    Case s;
     s.conditions.surfaceCode = surfaceCode;
     s.conditions.cylinderRadiusCm = 15;
     s.conditions.ellipseHorizontalCm = 30;
@@ -23,20 +29,26 @@ CalculationState caseWith(int surfaceCode)
     return s;
 }
 
-TEST(ResultsTable, RowsKeepTheShapeOfTheirSurface)
+int add(ResultsTable& table, const Case& c) { return table.addRow(c.conditions, c.beamQuality, c.dose); }
+
+TEST(ResultsTable, RowsKeepTheShapeOfTheirSurfaceOnly)
 {
     ResultsTable table;
-    table.addRow(caseWith(kSurfaceCylinder));
-    EXPECT_EQ(table.row(1).cylinderRadiusCm, 15);
-    EXPECT_EQ(table.row(1).ellipseHorizontalCm, 0);
-    EXPECT_EQ(table.row(1).bodyPart, "　"); // an empty body part is one ideographic space
-    table.addRow(caseWith(kSurfaceFlatHead));
-    EXPECT_EQ(table.row(2).cylinderRadiusCm, 0);
+    add(table, caseWith(velnor::SurfaceCode::Cylinder));
+    EXPECT_EQ(table.row(1).conditions.cylinderRadiusCm, 15);
+    EXPECT_EQ(table.row(1).conditions.ellipseHorizontalCm, 0);
+    EXPECT_EQ(table.row(1).conditions.racetrackBCm, 0);
+    EXPECT_EQ(table.row(1).conditions.bodyPart, "　"); // an empty body part is one ideographic space
+    add(table, caseWith(velnor::SurfaceCode::FlatHead));
+    EXPECT_EQ(table.row(2).conditions.cylinderRadiusCm, 0);
     EXPECT_EQ(surfaceText(table.row(2)), "頭平面");
-    table.addRow(caseWith(kSurfaceEllipticCylinder));
+    add(table, caseWith(velnor::SurfaceCode::EllipticCylinder));
     EXPECT_EQ(surfaceText(table.row(3)), "楕円30,20");
-    table.addRow(caseWith(kSurfaceRacetrack));
-    EXPECT_EQ(table.row(4).racetrackBCm, 80);
+    add(table, caseWith(velnor::SurfaceCode::Racetrack));
+    EXPECT_EQ(table.row(4).conditions.racetrackBCm, 80);
+    // No values of another surface are kept with a racetrack row.
+    EXPECT_EQ(table.row(4).conditions.cylinderRadiusCm, 0);
+    EXPECT_EQ(table.row(4).conditions.ellipseVerticalCm, 0);
     EXPECT_EQ(surfaceText(table.row(1)), "円柱15");
 }
 
@@ -44,9 +56,9 @@ TEST(ResultsTable, FifteenRowsAndTotals)
 {
     ResultsTable table;
     for (int k = 1; k <= 15; ++k)
-        EXPECT_EQ(table.addRow(caseWith(0)), k);
+        EXPECT_EQ(add(table, caseWith(SurfaceCode::FlatBody)), k);
     EXPECT_TRUE(table.full());
-    EXPECT_EQ(table.addRow(caseWith(0)), 0);
+    EXPECT_EQ(add(table, caseWith(SurfaceCode::FlatBody)), 0);
     table.setEffectiveDoseOfLastRow(0.25);
     const ResultsTable::Totals t = table.totals();
     EXPECT_DOUBLE_EQ(t.esdSoftTissue, 22.5);
@@ -58,13 +70,13 @@ TEST(ResultsTable, FifteenRowsAndTotals)
 
 TEST(ResultsLayout, RowCellsInTheirColumnsAndPatterns)
 {
-    CalculationState s = caseWith(0);
+    Case s = caseWith(SurfaceCode::FlatBody);
     s.conditions.bodyPart = "胸部正面";
     s.conditions.exposureAt1m = 2.58e-4;
     s.conditions.tubeVoltageKv = 75;
     s.conditions.otherFilterCm = 0;
     ResultsTable table;
-    table.addRow(s);
+    add(table, s);
     const std::vector<TableText> texts = rowTexts(table.row(1), 1);
     auto at = [&](double x, double y) {
         const auto it = std::find_if(texts.begin(), texts.end(), [&](const TableText& t) { return t.x == x && t.y == y; });

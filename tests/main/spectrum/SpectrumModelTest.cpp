@@ -35,8 +35,8 @@ double excess(const BinArray& s, int j) { return s[j] - 0.5 * (s[j - 1] + s[j + 
 
 TEST_F(SpectrumModelTest, KLinesAppearStrictlyAbove70Kv)
 {
-    const BinArray at70 = rawSpectrum(70.0, 12, kConstantPotential, s_attenuation.muTungsten);
-    const BinArray at705 = rawSpectrum(70.5, 12, kConstantPotential, s_attenuation.muTungsten);
+    const BinArray at70 = rawSpectrum(70.0, 12, velnor::Rectification::ConstantPotential, s_attenuation.muTungsten);
+    const BinArray at705 = rawSpectrum(70.5, 12, velnor::Rectification::ConstantPotential, s_attenuation.muTungsten);
 
     // The lines L = 0.01 k B sit on top of the bremsstrahlung sum B.
     const double v = 70.5 * std::sin(90 * kPi / 180);
@@ -54,25 +54,25 @@ TEST_F(SpectrumModelTest, KLinesAppearStrictlyAbove70Kv)
 
 TEST_F(SpectrumModelTest, WaveformPhasesAndCurrentWeights)
 {
-    EXPECT_EQ(waveformPhasesDeg(kConstantPotential), std::vector<double>{90});
-    const auto threePhase = waveformPhasesDeg(kThreePhase12Peak);
+    EXPECT_EQ(waveformPhasesDeg(velnor::Rectification::ConstantPotential), std::vector<double>{90});
+    const auto threePhase = waveformPhasesDeg(velnor::Rectification::ThreePhase12Peak);
     ASSERT_EQ(threePhase.size(), 16u);
     EXPECT_EQ(threePhase.front(), 75);
     EXPECT_EQ(threePhase.back(), 90);
-    const auto singlePhase = waveformPhasesDeg(kSinglePhaseFullWave);
+    const auto singlePhase = waveformPhasesDeg(velnor::Rectification::SinglePhaseFullWave);
     ASSERT_EQ(singlePhase.size(), 45u);
     EXPECT_EQ(singlePhase.front(), 2);
     EXPECT_EQ(singlePhase.back(), 90);
 
-    EXPECT_NEAR(currentWeight(kSinglePhaseFullWave, 0.375), std::pow(0.5, 1.5), 1e-12); // about 0.354
-    EXPECT_EQ(currentWeight(kSinglePhaseFullWave, 0.75), 1.0);
-    EXPECT_EQ(currentWeight(kSinglePhaseFullWave, 0.9), 1.0);
-    EXPECT_EQ(currentWeight(kThreePhase12Peak, 0.2), 1.0);
-    EXPECT_EQ(currentWeight(kConstantPotential, 0.2), 1.0);
+    EXPECT_NEAR(currentWeight(velnor::Rectification::SinglePhaseFullWave, 0.375), std::pow(0.5, 1.5), 1e-12); // about 0.354
+    EXPECT_EQ(currentWeight(velnor::Rectification::SinglePhaseFullWave, 0.75), 1.0);
+    EXPECT_EQ(currentWeight(velnor::Rectification::SinglePhaseFullWave, 0.9), 1.0);
+    EXPECT_EQ(currentWeight(velnor::Rectification::ThreePhase12Peak, 0.2), 1.0);
+    EXPECT_EQ(currentWeight(velnor::Rectification::ConstantPotential, 0.2), 1.0);
 
     // Ripple softens the beam: lower-voltage phases add low-energy photons only.
-    const BinArray cp = rawSpectrum(80, 12, kConstantPotential, s_attenuation.muTungsten);
-    const BinArray sp = rawSpectrum(80, 12, kSinglePhaseFullWave, s_attenuation.muTungsten);
+    const BinArray cp = rawSpectrum(80, 12, velnor::Rectification::ConstantPotential, s_attenuation.muTungsten);
+    const BinArray sp = rawSpectrum(80, 12, velnor::Rectification::SinglePhaseFullWave, s_attenuation.muTungsten);
     EXPECT_GT(sp[40] / sp[150], cp[40] / cp[150]);
 }
 
@@ -80,7 +80,7 @@ TEST_F(SpectrumModelTest, BinAtTheTubeVoltageGetsNoBremsstrahlung)
 {
     // sin(90 x 3.14159 / 180) is a hair below 1, so the single phase of a
     // constant-potential 75 kV beam reaches 74.99999... kV.
-    const BinArray raw = rawSpectrum(75, 12, kConstantPotential, s_attenuation.muTungsten);
+    const BinArray raw = rawSpectrum(75, 12, velnor::Rectification::ConstantPotential, s_attenuation.muTungsten);
     EXPECT_GT(raw[149], 0.0);
     EXPECT_EQ(raw[150], 0.0);
     ExposureConditions c;
@@ -145,9 +145,9 @@ TEST_F(SpectrumModelTest, RefusalsNameTheirCause)
     c.targetAngleDeg = 0;
     refuses(c, "target angle");
     c.targetAngleDeg = 12;
-    c.rectification = 4;
-    refuses(c, "rectification");
-    c.rectification = 1;
+    c.addedAlCm = -0.03;
+    refuses(c, "added aluminium -0.3 mm"); // would amplify the beam, not filter it
+    c.addedAlCm = 0.1;
     c.addedCuCm = 1e6;
     refuses(c, "absorb");
 }

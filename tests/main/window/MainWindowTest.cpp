@@ -166,7 +166,7 @@ private slots:
         QVERIFY(child<QRadioButton>("Option6")->isChecked());
         QCOMPARE(label("Label22"), QString("  照射野サイズ（直径）"));
         QCOMPARE(child<QLineEdit>("Text10")->text(), QString("10.0"));
-        QCOMPARE(m_window->state().conditions.fieldShape, int(kFieldCircular));
+        QCOMPARE(m_window->state().conditions.fieldShape, velnor::FieldShape::Circular);
 
         // Non-planar while the circular field is chosen: the preset becomes 大角サイズ.
         child<QRadioButton>("Option7")->setChecked(true);
@@ -174,20 +174,20 @@ private slots:
         QVERIFY(child<QRadioButton>("Option6")->isChecked());
         QCOMPARE(child<QComboBox>("Combo1")->currentText(), QString("大角サイズ"));
         QCOMPARE(child<QLineEdit>("Text11")->text(), QString("35.6"));
-        QCOMPARE(m_window->state().conditions.incidenceMode, int(kIncidencePlanar));
+        QCOMPARE(m_window->state().conditions.incidenceMode, velnor::IncidenceMode::Planar);
 
         choosePreset("六切サイズ 縦");
         QCOMPARE(label("Label22"), QString("　長軸方向サイズ"));
-        QCOMPARE(m_window->state().conditions.fieldShape, int(kFieldRectangular));
+        QCOMPARE(m_window->state().conditions.fieldShape, velnor::FieldShape::Rectangular);
     }
 
     void phantomOptionsAndSurfaceShapes()
     {
         child<QRadioButton>("Option8")->setChecked(true);
-        QCOMPARE(m_window->state().conditions.surfaceCode, int(kSurfaceFlatHead));
+        QCOMPARE(m_window->state().conditions.surfaceCode, velnor::SurfaceCode::FlatHead);
         QCOMPARE(m_window->state().conditions.headPhantom, 1);
         child<QRadioButton>("Option9")->setChecked(true);
-        QCOMPARE(m_window->state().conditions.surfaceCode, int(kSurfaceFlatBody));
+        QCOMPARE(m_window->state().conditions.surfaceCode, velnor::SurfaceCode::FlatBody);
         QCOMPARE(m_window->state().conditions.headPhantom, 0);
 
         child<QRadioButton>("Option7")->setChecked(true);
@@ -201,21 +201,21 @@ private slots:
         QVERIFY(!dialog->isVisible());
         QVERIFY(!dialog->preview()->isVisible());
         QCOMPARE(child<QRadioButton>("Option7")->text(), QString("半径15cm の円柱表面"));
-        QCOMPARE(m_window->state().conditions.surfaceCode, int(kSurfaceCylinder));
+        QCOMPARE(m_window->state().conditions.surfaceCode, velnor::SurfaceCode::Cylinder);
         QCOMPARE(m_window->state().conditions.cylinderRadiusCm, 15.0);
         QCOMPARE(m_window->state().conditions.mcHistories, 50000000.0);
 
         // Back to planar: the body phantom again.
         child<QRadioButton>("Option6")->setChecked(true);
         QCOMPARE(child<QRadioButton>("Option7")->text(), QString("非平面として計算"));
-        QCOMPARE(m_window->state().conditions.surfaceCode, int(kSurfaceFlatBody));
+        QCOMPARE(m_window->state().conditions.surfaceCode, velnor::SurfaceCode::FlatBody);
         QVERIFY(child<QRadioButton>("Option8")->isEnabled());
 
         // Cancel selects planar incidence.
         child<QRadioButton>("Option7")->setChecked(true);
         dialog->findChild<QPushButton*>("Command2")->click();
         QVERIFY(child<QRadioButton>("Option6")->isChecked());
-        QCOMPARE(m_window->state().conditions.incidenceMode, int(kIncidencePlanar));
+        QCOMPARE(m_window->state().conditions.incidenceMode, velnor::IncidenceMode::Planar);
     }
 
     void calculationFillsTheLabelsInTheirPatterns()
@@ -272,7 +272,7 @@ private slots:
         QVERIFY(add->isEnabled());
         add->click();
         QCOMPARE(m_window->results().nextFreeRow(), 2);
-        QCOMPARE(m_window->results().row(1).tubeVoltageKv, 90.0);
+        QCOMPARE(m_window->results().row(1).conditions.tubeVoltageKv, 90.0);
         QVERIFY(!add->isEnabled());
         QVERIFY(child<QPushButton>("Command11")->isEnabled());
     }
@@ -314,7 +314,7 @@ private slots:
             child<QPushButton>("Command3")->click();
         }
         const ResultsTable::Totals t = m_window->results().totals();
-        QCOMPARE(t.esdSoftTissue, 2 * m_window->results().row(1).esdSoftTissue);
+        QCOMPARE(t.esdSoftTissue, 2 * m_window->results().row(1).dose.esdSoftTissue);
         QCOMPARE(t.effectiveDoseMsv, 0.0);
     }
 
