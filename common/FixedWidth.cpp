@@ -1,5 +1,6 @@
 #include "common/FixedWidth.h"
 
+#include <algorithm>
 #include <charconv>
 #include <stdexcept>
 #include <string>
@@ -50,6 +51,8 @@ double readFixedReal(std::string_view line, int firstColumn, int lastColumn, int
     std::string sign;
     if (s[i] == '+' || s[i] == '-')
         sign = (s[i++] == '-') ? "-" : "";
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        notANumber(firstColumn, lastColumn, raw); // "+-7": one sign only
     std::string digits;
     bool hasPoint = false;
     int digitsAfterPoint = 0;
@@ -76,9 +79,17 @@ double readFixedReal(std::string_view line, int firstColumn, int lastColumn, int
         const std::string exponentText = s.substr(i);
         const char* begin = exponentText.data() + (!exponentText.empty() && exponentText[0] == '+' ? 1 : 0);
         const char* end = exponentText.data() + exponentText.size();
-        const auto result = std::from_chars(begin, end, exponent);
-        if (begin == end || result.ec != std::errc() || result.ptr != end)
+        // "1E+-5": one sign only (from_chars would take the "-" after a skipped "+").
+        if (begin != end && (*begin == '+' || (*begin == '-' && begin != exponentText.data())))
             notANumber(firstColumn, lastColumn, raw);
+        const auto result = std::from_chars(begin, end, exponent);
+        if (begin == end || result.ptr != end)
+            notANumber(firstColumn, lastColumn, raw);
+        // A huge exponent overflows or underflows any real anyway; bounding it
+        // keeps the arithmetic below from overflowing.
+        if (result.ec == std::errc::result_out_of_range)
+            exponent = (*begin == '-') ? -100000 : 100000;
+        exponent = std::clamp(exponent, -100000LL, 100000LL);
     }
     // Value = digits x 10^(exponent - decimals), decimals explicit or implied.
     const long long scale = exponent - (hasPoint ? digitsAfterPoint : impliedDecimals);

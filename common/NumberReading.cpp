@@ -1,6 +1,7 @@
 #include "common/NumberReading.h"
 
 #include <cctype>
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -47,10 +48,28 @@ double convert(std::string_view digits)
     double value = 0.0;
     const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (result.ec == std::errc::result_out_of_range) {
-        // from_chars leaves the value unchanged; tell overflow from underflow by the exponent.
+        // from_chars leaves the value unchanged. Tell overflow from underflow
+        // by the number's magnitude: the exponent plus the position of its
+        // first significant digit ("0.000...1e+10" is tiny, "12e-5" is not).
         const auto e = digits.find_first_of("eE");
-        const bool negativeExponent = e != std::string_view::npos && e + 1 < digits.size() && digits[e + 1] == '-';
-        return negativeExponent ? 0.0 : std::numeric_limits<double>::max();
+        const std::string_view mantissa = digits.substr(0, e);
+        long long exponent = 0;
+        if (e != std::string_view::npos) {
+            std::string_view exponentText = digits.substr(e + 1);
+            const bool negativeExponent = !exponentText.empty() && exponentText[0] == '-';
+            if (!exponentText.empty() && (exponentText[0] == '-' || exponentText[0] == '+'))
+                exponentText.remove_prefix(1);
+            for (char c : exponentText)
+                exponent = std::min(exponent * 10 + (c - '0'), 1000000000LL); // saturates: only the sign of the total matters
+            if (negativeExponent)
+                exponent = -exponent;
+        }
+        const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+        const std::size_t first = mantissa.find_first_of("123456789");
+        // Decimal exponent of the first significant digit.
+        const long long magnitude = first < point ? static_cast<long long>(point - first - 1)
+                                                  : -static_cast<long long>(first - point);
+        return exponent + magnitude < 0 ? 0.0 : std::numeric_limits<double>::max();
     }
     return value;
 }

@@ -79,8 +79,12 @@ std::string utf8ToCp932(std::string_view text) { return convert(text, "UTF-8", "
 
 std::string decodeFileText(std::string_view bytes)
 {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        // The mark promises UTF-8; bytes that are not are a damaged file.
+        if (!isValidUtf8(bytes.substr(3)))
+            throw std::runtime_error("text marked as UTF-8 holds bytes that are not UTF-8");
         return std::string(bytes.substr(3));
+    }
     if (isValidUtf8(bytes))
         return std::string(bytes);
     return cp932ToUtf8(bytes);

@@ -3,18 +3,33 @@
 #include "common/DataFileError.h"
 #include "common/TextEncoding.h"
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velnor {
+namespace {
+
+// mkstemp creates files readable by the owner only; a text file the user
+// saves should get the permissions any other new file gets.
+mode_t currentUmask()
+{
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+} // namespace
 
 std::string readTextFile(const std::filesystem::path& path)
 {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        throw DataFileError(path.string(), "is a folder, not a file");
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw DataFileError(path.string(), "cannot be opened for reading");
@@ -68,10 +83,7 @@ std::vector<std::string> readTextLines(const std::filesystem::path& path) { retu
 
 void writeTextLines(const std::filesystem::path& path, const std::vector<std::string>& lines, TextWriteOptions options)
 {
-    static std::atomic<unsigned> counter{0};
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-    const std::filesystem::path temporary
-        = folder / ("." + path.filename().string() + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
 
     std::string content;
     if (options.byteOrderMark)
@@ -81,9 +93,22 @@ void writeTextLines(const std::filesystem::path& path, const std::vector<std::st
         content += "\r\n";
     }
 
-    FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (!file)
+    // A new file of an unpredictable name, created exclusively (mkstemp uses
+    // O_EXCL), so a planted file or link of that name is never written through.
+    std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0)
         throw DataFileError(path.string(), std::string("cannot be written: ") + std::strerror(errno));
+    const std::filesystem::path temporary = pattern;
+    ::fchmod(fd, 0644 & ~currentUmask());
+    FILE* file = ::fdopen(fd, "wb");
+    if (!file) {
+        const int error = errno;
+        ::close(fd);
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        throw DataFileError(path.string(), std::string("cannot be written: ") + std::strerror(error));
+    }
     const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
     const bool flushed = std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
     const bool closed = std::fclose(file) == 0;

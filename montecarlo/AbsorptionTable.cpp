@@ -16,6 +16,8 @@ AbsorptionTable readAbsorptionTable(const std::filesystem::path& path)
         t.muenSkin[k] = records.real(line, 86, 100, 6);
         if (k > 0 && !(t.energyKev[k] > t.energyKev[k - 1]))
             records.fail(line, "the energies do not increase");
+        if (!(t.muenAir[k] > 0 && t.muenSoftTissue[k] > 0 && t.muenSkin[k] > 0))
+            records.fail(line, "an energy-absorption coefficient is not positive");
     }
     return t;
 }

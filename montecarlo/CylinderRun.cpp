@@ -20,7 +20,10 @@ CylinderGeometry geometryOf(const CylinderJob& job)
 bool sampleSource(const CylinderGeometry& g, LaggedGenerator& random, float energyKev, PhotonState& p, float& x0, float& y0)
 {
     // Only the quadrant x > 0, y > 0: phantom, field and disc are symmetric.
+    int attempts = 0;
     do {
+        if (++attempts > kMaxSourceAttempts)
+            return false;
         const float r1 = random.next();
         const float r2 = random.next();
         x0 = r1 * g.halfFieldX;
@@ -124,6 +127,23 @@ constexpr int kFirstBin = 10; // 5.0 keV
 constexpr int kLastBin = kSpectrumBins;
 
 } // namespace
+
+std::string tableCoverageFault(const CylinderJob& job, const SpectrumWeights& weights, const TissueData& tissue,
+                               const AbsorptionTable& absorption)
+{
+    float top = 0;
+    for (int k = kFirstBin; k <= kLastBin; ++k)
+        if (binHistories(job, weights, k) > 0)
+            top = 0.5f * static_cast<float>(k);
+    if (top == 0)
+        return {};
+    const std::string energy = std::to_string(static_cast<int>(top)) + (top != std::floor(top) ? ".5" : "") + " keV";
+    if (!(tissue.energyKev.back() > top))
+        return "ICRUSoft.dat ends below " + energy + ", the highest energy of the spectrum";
+    if (!(absorption.energyKev.back() > top))
+        return "Att_Coeff2020.dat ends below " + energy + ", the highest energy of the spectrum";
+    return {};
+}
 
 long long plannedHistories(const CylinderJob& job, const SpectrumWeights& weights)
 {

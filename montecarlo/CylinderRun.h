@@ -34,7 +34,10 @@ inline constexpr float kEnergyCutoffKev = 5.0f;
 bool enterPhantom(const CylinderGeometry& g, float x0, float y0, float energyKev, PhotonState& photon);
 
 // Samples one history's field point (two draws per attempt, until X0 Y0 > 0)
-// and enters the phantom there.
+// and enters the phantom there. A draw of 0 happens once in 16384, so a
+// history that needs kMaxSourceAttempts attempts has a geometry the job
+// checks exclude; it is counted as a miss rather than looping for ever.
+inline constexpr int kMaxSourceAttempts = 1000;
 bool sampleSource(const CylinderGeometry& g, LaggedGenerator& random, float energyKev, PhotonState& photon, float& x0,
                   float& y0);
 
@@ -79,6 +82,11 @@ void transport(PhotonState photon, const CylinderGeometry& g, const Interactions
 // each. `progress` (may be empty) is told the share of histories done.
 Tallies runHistories(const CylinderJob& job, const SpectrumWeights& weights, const Interactions& interactions,
                      LaggedGenerator& random, const std::function<void(double)>& progress = {});
+
+// Why the tables cannot serve the job, or empty: every energy from 5 keV up to
+// the highest bin that runs histories needs a table row above it.
+std::string tableCoverageFault(const CylinderJob& job, const SpectrumWeights& weights, const TissueData& tissue,
+                               const AbsorptionTable& absorption);
 
 // The number of histories the job will run (after truncation per bin).
 long long plannedHistories(const CylinderJob& job, const SpectrumWeights& weights);

@@ -4,6 +4,7 @@
 #include "common/FixedWidth.h"
 #include "common/TextFile.h"
 
+#include <cmath>
 #include <stdexcept>
 
 namespace velnor::mc {
@@ -24,11 +25,16 @@ const std::string& FixedRecords::lineText(int line) const
 
 float FixedRecords::real(int line, int firstColumn, int lastColumn, int decimals) const
 {
+    float value = 0;
     try {
-        return static_cast<float>(readFixedReal(lineText(line), firstColumn, lastColumn, decimals));
+        value = static_cast<float>(readFixedReal(lineText(line), firstColumn, lastColumn, decimals));
     } catch (const std::invalid_argument& e) {
         fail(line, e.what());
     }
+    if (!std::isfinite(value))
+        fail(line, "columns " + std::to_string(firstColumn) + "-" + std::to_string(lastColumn)
+                       + " hold a value beyond the 32-bit range");
+    return value;
 }
 
 long long FixedRecords::integer(int line, int firstColumn, int lastColumn) const

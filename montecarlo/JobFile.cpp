@@ -6,6 +6,7 @@
 #include "common/TextFile.h"
 #include "montecarlo/ConsoleText.h"
 
+#include <cmath>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -34,7 +35,9 @@ CylinderJob readJobFile(const std::filesystem::path& path)
 {
     const std::string file = path.filename().string();
     std::error_code ec;
-    const std::vector<std::string> lines = std::filesystem::exists(path, ec) ? readTextLines(path) : std::vector<std::string>{};
+    if (!std::filesystem::exists(path, ec))
+        throw DataFileError(file, "cannot be opened: there is no such file in the working folder");
+    const std::vector<std::string> lines = readTextLines(path);
     CylinderJob job;
     job.radiusCm = firstNumber(lines, 1, file);
     job.thicknessCm = firstNumber(lines, 2, file);
@@ -64,18 +67,41 @@ std::vector<std::string> jobEchoLines(const CylinderJob& job)
     };
 }
 
+namespace {
+
+std::string lengthFault(float value, const char* name, float largest)
+{
+    // The smallest length the main program writes ("000.0") is 0.1 cm; the
+    // largest keep the 32-bit geometry of the source and the surface exact
+    // enough (beyond them squares and products lose every digit).
+    if (!std::isfinite(value) || !(value >= kMinLengthCm) || value > largest)
+        return std::string(name) + " " + fixedField(value, 12, 4) + " cm: it must lie between "
+            + fixedField(kMinLengthCm, 3, 1) + " and " + fixedField(largest, 6, 1) + " cm";
+    return {};
+}
+
+} // namespace
+
 std::string jobFault(const CylinderJob& job)
 {
-    if (!(job.radiusCm > 0))
-        return "the curvature radius must be positive";
-    if (!(job.fieldAcrossCm > 0) || !(job.fieldAlongCm > 0))
-        return "the field sizes must be positive";
-    if (!(job.focusSurfaceCm > 0) || !(job.focusReceptorCm > 0))
-        return "the focus distances must be positive";
+    const std::pair<float, const char*> lengths[] = {
+        {job.radiusCm, "the curvature radius"},
+        {job.thicknessCm, "the thickness"},
+        {job.focusSurfaceCm, "the focus-surface distance"},
+        {job.focusReceptorCm, "the focus-receptor distance"},
+    };
+    for (const auto& [value, name] : lengths)
+        if (std::string fault = lengthFault(value, name, kMaxLengthCm); !fault.empty())
+            return fault;
+    for (const auto& [value, name] : {std::pair{job.fieldAcrossCm, "the field size across"}, std::pair{job.fieldAlongCm, "the field size along"}})
+        if (std::string fault = lengthFault(value, name, kMaxFieldCm); !fault.empty())
+            return fault;
+    if (!(job.focusSurfaceCm < job.focusReceptorCm))
+        return "the focus-surface distance must be shorter than the focus-receptor distance";
     if (job.histories > kMaxHistories)
         return "the history count exceeds " + std::to_string(kMaxHistories);
-    if (job.histories < 0)
-        return "the history count is negative";
+    if (job.histories < 1)
+        return "the history count must be at least 1";
     return {};
 }
 

@@ -19,18 +19,21 @@ struct CylinderJob {
 };
 
 inline constexpr long long kMaxHistories = 2147483647; // 32-bit counter
+inline constexpr float kMinLengthCm = 0.1f;   // every length and field size
+inline constexpr float kMaxLengthCm = 1000.0f; // radius, thickness, distances
+inline constexpr float kMaxFieldCm = 200.0f;   // field sizes at the receptor
 
-// Reads the job file. A missing file reads as empty. Throws DataFileError
-// naming the file and line when a line is missing or does not begin with a
-// number.
+// Reads the job file. Throws DataFileError naming the file (and line) when it
+// is missing, a line is missing or does not begin with a number.
 CylinderJob readJobFile(const std::filesystem::path& path);
 
 // The console echo of the job: radius, thickness, the two distances, the
 // field size (along the axis first, then across), the history count.
 std::vector<std::string> jobEchoLines(const CylinderJob& job);
 
-// Why the job cannot be run (R, field sizes or distances not positive, a
-// history count beyond a 32-bit counter), or empty when it can.
+// Why the job cannot be run, or empty when it can: every length finite and
+// from 0.1 cm up to 1000 cm (fields up to 200 cm), the focus-surface distance
+// shorter than the focus-receptor distance, 1 to 2^31 - 1 histories.
 std::string jobFault(const CylinderJob& job);
 
 } // namespace velnor::mc

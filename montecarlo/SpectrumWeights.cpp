@@ -2,6 +2,8 @@
 
 #include "montecarlo/FixedRecords.h"
 
+#include <cmath>
+
 namespace velnor::mc {
 
 SpectrumWeights normaliseWeights(const SpectrumWeights& raw)
@@ -23,10 +25,12 @@ SpectrumWeights readSpectrumWeights(const std::filesystem::path& path)
     for (int k = 1; k <= kSpectrumBins; ++k) {
         records.real(k, 1, 6, 1); // the energy: read, not used
         raw[static_cast<std::size_t>(k)] = records.real(k, 8, 15, 5);
+        if (raw[static_cast<std::size_t>(k)] < 0)
+            records.fail(k, "a relative photon number cannot be negative");
         sum += raw[static_cast<std::size_t>(k)];
     }
-    if (!(sum > 0))
-        records.fail(kSpectrumBins, "the spectrum weights sum to zero");
+    if (!(sum > 0) || !std::isfinite(sum))
+        records.fail(kSpectrumBins, "the spectrum weights sum to zero or beyond the 32-bit range");
     return normaliseWeights(raw);
 }
 

@@ -89,6 +89,8 @@ int main(int argc, char** argv)
         weights = readSpectrumWeights(findFileIgnoringCase(here, velnor::files::kSpectrum));
         tissue = readTissueData(findFileIgnoringCase(here, velnor::files::kTissueData));
         absorption = readAbsorptionTable(findFileIgnoringCase(here, velnor::files::kCoefficients));
+        if (const std::string coverage = tableCoverageFault(job, weights, tissue, absorption); !coverage.empty())
+            return fail(coverage);
     } catch (const std::exception& e) {
         return fail(e.what());
     }

@@ -1,5 +1,6 @@
 #include "main/dose/ConversionFactors.h"
 
+#include "common/DisplayFormat.h"
 #include "main/records/CalculationError.h"
 
 #include <cmath>
@@ -9,6 +10,9 @@ namespace velnor {
 ConversionFactors computeConversionFactors(const BinArray& k, double tubeVoltageKv, const AttenuationTable& a,
                                            double airWOverE)
 {
+    if (!(tubeVoltageKv >= 1.0 && tubeVoltageKv <= 150.0))
+        throw CalculationError("conversion factors: tube voltage " + formatAsIs(tubeVoltageKv)
+                               + " kV lies outside the coefficient table (1 to 150 kV)");
     double soft = 0, skin = 0, air = 0, kerma = 0;
     const int top = static_cast<int>(std::floor(2 * tubeVoltageKv));
     for (int j = 5; j <= top; ++j) {

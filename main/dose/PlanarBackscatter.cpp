@@ -29,6 +29,8 @@ SurfaceField surfaceField(const ExposureConditions& c)
         double d = longCm * scale;
         if (d > kMaxSurfaceFieldCm)
             d = kMaxSurfaceFieldCm;
+        if (!(d > 0)) // also a NaN: no ring lies in a field without size
+            d = 0;
         f.rings = std::max(0, static_cast<int>(5 * d));
         return f;
     }
@@ -91,6 +93,8 @@ double mediumBackscatter(const DifferentialBsfTable& table, const BinArray& muen
                          const ReferenceTables& tables, const BinArray& photons, const SurfaceField& field)
 {
     const double kv = c.tubeVoltageKv;
+    if (!(kv >= 1.0 && kv <= 150.0))
+        throw CalculationError("backscatter: tube voltage " + formatAsIs(kv) + " kV lies outside the tables (1 to 150 kV)");
     const int top = static_cast<int>(std::floor(2 * kv));
     const auto& grid = tables.bsfEnergyGridKev;
 

@@ -107,7 +107,7 @@ void DesktopLauncher::start(const std::filesystem::path& program, const std::fil
             ::_exit(126);
         if (terminal.empty()) {
             redirect(STDIN_FILENO, "/dev/null", O_RDONLY);
-            redirect(STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC);
+            redirect(STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW);
             ::dup2(STDOUT_FILENO, STDERR_FILENO);
         }
         execInChild(arguments);

@@ -12,6 +12,21 @@ namespace velnor {
 namespace {
 constexpr double kMmToCm = 0.1;
 constexpr double kCmToMm = 10.0;
+// Bounds of a plausible table: the strongest diagnostic tubes give about
+// 1e-5 C/kg per mAs at 1 m, so 1e-3 is far beyond any real unit.
+constexpr double kMaxExposurePerMas = 1e-3;
+constexpr double kMaxTableKv = 1000;
+constexpr double kMaxFiltrationMm = 100;
+
+double readBounded(FreeFormatReader& reader, double low, double high, const char* what)
+{
+    const int line = reader.lineNumber();
+    const double v = reader.readNumber();
+    if (!(v >= low && v <= high))
+        throw DataFileError(reader.sourceName(), line,
+                            std::string(what) + " " + formatAsIs(v) + " lies outside " + formatAsIs(low) + " to " + formatAsIs(high));
+    return v;
+}
 } // namespace
 
 OutputDataTable loadOutputDataTable(const std::filesystem::path& path)
@@ -20,12 +35,12 @@ OutputDataTable loadOutputDataTable(const std::filesystem::path& path)
     OutputDataTable table;
     table.comment = reader.readLine();
     for (int row = 1; row <= kOutputRows; ++row)
-        table.kvGrid[row] = reader.readNumber();
+        table.kvGrid[row] = readBounded(reader, 1, kMaxTableKv, "tube voltage (kV)");
     for (int code = 1; code <= 3; ++code) {
         for (int row = 1; row <= kOutputRows; ++row)
-            table.exposurePerMas[code][row] = reader.readNumber();
-        table.filtrationAl[code] = reader.readNumber() * kMmToCm;
-        table.filtrationCu[code] = reader.readNumber() * kMmToCm;
+            table.exposurePerMas[code][row] = readBounded(reader, 0, kMaxExposurePerMas, "exposure per mAs (C/kg)");
+        table.filtrationAl[code] = readBounded(reader, 0, kMaxFiltrationMm, "aluminium filtration (mm)") * kMmToCm;
+        table.filtrationCu[code] = readBounded(reader, 0, kMaxFiltrationMm, "copper filtration (mm)") * kMmToCm;
     }
     for (int row = 2; row <= kOutputRows; ++row)
         if (!(table.kvGrid[row] > table.kvGrid[row - 1]))

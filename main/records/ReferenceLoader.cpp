@@ -28,8 +28,14 @@ void readDifferentialBsfFile(const std::filesystem::path& path, DifferentialBsfT
     reader.readLine(); // header
     for (int ring = 1; ring <= kBsfRings; ++ring) {
         reader.readNumber(); // ring position
-        for (int column = 1; column <= kBsfEnergyColumns; ++column)
-            table.at(phantom, column, ring) = reader.readNumber();
+        for (int column = 1; column <= kBsfEnergyColumns; ++column) {
+            const double value = reader.readNumber();
+            // A ring adds scatter; it cannot take dose away.
+            if (!(value >= 0.0) || !std::isfinite(value))
+                throw DataFileError(reader.sourceName(), reader.lineNumber(),
+                                    "differential backscatter factor " + formatAsIs(value) + " is not a number of 0 or more");
+            table.at(phantom, column, ring) = value;
+        }
     }
     requireEnd(reader);
 }
@@ -68,8 +74,12 @@ AtrTable readAtrTable(const std::filesystem::path& path)
     reader.readLine(); // header
     for (int j = 1; j <= kBinCount; ++j) {
         reader.readNumber();
-        t.x0[static_cast<std::size_t>(j)] = reader.readNumber();
-        t.x1[static_cast<std::size_t>(j)] = reader.readNumber();
+        const double x0 = reader.readNumber();
+        const double x1 = reader.readNumber();
+        if (!(x0 >= 0.0 && x1 >= 0.0) || !std::isfinite(x0) || !std::isfinite(x1))
+            throw DataFileError(reader.sourceName(), reader.lineNumber(), "a detector response is not a number of 0 or more");
+        t.x0[static_cast<std::size_t>(j)] = x0;
+        t.x1[static_cast<std::size_t>(j)] = x1;
         reader.readNumber();
     }
     requireEnd(reader);

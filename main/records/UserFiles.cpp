@@ -12,8 +12,8 @@ std::optional<std::string> readUserName(const std::filesystem::path& path)
     std::vector<std::string> lines;
     try {
         lines = readTextLines(path);
-    } catch (const DataFileError&) {
-        return std::nullopt;
+    } catch (const std::exception&) {
+        return std::nullopt; // unreadable for whatever reason: the guest
     }
     if (static_cast<int>(lines.size()) < kUserNameLine)
         return std::nullopt;

@@ -37,7 +37,13 @@ double computeHvl1Cm(const BinArray& airKermaSpectrum, int topBin, const BinArra
         }
         transmissionPercent[static_cast<std::size_t>(m)] = 100 * sum / sum0;
     }
-    int step = 2;
+    if (!(sum0 > 0) || !std::isfinite(sum0))
+        throw CalculationError("the half-value layer: the air-kerma spectrum is empty or overflows");
+    // No aluminium transmits 100 %. A beam so soft that 0.1 mm already
+    // halves it is interpolated between no aluminium and that first step;
+    // extrapolating from the first two steps would give a negative layer.
+    transmissionPercent[0] = 100;
+    int step = transmissionPercent[1] < 50 ? 1 : 2;
     while (step <= kSteps && !(transmissionPercent[static_cast<std::size_t>(step)] < 50))
         ++step;
     if (step > kSteps)

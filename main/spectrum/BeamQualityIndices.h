@@ -12,7 +12,8 @@ double computeAtrIndex(const BinArray& photonSpectrum, int topBin, const AtrTabl
 // First half-value layer of air kerma [cm Al]: the air-kerma spectrum is
 // filtered by further 0.1-mm steps of aluminium until the transmission falls
 // strictly below 50 %, then interpolated logarithmically between the last two
-// steps. Throws CalculationError when 300 steps (30 mm) are not enough.
+// steps (from no aluminium, 100 %, when the first step is already below 50 %).
+// Throws CalculationError when 300 steps (30 mm) are not enough.
 double computeHvl1Cm(const BinArray& airKermaSpectrum, int topBin, const BinArray& muAluminium);
 
 // Effective energy [keV]: the energy at which aluminium's attenuation

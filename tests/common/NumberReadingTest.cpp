@@ -41,3 +41,23 @@ TEST(NumberReading, DataValueMustBeANumberWhole)
 
 } // namespace
 } // namespace velnor
+
+namespace velnor {
+namespace {
+
+// Out-of-range texts: the number's magnitude, not the exponent's sign alone,
+// decides between overflow (largest double) and underflow (0).
+TEST(NumberReading, OverflowAndUnderflowFollowTheMagnitude)
+{
+    const std::string tiny = "0." + std::string(400, '0') + "1e+10"; // 1e-391
+    EXPECT_EQ(readLeadingNumber(tiny), 0.0);
+    const std::string huge = "1" + std::string(400, '0') + "e-10"; // 1e390
+    EXPECT_EQ(readLeadingNumber(huge), DBL_MAX);
+    EXPECT_EQ(readLeadingNumber("1e-400"), 0.0);
+    EXPECT_EQ(readLeadingNumber("-1e400"), -DBL_MAX);
+    EXPECT_EQ(readLeadingNumber("1e99999999999999999999"), DBL_MAX);
+    EXPECT_EQ(parseNumber("0.0001e-400"), std::optional<double>(0.0));
+}
+
+} // namespace
+} // namespace velnor

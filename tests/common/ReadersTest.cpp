@@ -95,6 +95,23 @@ TEST(FixedWidth, MalformedFieldsAreRefused)
     EXPECT_EQ(readFixedInteger("00001000000", 1, 11), 1000000);
     EXPECT_EQ(readFixedInteger("   42", 1, 5), 42);
     EXPECT_THROW(readFixedInteger("4.2", 1, 3), std::invalid_argument);
+    // One sign per part: these are not numbers in any notation.
+    EXPECT_THROW(readFixedReal("1E+-5", 1, 5, 0), std::invalid_argument);
+    EXPECT_THROW(readFixedReal("+-7", 1, 3, 0), std::invalid_argument);
+    EXPECT_THROW(readFixedReal("1E--5", 1, 5, 0), std::invalid_argument);
+    EXPECT_DOUBLE_EQ(readFixedReal("1E-5", 1, 4, 0), 1e-5);
+    EXPECT_DOUBLE_EQ(readFixedReal("1-5", 1, 3, 0), 1e-5); // exponent without its letter
+}
+
+TEST(FixedWidth, ExtremeExponentsAreRefusedWithoutWrapping)
+{
+    // The exponent is the most negative 64-bit integer: subtracting the
+    // decimals from it used to overflow (undefined behaviour). Beyond the
+    // range of a double, either way, the field is refused.
+    const std::string line = "1.5E-9223372036854775808";
+    EXPECT_THROW(readFixedReal(line, 1, static_cast<int>(line.size()), 3), std::invalid_argument);
+    const std::string huge = "1.5E+99999999999999999999";
+    EXPECT_THROW(readFixedReal(huge, 1, static_cast<int>(huge.size()), 3), std::invalid_argument);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <unistd.h>
 
 namespace velnor {
 namespace {
@@ -81,6 +82,31 @@ TEST(TextFile, FailedWriteLeavesTheOldFileAndNoTemporary)
     EXPECT_EQ(entries, 2); // keep.txt and dir, no temporary left behind
 }
 
+TEST(TextFile, TemporaryFileIsNewAndNeverFollowsAPlantedLink)
+{
+    testing::TempFolder folder;
+    writeTextLines(folder / "victim.txt", {"precious"});
+    // Links planted at names a writer might have guessed.
+    for (int i = 0; i < 64; ++i)
+        std::filesystem::create_symlink(folder / "victim.txt",
+                                        folder / (".out.txt.tmp" + std::to_string(::getpid()) + "-" + std::to_string(i)));
+    writeTextLines(folder / "out.txt", {"new"});
+    EXPECT_EQ(readBytes(folder / "out.txt"), "new\r\n");
+    EXPECT_EQ(readBytes(folder / "victim.txt"), "precious\r\n");
+    EXPECT_FALSE(std::filesystem::is_symlink(folder / "out.txt"));
+    const auto permissions = std::filesystem::status(folder / "out.txt").permissions();
+    EXPECT_NE(permissions & std::filesystem::perms::owner_write, std::filesystem::perms::none);
+}
+
+TEST(TextFile, FoldersAndDamagedMarkedTextAreRefused)
+{
+    testing::TempFolder folder;
+    std::filesystem::create_directory(folder / "Primary.dat");
+    EXPECT_THROW(readTextFile(folder / "Primary.dat"), DataFileError);
+    std::ofstream(folder / "marked.txt", std::ios::binary) << "\xEF\xBB\xBF" << "ok\xFF\xFE";
+    EXPECT_THROW(readTextFile(folder / "marked.txt"), DataFileError);
+}
+
 TEST(FileLookup, NamesMatchWithoutRegardToCase)
 {
     testing::TempFolder folder;
@@ -93,6 +119,13 @@ TEST(FileLookup, NamesMatchWithoutRegardToCase)
     EXPECT_FALSE(std::filesystem::exists(folder / "ResultBSF.txt"));
     EXPECT_FALSE(removeFileQuietly(folder.path(), "resultbsf.txt")); // missing: passed over
     EXPECT_FALSE(removeFileQuietly(folder / "no-such-folder", "x"));
+
+    // On Linux both spellings can exist; a stale result must not survive in either.
+    writeTextLines(folder / "ResultBSF.txt", {"1"});
+    writeTextLines(folder / "resultBSF.txt", {"2"});
+    EXPECT_TRUE(removeFileQuietly(folder.path(), "resultBSF.txt"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "ResultBSF.txt"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "resultBSF.txt"));
 }
 
 } // namespace

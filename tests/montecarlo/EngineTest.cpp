@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 namespace velnor::mc {
 namespace {
@@ -96,6 +97,24 @@ protected:
     static inline TissueData s_tissue;
     static inline AbsorptionTable s_absorption;
 };
+
+TEST_F(TransportOnShippedData, TablesMustReachAboveTheTopOfTheSpectrum)
+{
+    SpectrumWeights weights{};
+    weights[200] = 1; // 100 keV
+    const CylinderJob job{20, 20, 80, 100, 35.6f, 43.2f, 1000};
+    EXPECT_EQ(tableCoverageFault(job, weights, s_tissue, s_absorption), "");
+    TissueData shortTissue = s_tissue;
+    while (shortTissue.energyKev.back() > 100.0f)
+        shortTissue.energyKev.pop_back();
+    EXPECT_NE(tableCoverageFault(job, weights, shortTissue, s_absorption).find("ICRUSoft.dat"), std::string::npos);
+    AbsorptionTable shortAbsorption = s_absorption;
+    shortAbsorption.energyKev[299] = 99.0f;
+    EXPECT_NE(tableCoverageFault(job, weights, s_tissue, shortAbsorption).find("Att_Coeff2020.dat"), std::string::npos);
+    weights[200] = 0.0001f; // no history at 100 keV when only 1000 are run
+    weights[100] = 1;
+    EXPECT_EQ(tableCoverageFault(job, weights, shortTissue, shortAbsorption), "");
+}
 
 TEST_F(TransportOnShippedData, ScoringDiscIncludesItsEdge)
 {
@@ -195,7 +214,12 @@ TEST(JobFile, PaddedAndPlainValuesReadTheSame)
 TEST(JobFile, FaultsAreRefusedBeforeTheSimulation)
 {
     testing::TempFolder folder;
-    EXPECT_THROW(readJobFile(folder / "joken.txt"), DataFileError); // missing: reads as empty
+    try {
+        readJobFile(folder / "joken.txt");
+        FAIL();
+    } catch (const DataFileError& e) {
+        EXPECT_NE(std::string(e.what()).find("cannot be opened"), std::string::npos) << e.what();
+    }
     writeTextLines(folder / "joken.txt", {"15", "20", "abc", "120", "30", "40", "1000"});
     try {
         readJobFile(folder / "joken.txt");
@@ -218,6 +242,45 @@ TEST(JobFile, FaultsAreRefusedBeforeTheSimulation)
     bad.histories = 2147483648LL;
     EXPECT_NE(jobFault(bad), "");
     EXPECT_FALSE(backscatterFactors(Tallies{})); // no primary: no factors
+}
+
+// Jobs the engine would accept and then never finish (the source's half
+// field becomes 0, infinite or NaN in 32 bits) or that describe no phantom.
+TEST(JobFile, UnphysicalAndUnrepresentableJobsAreRefused)
+{
+    const CylinderJob good{20, 20, 80, 100, 35.6f, 43.2f, 1000};
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        const char* what;
+        CylinderJob job;
+        const char* reason;
+    } cases[] = {
+        {"thickness 0", {20, 0, 80, 100, 35.6f, 43.2f, 1000}, "thickness"},
+        {"no histories", {20, 20, 80, 100, 35.6f, 43.2f, 0}, "history count"},
+        {"FFD 1e30", {20, 20, 80, 1e30f, 35.6f, 43.2f, 1000}, "focus-receptor"},
+        {"FSD = FFD = 1e39", {20, 20, inf, inf, 35.6f, 43.2f, 1000}, "focus-surface"},
+        {"tiny fields", {20, 20, 80, 100, 1e-25f, 1e-25f, 1000}, "field size"},
+        {"FSD beyond FFD", {20, 20, 100, 80, 35.6f, 43.2f, 1000}, "shorter"},
+        {"radius NaN", {std::nanf(""), 20, 80, 100, 35.6f, 43.2f, 1000}, "radius"},
+        {"field 300 cm", {20, 20, 80, 100, 300, 43.2f, 1000}, "field size"},
+    };
+    EXPECT_EQ(jobFault(good), "");
+    for (const Case& c : cases)
+        EXPECT_NE(jobFault(c.job).find(c.reason), std::string::npos) << c.what << ": " << jobFault(c.job);
+}
+
+TEST(SourceSampling, ALoopThatCannotSucceedEnds)
+{
+    // Half fields so small that every product X0 Y0 is 0 in 32 bits.
+    CylinderGeometry g = cylinder();
+    g.halfFieldX = g.halfFieldY = 1e-30f;
+    LaggedGenerator random, reference;
+    PhotonState p;
+    float x0 = 0, y0 = 0;
+    EXPECT_FALSE(sampleSource(g, random, 60, p, x0, y0));
+    for (int n = 0; n < 2 * kMaxSourceAttempts; ++n)
+        reference.next();
+    EXPECT_EQ(random.nextInteger(), reference.nextInteger()); // two draws per attempt, then it gave up
 }
 
 TEST(ResultFile, ThreeLinesReplaceALongerFile)

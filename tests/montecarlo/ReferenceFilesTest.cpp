@@ -1,4 +1,5 @@
 #include "montecarlo/AbsorptionTable.h"
+#include "montecarlo/SpectrumWeights.h"
 #include "montecarlo/TissueData.h"
 
 #include "common/DataFileError.h"
@@ -88,6 +89,38 @@ TEST(AbsorptionTable, EngineReadsItsColumns)
     lines.resize(299);
     writeTextLines(folder / "Att_Coeff2020.dat", lines);
     EXPECT_THROW(readAbsorptionTable(folder / "Att_Coeff2020.dat"), DataFileError);
+}
+
+TEST(AbsorptionTable, NonPositiveCoefficientsAreRefused)
+{
+    testing::TempFolder folder;
+    std::vector<std::string> lines;
+    for (int j = 1; j <= 300; ++j)
+        lines.push_back(formatted("%10.3E%15.6E%15.6E%15.6E", 0.5 * j, 1.0, 2.0, 3.0)
+                        + formatted("%15.6E%15.6E%15.6E", 0.01 * j, j == 120 ? 0.0 : 0.02 * j, 0.03 * j));
+    writeTextLines(folder / "Att_Coeff2020.dat", lines);
+    try {
+        readAbsorptionTable(folder / "Att_Coeff2020.dat");
+        FAIL();
+    } catch (const DataFileError& e) {
+        EXPECT_EQ(e.lineNumber(), 120);
+    }
+}
+
+TEST(SpectrumWeights, NegativeAndUnrepresentableWeightsAreRefused)
+{
+    testing::TempFolder folder;
+    std::vector<std::string> lines;
+    for (int i = 1; i <= 300; ++i)
+        lines.push_back(formatted("%6.1f, %7.5f", 0.5 * i, i == 100 ? 0.5 : 0.001));
+    writeTextLines(folder / "X_SPCTL.dat", lines);
+    EXPECT_NO_THROW(readSpectrumWeights(folder / "X_SPCTL.dat"));
+    lines[99] = "  50.0,-0.5000";
+    writeTextLines(folder / "X_SPCTL.dat", lines);
+    EXPECT_THROW(readSpectrumWeights(folder / "X_SPCTL.dat"), DataFileError);
+    lines[99] = "  50.0, 1.0E99";
+    writeTextLines(folder / "X_SPCTL.dat", lines);
+    EXPECT_THROW(readSpectrumWeights(folder / "X_SPCTL.dat"), DataFileError);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "main/dose/ConversionFactors.h"
 #include "main/dose/PlanarBackscatter.h"
 
 #include "main/records/CalculationError.h"
@@ -163,6 +164,20 @@ TEST_F(PlanarBackscatterSpectrum, OneFiftyKvPassesOnlyWithoutWeightAt150Kev)
     EXPECT_THROW(planarBackscatter(c, tables, p), CalculationError);
     c.tubeVoltageKv = 150.5;
     EXPECT_THROW(planarBackscatter(c, tables, spectrumUpTo(150)), CalculationError);
+    // Far above the tables: refused before any bin beyond 300 is touched
+    // (the sanitizers check that no array is read past its end).
+    c.tubeVoltageKv = 400;
+    EXPECT_THROW(planarBackscatter(c, tables, spectrumUpTo(150)), CalculationError);
+    EXPECT_THROW(computeConversionFactors(spectrumUpTo(150), 400, tables.attenuation, 33.97), CalculationError);
+}
+
+TEST_F(PlanarBackscatterSpectrum, AFieldOfNoSizeHasNoRings)
+{
+    ExposureConditions c = rectangle(-1e300, 0);
+    c.fieldShape = FieldShape::Circular; // -1e300 is far outside an int
+    EXPECT_EQ(surfaceField(c).rings, 0);
+    c.fieldLongCm = std::nan("");
+    EXPECT_EQ(surfaceField(c).rings, 0);
 }
 
 } // namespace

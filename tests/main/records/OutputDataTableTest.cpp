@@ -88,3 +88,37 @@ TEST(OutputDataTable, ShortOrDisorderedFilesAreRefusedWithTheirName)
 
 } // namespace
 } // namespace velnor
+
+namespace velnor {
+namespace {
+
+// A table a user edited by hand: negative or absurd values would give
+// negative or absurd doses, so the file is refused where the value stands.
+TEST(OutputDataTable, NegativeAndAbsurdValuesAreRefusedByLine)
+{
+    testing::TempFolder folder;
+    const std::filesystem::path path = folder / "unit.op";
+    saveOutputDataTable(sampleTable(), path);
+    const std::vector<std::string> good = readTextLines(path);
+    auto refuses = [&](int line, const std::string& from, const std::string& to, const std::string& reason) {
+        std::vector<std::string> lines = good;
+        const std::size_t at = lines[static_cast<std::size_t>(line - 1)].find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        lines[static_cast<std::size_t>(line - 1)].replace(at, from.size(), to);
+        writeTextLines(path, lines);
+        try {
+            loadOutputDataTable(path);
+            ADD_FAILURE() << "accepted " << to;
+        } catch (const DataFileError& e) {
+            EXPECT_NE(std::string(e.what()).find(reason), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("unit.op"), std::string::npos) << e.what();
+        }
+    };
+    refuses(3, "3.70E-07", "-3.70E-07", "exposure per mAs");
+    refuses(3, "3.70E-07", "3.70E+02", "exposure per mAs");
+    refuses(2, "40.", "-40.", "tube voltage");
+    refuses(4, "2.50", "-2.50", "aluminium filtration");
+}
+
+} // namespace
+} // namespace velnor

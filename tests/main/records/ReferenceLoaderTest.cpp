@@ -159,5 +159,28 @@ TEST(UserFiles, LineThirtyTwoIsTheUserName)
     EXPECT_FALSE(readUserName(folder / "missing.dat"));
 }
 
+TEST(ReferenceLoader, AFolderNamedPrimaryDatMeansTheGuest)
+{
+    testing::TempFolder folder;
+    testing::writeSyntheticReferenceSet(folder.path());
+    std::filesystem::remove(folder / "Primary.dat");
+    std::filesystem::create_directory(folder / "Primary.dat");
+    EXPECT_FALSE(loadStartupData(folder.path()).userName);
+}
+
+TEST(ReferenceLoader, NegativeTableEntriesAreRefused)
+{
+    testing::TempFolder folder;
+    testing::writeSyntheticReferenceSet(folder.path());
+    std::vector<std::string> bsf = readTextLines(folder / "dBSF-SkinDose-SoftPhantom.dat");
+    const std::size_t comma = bsf[5].find(',');
+    bsf[5].insert(comma + 1, "-16.2,"); // one entry becomes negative, the next ones shift
+    bsf[5].erase(bsf[5].rfind(','));
+    writeTextLines(folder / "dBSF-SkinDose-SoftPhantom.dat", bsf);
+    const std::string message = messageOf([&] { loadReferenceTables(folder.path()); });
+    EXPECT_NE(message.find("dBSF-SkinDose-SoftPhantom.dat"), std::string::npos) << message;
+    EXPECT_NE(message.find("-16.2"), std::string::npos) << message;
+}
+
 } // namespace
 } // namespace velnor

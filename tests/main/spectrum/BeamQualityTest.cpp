@@ -28,13 +28,27 @@ TEST(HalfValueLayer, ExactlyFiftyPercentDoesNotEndTheSearch)
     EXPECT_DOUBLE_EQ(computeHvl1Cm(kerma, 20, mu), 0.02);
 }
 
-TEST(HalfValueLayer, SoftBeamExtrapolatesFromTheFirstTwoSteps)
+TEST(HalfValueLayer, BeamHalvedByTheFirstStepInterpolatesFromNoAluminium)
 {
     BinArray kerma{}, mu{};
     kerma[10] = 1;
     mu[10] = 4 * halvingMu(); // 6.25 % after 0.1 mm
     // Log interpolation of a pure exponential is exact: 0.1 mm / 4.
     EXPECT_NEAR(computeHvl1Cm(kerma, 10, mu), 0.0025, 1e-12);
+
+    // A soft component that the first 0.1 mm removes, over a hard one: the
+    // transmission falls from 100 % to 39.8 %, then only slowly. The slope of
+    // the first two steps would put 50 % at a negative thickness.
+    kerma = {};
+    kerma[10] = 0.6;
+    mu[10] = 1e4;
+    kerma[200] = 0.4;
+    mu[200] = 0.5;
+    const double t1 = 40 * std::exp(-0.005);
+    const double expected = 0.01 * (std::log(50.0) - std::log(100.0)) / (std::log(t1) - std::log(100.0));
+    const double hvl = computeHvl1Cm(kerma, 200, mu);
+    EXPECT_GT(hvl, 0);
+    EXPECT_NEAR(hvl, expected, 1e-9);
 }
 
 TEST(HalfValueLayer, BeyondThirtyMillimetresIsRefused)
