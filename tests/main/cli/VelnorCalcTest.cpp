@@ -1,6 +1,7 @@
 // velnor-calc as a user runs it: arguments, JSON in and out, exit status.
 #include "common/FileLookup.h"
 #include "main/dose/ProgramLauncher.h"
+#include "main/form/ExposureForm.h"
 #include "main/records/CalculationError.h"
 #include "common/TextFile.h"
 #include "tests/support/SyntheticReferenceSet.h"
@@ -13,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <thread>
 #include <sys/wait.h>
 
@@ -111,7 +113,8 @@ TEST(Engine, RefusesABadJobAndKeepsTheEarlierResult)
     writeTextLines(data / "ResultBSF.txt", {" 1.1111", " 1.1111", " 1.1111"});
     const std::string engine = (std::filesystem::path(VELNOR_CALC).parent_path() / "bsfmc_cylinder").string();
     auto runEngine = [&] {
-        const std::string command = "cd '" + data.path().string() + "' && '" + engine + "' < /dev/null > engine.out 2>&1";
+        // A refused job ends at once; the time limit only keeps a hang from blocking the suite.
+        const std::string command = "cd '" + data.path().string() + "' && timeout 60 '" + engine + "' < /dev/null > engine.out 2>&1";
         const int status = std::system(command.c_str());
         return WEXITSTATUS(status);
     };
@@ -121,6 +124,11 @@ TEST(Engine, RefusesABadJobAndKeepsTheEarlierResult)
              std::vector<std::string>{"020.0", "020.0", "000.0", "100.0", "035.6", "043.2", "00000001000"}, // FSD 0
              std::vector<std::string>{"020.0", "020.0", "080.0", "100.0", "035.6", "043.2", "03000000000"}, // > 2^31 - 1
              std::vector<std::string>{"020.0", "020.0", "080.0"},                                            // short
+             std::vector<std::string>{"020.0", "000.0", "080.0", "100.0", "035.6", "043.2", "00000001000"}, // T = 0
+             std::vector<std::string>{"020.0", "020.0", "080.0", "100.0", "035.6", "043.2", "00000000000"}, // N = 0
+             std::vector<std::string>{"020.0", "020.0", "080.0", "1e30", "035.6", "043.2", "00000001000"},  // used to hang
+             std::vector<std::string>{"020.0", "020.0", "1e39", "1e39", "035.6", "043.2", "00000001000"},
+             std::vector<std::string>{"020.0", "020.0", "080.0", "100.0", "1e-25", "1e-25", "00000001000"},
          }) {
         writeTextLines(data / "joken.txt", job);
         EXPECT_EQ(runEngine(), 1) << job.front();
@@ -168,6 +176,64 @@ TEST_F(VelnorCalcTest, UnusableArgumentsInputOrDataExitTwo)
     EXPECT_EQ(run(dataArg(), "42").status, 2);
     std::filesystem::remove(data / "dATR.dat");
     EXPECT_EQ(run(dataArg(), "{}").status, 2);
+}
+
+TEST_F(VelnorCalcTest, HostileInputEndsWithAMessageNotACrash)
+{
+    // 100 000 levels of nesting used to overflow the stack.
+    const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+    const CommandResult nested = run(dataArg(), deep);
+    EXPECT_EQ(nested.status, 2);
+    // A folder as the case file used to end in "terminate called".
+    EXPECT_EQ(run(dataArg() + " " + data.path().string()).status, 2);
+    // Sixty levels are still read: an array whose case is not an object.
+    EXPECT_EQ(run(dataArg(), std::string(60, '[') + std::string(60, ']')).status, 1);
+}
+
+TEST_F(VelnorCalcTest, CodesAndWholeNumbersAreCheckedAtTheBoundary)
+{
+    const struct {
+        const char* json;
+        const char* key;
+    } refused[] = {
+        {R"({"headPhantom": 4294967297})", "headPhantom"}, // used to wrap to 1
+        {R"({"headPhantom": 2})", "headPhantom"},
+        {R"({"fieldShape": 7})", "fieldShape"},
+        {R"({"surfaceCode": -1})", "surfaceCode"},
+        {R"({"exposureSource": 3})", "exposureSource"},
+        {R"({"rectification": 1.5})", "rectification"},
+        {R"({"addedAlCm": -0.03})", "added aluminium"},      // gave 6.7e132 mGy
+        {R"({"otherFilterCm": -0.1, "otherFilterActive": true})", "other filter"},
+        {R"({"tubeCurrentMa": 0})", "tube current"},
+        {R"({"exposureSource": 1, "exposureAt1m": -2e-4})", "measured exposure"},
+    };
+    for (const auto& r : refused) {
+        const CommandResult result = run(dataArg() + " --no-files", r.json);
+        EXPECT_EQ(result.status, 1) << r.json;
+        EXPECT_NE(result.output.find(r.key), std::string::npos) << r.json << " gave " << result.output;
+    }
+}
+
+TEST_F(VelnorCalcTest, RefusalsGiveTheReasonsTheWindowGives)
+{
+    ExposureConditions c;
+    c.bodyThicknessCm = 0;
+    const std::string reason = form::checkBeforeCalculation(c).reason;
+    const auto j = nlohmann::json::parse(run(dataArg() + " --no-files", R"({"bodyThicknessCm": 0})").output);
+    EXPECT_EQ(j["error"].get<std::string>(), reason);
+}
+
+TEST_F(VelnorCalcTest, CurvedCasesRunTheSurfaceDialogsDefaultHistories)
+{
+    // A stand-in engine in the working folder (found before the real one):
+    // it leaves three factors and keeps the job it was given.
+    std::ofstream(data / "bsfmc_cylinder") << "#!/bin/sh\nprintf ' 1.2000\\n 1.3000\\n 1.4000\\n' > ResultBSF.txt\n";
+    std::filesystem::permissions(data / "bsfmc_cylinder", std::filesystem::perms::owner_all);
+    const CommandResult r = run(dataArg(), R"({"incidenceMode": 2, "surfaceCode": 1, "cylinderRadiusCm": 15})");
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(readTextLines(data / "joken.txt").back(), "00050000000");
+    EXPECT_DOUBLE_EQ(nlohmann::json::parse(r.output)["bsfSkin"].get<double>(), 1.4);
+    EXPECT_NE(run("--help").output.find("50000000"), std::string::npos);
 }
 
 } // namespace
