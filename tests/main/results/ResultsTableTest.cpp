@@ -89,6 +89,11 @@ TEST(ResultsLayout, RowCellsInTheirColumnsAndPatterns)
     EXPECT_EQ(at(460, 99), "―");      // no other filter
     EXPECT_EQ(at(357, 99), "3.50");   // inherent + added Al in mm
     EXPECT_EQ(at(1100, 113), "(none)"); // effective dose not yet given
+    // A body part is cut to its cell, which ends where the exposure column begins.
+    const auto part = std::find_if(texts.begin(), texts.end(), [](const TableText& t) { return t.text == "胸部正面"; });
+    ASSERT_NE(part, texts.end());
+    EXPECT_GT(part->maxWidth, 0);
+    EXPECT_LE(part->x + part->maxWidth, 95);
     EXPECT_EQ(totalsTexts(table.totals())[3].text, "0.000");
 }
 

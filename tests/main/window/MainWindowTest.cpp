@@ -12,10 +12,13 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <random>
@@ -379,6 +382,127 @@ private slots:
         QVERIFY2(bsf > 1.2 && bsf < 1.6, qPrintable(QString::number(bsf)));
         QVERIFY(!window.findChild<QLabel*>("Label68")->text().isEmpty());
         QCOMPARE(QString::fromStdString(readTextLines(m_folder / "joken.txt").back()), QString("00002000000"));
+    }
+
+    void aRowRecordsTheConditionsItsResultsWereComputedFor()
+    {
+        child<QPushButton>("Command2")->click(); // 75 kV
+        const double dose = m_window->state().dose.esdSoftTissue;
+        auto* kv = child<QLineEdit>("Text5");
+        kv->setFocus();
+        kv->setText("120");
+        child<QLineEdit>("Text6")->setFocus(); // leaving the field stores 120 kV in the record
+        QCOMPARE(m_window->state().conditions.tubeVoltageKv, 120.0);
+        child<QPushButton>("Command3")->click();
+        const ResultRow& row = m_window->results().row(1);
+        QCOMPARE(row.conditions.tubeVoltageKv, 75.0);
+        QCOMPARE(row.dose.esdSoftTissue, dose);
+        QCOMPARE(row.conditions.bodyPart, std::string("腹部正面"));
+    }
+
+    void clearedResultsStayClearedAfterAFailure()
+    {
+        child<QPushButton>("Command2")->click();
+        child<QPushButton>("Command3")->click();
+        m_window->resultsWindow()->findChild<QPushButton*>("Command5")->click(); // clear, answered OK
+        QVERIFY(label("Label73").isEmpty());
+        type("Text5", "160");
+        child<QPushButton>("Command2")->click(); // fails after the spectrum step
+        QCOMPARE(m_messages->warnings.last(), QString("　???  正しく計算できませんでした  ???   "));
+        for (const char* name : {"Label68", "Label71", "Label73", "Label74", "Label75", "Label78"})
+            QVERIFY2(label(name).isEmpty(), name);
+    }
+
+    void planarClosesTheSurfaceDialogAndOkRefusesBadDimensions()
+    {
+        SurfaceShapeDialog* dialog = m_window->surfaceDialog();
+        child<QRadioButton>("Option7")->setChecked(true);
+        QVERIFY(dialog->isVisible());
+        dialog->findChild<QPushButton*>("Command6")->click();
+        child<QRadioButton>("Option6")->setChecked(true);
+        QVERIFY(!dialog->isVisible());
+        QVERIFY(!dialog->preview()->isVisible());
+
+        child<QRadioButton>("Option7")->setChecked(true);
+        choosePreset("円形照射野"); // planar, so the dialog goes
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(m_window->state().conditions.surfaceCode, velnor::SurfaceCode::FlatBody);
+
+        choosePreset("大角サイズ");
+        child<QRadioButton>("Option7")->setChecked(true);
+        for (const char* bad : {"0", "-5", "abc"}) {
+            dialog->findChild<QLineEdit*>("Text1")->setText(bad);
+            dialog->findChild<QPushButton*>("Command1")->click();
+            QVERIFY2(dialog->isVisible(), bad);
+            QCOMPARE(m_messages->warnings.last(), QString("　形状の寸法またはヒストリー数が正しくありません　"));
+            QVERIFY(m_messages->details.last().contains("cylinder radius"));
+            QCOMPARE(m_window->state().conditions.surfaceCode, velnor::SurfaceCode::FlatBody);
+        }
+        dialog->findChild<QLineEdit*>("Text1")->setText("20");
+        dialog->findChild<QComboBox*>("Combo1")->setCurrentText("0");
+        dialog->findChild<QPushButton*>("Command1")->click();
+        QVERIFY(dialog->isVisible());
+        QVERIFY(m_messages->details.last().contains("history count"));
+    }
+
+    void enterPressesTheFocusedButton()
+    {
+        auto* calculate = child<QPushButton>("Command2");
+        calculate->setFocus();
+        QTest::keyClick(calculate, Qt::Key_Return);
+        QVERIFY(!label("Label73").isEmpty());
+        auto* add = child<QPushButton>("Command3");
+        QVERIFY(add->hasFocus()); // the calculation moved the focus on
+        QTest::keyClick(add, Qt::Key_Enter);
+        QCOMPARE(m_window->results().nextFreeRow(), 2);
+    }
+
+    void unphysicalInputIsRefusedWithItsReasonInTheDetails()
+    {
+        type("Text6", "0");
+        child<QPushButton>("Command2")->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　入力された条件では計算できません　"));
+        QVERIFY(m_messages->details.last().contains("tube current"));
+        QVERIFY(label("Label73").isEmpty());
+        type("Text6", "200");
+        type("Text3", "-3");
+        child<QPushButton>("Command2")->click();
+        QVERIFY(m_messages->details.last().contains("added aluminium"));
+    }
+
+    void resultsWindowCanAlwaysBeFound()
+    {
+        ResultsWindow* results = m_window->resultsWindow();
+        QCOMPARE(results->findChild<QLabel*>("LabelUser")->text(), QString("ゲストユーザー"));
+        results->close();
+        QVERIFY(!results->isVisible());
+        child<QPushButton>("ShowResults")->click();
+        QVERIFY(results->isVisible());
+        results->close();
+        child<QPushButton>("Command2")->click();
+        child<QPushButton>("Command3")->click();
+        QVERIFY(results->isVisible()); // a new row brings it back
+        // The exposure at 1 m carries its unit.
+        const QList<QLabel*> labels = child<QLabel>("Label78")->parentWidget()->findChildren<QLabel*>();
+        QCOMPARE(std::count_if(labels.begin(), labels.end(), [](QLabel* l) { return l->text() == "C/kg"; }), 1);
+    }
+
+    void messageBoxesKeepTheReasonInTheirCollapsedDetails()
+    {
+        DialogMessages dialogs(m_window.get());
+        QString shown, informative, detailed;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            shown = box->text();
+            informative = box->informativeText();
+            detailed = box->detailedText();
+            box->accept();
+        });
+        dialogs.warn("　???  正しく計算できませんでした  ???   ", "tube voltage 160 kV: the data end at 150 kV");
+        QCOMPARE(shown, QString("　???  正しく計算できませんでした  ???   "));
+        QVERIFY(informative.isEmpty()); // no English under the Japanese message
+        QCOMPARE(detailed, QString("tube voltage 160 kV: the data end at 150 kV"));
     }
 
     void missingReferenceFileEndsStartUpWithOneMessage()
