@@ -9,6 +9,7 @@
 #include "main/records/ReferenceLoader.h"
 #include "main/records/UserFiles.h"
 #include "main/spectrum/SpectrumFile.h"
+#include "main/window/EngineConsole.h"
 #include "main/window/Messages.h"
 #include "main/window/ResultsWindow.h"
 #include "main/window/SpectrumWindow.h"
@@ -80,7 +81,7 @@ MainWindow::MainWindow(const std::filesystem::path& workingFolder, Messages* mes
     }
     m_messages = messages;
     if (!launcher) {
-        m_ownLauncher = std::make_unique<DesktopLauncher>();
+        m_ownLauncher = std::make_unique<ConsoleWindowLauncher>(this);
         launcher = m_ownLauncher.get();
     }
     m_launcher = launcher;

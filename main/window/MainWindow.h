@@ -31,7 +31,7 @@ class MainWindow : public QWidget {
     Q_OBJECT
 public:
     // `messages` and `launcher` may be replaced (tests); by default they are
-    // dialogs and the desktop launcher.
+    // dialogs and a console window of our own for the engines.
     explicit MainWindow(const std::filesystem::path& workingFolder, Messages* messages = nullptr,
                         ProgramLauncher* launcher = nullptr);
     ~MainWindow() override;

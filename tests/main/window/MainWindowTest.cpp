@@ -1,5 +1,6 @@
 // The main program's windows as a user drives them, on the offscreen
 // platform, with message boxes answered by a recorder.
+#include "main/window/EngineConsole.h"
 #include "main/window/MainWindow.h"
 #include "main/window/Messages.h"
 #include "main/window/ResultsWindow.h"
@@ -8,6 +9,7 @@
 
 #include "common/DisplayFormat.h"
 #include "common/TextFile.h"
+#include "main/records/CalculationError.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -352,10 +354,14 @@ private slots:
         QCOMPARE(m_messages->questions.last(), QString("　***  Velnor_V17 を終了していいですか？  ***  "));
         QVERIFY(m_window->isVisible());
         QVERIFY(std::filesystem::exists(m_folder / "X_SPCTL.dat"));
+        writeTextLines(m_folder / "ResultBSF.txt", {"1"}); // both spellings can exist on Linux
+        writeTextLines(m_folder / "resultBSF.txt", {"2"});
         m_messages->answer = true;
         child<QPushButton>("Command1")->click();
         QVERIFY(!m_window->isVisible());
         QVERIFY(!std::filesystem::exists(m_folder / "X_SPCTL.dat"));
+        QVERIFY(!std::filesystem::exists(m_folder / "ResultBSF.txt"));
+        QVERIFY(!std::filesystem::exists(m_folder / "resultBSF.txt"));
     }
 
     void curvedSurfaceRunsTheEngine()
@@ -503,6 +509,24 @@ private slots:
         QCOMPARE(shown, QString("　???  正しく計算できませんでした  ???   "));
         QVERIFY(informative.isEmpty()); // no English under the Japanese message
         QCOMPARE(detailed, QString("tube voltage 160 kV: the data end at 150 kV"));
+    }
+
+    void engineConsoleShowsTheRunOnAnyDesktopAndKeepsALog()
+    {
+        child<QPushButton>("Command2")->click(); // the spectrum file
+        writeTextLines(m_folder / "joken.txt", {"020.0", "020.0", "080.0", "100.0", "035.6", "043.2", "00000200000"});
+        ConsoleWindowLauncher launcher(m_window.get());
+        launcher.start(runningProgramFolder() / "bsfmc_cylinder", m_folder);
+        EngineConsole* console = launcher.console();
+        QVERIFY(console->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(console->finished(), 60000);
+        QCOMPARE(console->exitCode(), 0);
+        QVERIFY(console->text().contains("Back Scatter Factor by Skin dose"));
+        QVERIFY(console->findChild<QLabel*>("ConsoleStatus")->text().contains("終了しました"));
+        QVERIFY(QString::fromStdString(readTextFile(m_folder / "bsfmc_cylinder.log")).contains("Back Scatter Factor"));
+        QCOMPARE(readTextLines(m_folder / "ResultBSF.txt").size(), std::size_t(3));
+        // A program that is not there is refused at once.
+        QVERIFY_THROWS_EXCEPTION(CalculationError, launcher.start(m_folder / "no-such-engine", m_folder));
     }
 
     void missingReferenceFileEndsStartUpWithOneMessage()
