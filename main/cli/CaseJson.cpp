@@ -152,6 +152,7 @@ Json resultJson(const CalculationState& s)
         spectrum.push_back(s.photonSpectrum[static_cast<std::size_t>(j)]);
     const ResultLabels& l = s.labels;
     return Json{
+        {"bodyPart", s.conditions.bodyPart},
         {"photonSpectrum", spectrum},
         {"kermaRatio", s.kermaRatio},
         {"hvl1Cm", s.beamQuality.hvl1Cm},

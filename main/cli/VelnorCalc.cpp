@@ -54,7 +54,8 @@ joken.txt into DIR, runs the surface's Monte Carlo program there to its end
 reads resultBSF.txt and goes on with the doses. The program's console text
 goes to standard error. This needs the spectrum file, so not --no-files.
 
-Output (standard output): for each case a JSON object with photonSpectrum
+Output (standard output): for each case a JSON object with its bodyPart,
+photonSpectrum
 (300 values, bin j = 0.5 j keV, bin 1 first), kermaRatio, hvl1Cm,
 effectiveEnergyKev, atrIndex, exposureAt1m (C/kg), cfSoftTissue, cfSkin, cfAir
 (Gy per C/kg), bsfSoftTissue, bsfSkin, bsfAir, esdSoftTissue, esdSkin, esdAir

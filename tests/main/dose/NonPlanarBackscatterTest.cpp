@@ -75,7 +75,8 @@ TEST(NonPlanarBackscatter, WritesTheJobStartsTheEngineWaitsAndReads)
 {
     testing::TempFolder folder;
     makeProgram(folder / "bsfmc_cylinder");
-    writeTextLines(folder / "resultBSF.txt", {"9.9999", "9.9999", "9.9999"}); // another case's result
+    writeTextLines(folder / "resultBSF.txt", {"9.9999", "9.9999", "9.9999"}); // other cases' results,
+    writeTextLines(folder / "ResultBSF.txt", {"8.8888", "8.8888", "8.8888"}); // in both spellings
     FakeEngine engine({" 1.3562", " 1.3401", " 1.3300"});
     int waits = 0;
     const BackscatterFactors f = nonPlanarBackscatter(cylinderCase(), 35.6, 43.2, folder.path(), engine, [&] { ++waits; });
