@@ -1,5 +1,6 @@
 #include "main/cli/CaseJson.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -131,7 +132,40 @@ const std::map<std::string, Setter>& setters()
 #undef VELNOR_CODE
 #undef VELNOR_TEXT
 
+int nestingDepth(const std::string& text)
+{
+    int depth = 0, deepest = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            deepest = std::max(deepest, ++depth);
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
 } // namespace
+
+Json parseCases(const std::string& text)
+{
+    if (nestingDepth(text) > kMaxNesting)
+        throw std::invalid_argument("the input nests arrays or objects more than " + std::to_string(kMaxNesting) + " deep");
+    try {
+        return Json::parse(text);
+    } catch (const Json::exception& e) {
+        throw std::invalid_argument(std::string("the input is not valid JSON: ") + e.what());
+    }
+}
 
 void applyCase(const Json& object, ExposureConditions& conditions)
 {

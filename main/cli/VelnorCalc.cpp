@@ -6,7 +6,6 @@
 #include "main/records/CalculationError.h"
 #include "main/records/ReferenceLoader.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <iterator>
 #include <fstream>
@@ -76,32 +75,6 @@ standard error).
 // The surface dialog's default history count.
 constexpr double kDefaultHistories = 50000000;
 
-// Deeper input is refused before it is parsed: no exposure case nests more
-// than a few levels, and a very deep document exhausts the stack.
-constexpr int kMaxNesting = 64;
-
-int nestingDepth(const std::string& text)
-{
-    int depth = 0, deepest = 0;
-    bool inString = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (inString) {
-            if (c == '\\')
-                ++i;
-            else if (c == '"')
-                inString = false;
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '[' || c == '{') {
-            deepest = std::max(deepest, ++depth);
-        } else if (c == ']' || c == '}') {
-            --depth;
-        }
-    }
-    return deepest;
-}
-
 int usageError(const std::string& message)
 {
     std::fprintf(stderr, "velnor-calc: %s\n(velnor-calc --help explains the arguments)\n", message.c_str());
@@ -151,13 +124,9 @@ int main(int argc, char** argv)
                 return usageError("cannot open " + input);
             text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         }
-        if (nestingDepth(text) > kMaxNesting)
-            return usageError("the input nests arrays or objects more than " + std::to_string(kMaxNesting) + " deep");
-        cases = nlohmann::json::parse(text);
-    } catch (const nlohmann::json::exception& e) {
-        return usageError("the input is not valid JSON: " + std::string(e.what()));
+        cases = velnor::cli::parseCases(text);
     } catch (const std::exception& e) {
-        return usageError("the input cannot be read: " + std::string(e.what()));
+        return usageError(e.what());
     }
     const bool many = cases.is_array();
     if (!many && !cases.is_object())

@@ -1,0 +1,64 @@
+// Every file the main program reads: the differential backscatter, coefficient
+// and ATR tables, a tube output table, "Primary.dat", the body-part list, a
+// filter material, and the engine's result file. The first byte chooses the
+// reader; the seeds are the shipped files.
+#include "common/DataFileError.h"
+#include "main/dose/NonPlanarBackscatter.h"
+#include "main/records/CalculationError.h"
+#include "main/records/OutputDataTable.h"
+#include "main/records/ReferenceLoader.h"
+#include "main/records/UserFiles.h"
+#include "main/spectrum/FilterMaterial.h"
+#include "tests/fuzz/FuzzInput.h"
+
+#include <stdexcept>
+
+using namespace velnor;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 1)
+        return 0;
+    const int reader = data[0] % 8;
+    ++data;
+    --size;
+    try {
+        switch (reader) {
+        case 0: {
+            DifferentialBsfTable table;
+            readDifferentialBsfFile(fuzz::writeInput("dBSF.dat", data, size), table, kPhantomBody);
+            break;
+        }
+        case 1:
+            readAttenuationTable(fuzz::writeInput("Att_coeff2020.dat", data, size));
+            break;
+        case 2:
+            readAtrTable(fuzz::writeInput("dATR.dat", data, size));
+            break;
+        case 3: {
+            const OutputDataTable t = loadOutputDataTable(fuzz::writeInput("unit.op", data, size));
+            outputDataDisplayName(t);
+            break;
+        }
+        case 4:
+            readUserName(fuzz::writeInput("Primary.dat", data, size));
+            break;
+        case 5:
+            readBodyParts(fuzz::writeInput("parts.txt", data, size));
+            break;
+        case 6: {
+            const FilterMaterial m = readFilterMaterialFile(fuzz::writeInput("Fuzz.ele", data, size));
+            otherFilterMu(m);
+            break;
+        }
+        default:
+            fuzz::writeInput("ResultBSF.txt", data, size);
+            readResultFile(fuzz::folder());
+            break;
+        }
+    } catch (const DataFileError&) {
+    } catch (const CalculationError&) {
+    } catch (const std::invalid_argument&) {
+    }
+    return 0;
+}
