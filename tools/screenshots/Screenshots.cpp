@@ -1,7 +1,9 @@
 // velnor-screenshots DATA OUTDIR: renders the main window after a calculation,
 // the results window with two rows, the spectrum window with two curves and
-// the surface-shape preview into PNG files (works on the offscreen platform),
+// the surface-shape preview and the engine's console into PNG files (works on the offscreen platform),
 // with the reference data of DATA copied to a scratch working folder.
+#include "common/TextFile.h"
+#include "main/window/EngineConsole.h"
 #include "main/window/MainWindow.h"
 #include "main/window/Messages.h"
 #include "main/window/ResultsWindow.h"
@@ -83,6 +85,15 @@ int main(int argc, char** argv)
     app.processEvents();
     save(window.surfaceDialog(), out / "surface-dialog.png");
     save(window.surfaceDialog()->preview(), out / "shape-preview.png");
+
+    // The engine's console window after a short run.
+    velnor::writeTextLines(work / "joken.txt", {"020.0", "020.0", "080.0", "100.0", "035.6", "043.2", "00000300000"});
+    velnor::ConsoleWindowLauncher launcher(&window);
+    launcher.start(velnor::runningProgramFolder() / "bsfmc_cylinder", work);
+    while (!launcher.console()->finished())
+        app.processEvents(QEventLoop::WaitForMoreEvents, 100);
+    app.processEvents();
+    save(launcher.console(), out / "engine-console.png");
     std::filesystem::remove_all(work);
     return 0;
 }
