@@ -2,9 +2,14 @@
 // JSON out. See usage() for everything it does.
 #include "main/cli/CaseJson.h"
 #include "main/form/ExposureForm.h"
+#include "main/records/UserFiles.h"
+#include "main/results/ReportPainter.h"
+#include "main/results/ResultsFile.h"
 #include "main/dose/NonPlanarBackscatter.h"
 #include "main/records/CalculationError.h"
 #include "main/records/ReferenceLoader.h"
+
+#include <QGuiApplication>
 
 #include <cstdio>
 #include <iterator>
@@ -65,6 +70,12 @@ Options:
   --data DIR   read the reference files from DIR (default: the working folder),
                as the main program reads them at start-up
   --no-files   do not write the spectrum file X_SPCTL.dat into DIR
+  --csv FILE   save the computed cases as a results file, exactly as the results
+               window's "データ保存" would (at most 15 cases; more is refused)
+  --report FILE  the printed page of the same table as a PDF file (A4
+               landscape; the user name from Primary.dat in DIR)
+  --comment TEXT  line 1 of the results file (default "velnor-calc")
+  --brief      leave the 300-value photonSpectrum out of each output
   --help       this text
 
 Exit status: 0 when every case succeeded, 1 when a case failed, 2 for unusable
@@ -74,6 +85,17 @@ standard error).
 
 // The surface dialog's default history count.
 constexpr double kDefaultHistories = 50000000;
+
+// The printed page as PDF. The fonts come from Qt's GUI layer, which needs an
+// application object; no window is shown.
+void writeReport(const velnor::ResultsTable& table, double cfAir, const std::string& userName,
+                 const std::filesystem::path& path, int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    velnor::writeReportPdf(velnor::reportPage(table, cfAir, userName), path);
+}
 
 int usageError(const std::string& message)
 {
@@ -89,6 +111,9 @@ int main(int argc, char** argv)
     bool writeFiles = true;
     std::string input = "-";
     bool inputGiven = false;
+    std::filesystem::path csvPath, reportPath;
+    std::string comment = "velnor-calc";
+    bool brief = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -100,6 +125,17 @@ int main(int argc, char** argv)
             dataFolder = argv[i];
         } else if (arg == "--no-files") {
             writeFiles = false;
+        } else if (arg == "--csv" || arg == "--report" || arg == "--comment") {
+            if (++i == argc)
+                return usageError(arg + " needs a value");
+            if (arg == "--csv")
+                csvPath = argv[i];
+            else if (arg == "--report")
+                reportPath = argv[i];
+            else
+                comment = argv[i];
+        } else if (arg == "--brief") {
+            brief = true;
         } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
             return usageError("unknown option " + arg);
         } else if (inputGiven) {
@@ -131,6 +167,10 @@ int main(int argc, char** argv)
     const bool many = cases.is_array();
     if (!many && !cases.is_object())
         return usageError("the input must be a JSON object or an array of objects");
+    const bool tableWanted = !csvPath.empty() || !reportPath.empty();
+    if (tableWanted && many && cases.size() > velnor::kMaxResultRows)
+        return usageError("a results table holds at most " + std::to_string(velnor::kMaxResultRows) + " cases; the input has "
+                          + std::to_string(cases.size()) + " (split it, one table per file)");
 
     velnor::StartupData startup;
     try {
@@ -141,6 +181,8 @@ int main(int argc, char** argv)
 
     nlohmann::json results = nlohmann::json::array();
     bool allSucceeded = true;
+    velnor::ResultsTable table;
+    double cfAir = 0;
     const nlohmann::json single = many ? nlohmann::json() : nlohmann::json::array({std::move(cases)});
     for (const nlohmann::json& one : many ? cases : single) {
         velnor::CalculationState state;
@@ -164,12 +206,30 @@ int main(int argc, char** argv)
                 };
             }
             state.calculate();
-            results.push_back(velnor::cli::resultJson(state));
+            nlohmann::json result = velnor::cli::resultJson(state);
+            if (brief)
+                result.erase("photonSpectrum");
+            results.push_back(std::move(result));
+            const auto& computed = *state.lastCase;
+            table.addRow(computed.conditions, computed.beamQuality, computed.dose);
+            cfAir = computed.dose.cfAir;
         } catch (const std::exception& e) {
             allSucceeded = false;
             results.push_back({{"error", e.what()}});
         }
     }
     std::cout << (many ? results : results[0]).dump(2) << "\n";
+    if (tableWanted) {
+        if (table.empty())
+            return usageError("no case was computed, so there is no results table to write");
+        try {
+            if (!csvPath.empty())
+                velnor::writeResultsFile(csvPath, comment, table, cfAir);
+            if (!reportPath.empty())
+                writeReport(table, cfAir, startup.userName.value_or(velnor::kGuestUserName), reportPath, argc, argv);
+        } catch (const std::exception& e) {
+            return usageError(e.what());
+        }
+    }
     return allSucceeded ? 0 : 1;
 }

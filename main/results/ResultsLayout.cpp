@@ -101,6 +101,8 @@ std::vector<TableText> rowTexts(const ResultRow& row, int k)
     t.insert(t.end(), rest.begin(), rest.end());
     if (row.effectiveDoseMsv)
         t.push_back({1100, y, formatNumber(*row.effectiveDoseMsv, "#0.000")});
+    else if (row.fromFile)
+        t.push_back({1110, y, "―"});
     return t;
 }
 

@@ -28,6 +28,16 @@ void ResultsTable::setEffectiveDoseOfLastRow(double msv)
         m_rows[static_cast<std::size_t>(m_nextFreeRow - 1)].effectiveDoseMsv = msv;
 }
 
+void ResultsTable::replaceRows(const std::vector<ResultRow>& rows)
+{
+    clear();
+    for (const ResultRow& r : rows) {
+        if (full())
+            break;
+        m_rows[static_cast<std::size_t>(m_nextFreeRow++)] = r;
+    }
+}
+
 void ResultsTable::clear()
 {
     m_rows = {};

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace velnor {
 
@@ -17,6 +18,7 @@ struct ResultRow {
     BeamQuality beamQuality;
     DoseResults dose;
     std::optional<double> effectiveDoseMsv; // from the depth-dose program
+    bool fromFile = false; // read from a results file: drawn with "―" when it has no effective dose
 };
 
 inline constexpr int kMaxResultRows = 15;
@@ -34,6 +36,8 @@ public:
     // ideographic space.
     int addRow(const ExposureConditions& conditions, const BeamQuality& beamQuality, const DoseResults& dose);
     void setEffectiveDoseOfLastRow(double msv);
+    // The rows of a results file, as they were stored (at most fifteen).
+    void replaceRows(const std::vector<ResultRow>& rows);
     void clear();
 
     struct Totals {

@@ -88,7 +88,7 @@ MainWindow::MainWindow(const std::filesystem::path& workingFolder, Messages* mes
     m_state.exchangeFolder = m_folder;
     m_state.nonPlanarBackscatter = [this](const ExposureConditions&, const BinArray&) { return runMonteCarlo(); };
     buildControls();
-    m_resultsWindow = new ResultsWindow(m_results, *m_messages, this);
+    m_resultsWindow = new ResultsWindow(m_results, m_state.dose.cfAir, *m_messages, m_folder, this);
     m_spectrumWindow = new SpectrumWindow(m_state, this);
     m_surfaceDialog = new SurfaceShapeDialog(this);
     connectControls();
@@ -371,6 +371,11 @@ void MainWindow::connectControls()
     connect(m_surfaceDialog, &SurfaceShapeDialog::cancelled, this, &MainWindow::onSurfaceCancelled);
     connect(m_surfaceDialog, &SurfaceShapeDialog::shapeCheckRequested, this, &MainWindow::onShapeCheck);
     connect(m_resultsWindow, &ResultsWindow::cleared, this, &MainWindow::onResultsCleared);
+    connect(m_resultsWindow, &ResultsWindow::printed, this, [this] {
+        // The printed page is the record now: the last case's doses are cleared.
+        for (const char* name : {"Label68", "Label69", "Label70", "Label71", "Label72", "Label73", "Label74", "Label75", "Label78"})
+            m_label[name]->clear();
+    });
 }
 
 void MainWindow::setNotAvailable(QPushButton* button)

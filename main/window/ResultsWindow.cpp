@@ -1,10 +1,16 @@
 #include "main/window/ResultsWindow.h"
 
+#include "main/results/ReportPainter.h"
 #include "main/results/ResultsLayout.h"
+#include "main/window/ResultsFileWindows.h"
 #include "main/window/Canvas.h"
 #include "main/window/Messages.h"
 
+#include <QDir>
 #include <QHBoxLayout>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -16,7 +22,32 @@ namespace {
 const char* const kTitle = "  Calculation Results by Velnor_V17";
 const char* const kNothingToClear = "消去するデータがありません";
 const char* const kConfirmClear = "　現在表示されている計算結果は削除されます　";
-const char* const kNotYet = "この機能はまだ使用できません。";
+const char* const kNothingToSave = "保存するデータがありません";
+const char* const kConfirmRead = "　ファイル読出を行うと、現在表示されている計算結果は削除されます。";
+const char* const kNothingToPrint = "印刷するデータがありません";
+const char* const kPrinterReady = "　プリンターは準備できていますか？　";
+
+// The platform's print dialog: a printer, or a PDF file where none is installed.
+bool printWithDialog(const ReportPage& page, QWidget* parent)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageMargins(QMarginsF(6, 10, 6, 10), QPageLayout::Millimeter);
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QDir::current().filePath("Velnor_V17-results.pdf"));
+    }
+    QPrintDialog dialog(&printer, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    paintReport(page, printer, painter);
+    painter.end();
+    return true;
+}
 
 } // namespace
 
@@ -81,8 +112,9 @@ void TablePicture::paintEvent(QPaintEvent*)
             draw(t);
 }
 
-ResultsWindow::ResultsWindow(ResultsTable& table, Messages& messages, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_table(table), m_messages(messages)
+ResultsWindow::ResultsWindow(ResultsTable& table, double& cfAir, Messages& messages, const std::filesystem::path& folder,
+                             QWidget* parent)
+    : QWidget(parent, Qt::Window), m_table(table), m_cfAir(cfAir), m_messages(messages), m_printer(printWithDialog)
 {
     setObjectName("Form10");
     setWindowTitle(kTitle);
@@ -117,12 +149,21 @@ ResultsWindow::ResultsWindow(ResultsTable& table, Messages& messages, QWidget* p
 
     connect(m_totalsButton, &QPushButton::clicked, this, &ResultsWindow::showTotals);
     connect(clear, &QPushButton::clicked, this, &ResultsWindow::clearTable);
-    for (QPushButton* later : {save, read, print})
-        connect(later, &QPushButton::clicked, this, [this] { m_messages.warn(kNotYet); });
+    m_saveWindow = new DataSaveWindow(m_table, m_cfAir, m_messages, folder, this);
+    m_readWindow = new DataReadWindow(m_messages, folder, this);
+    connect(save, &QPushButton::clicked, this, &ResultsWindow::saveTable);
+    connect(read, &QPushButton::clicked, this, &ResultsWindow::readTable);
+    connect(print, &QPushButton::clicked, this, &ResultsWindow::printTable);
+    connect(m_readWindow, &DataReadWindow::fileRead, this, [this](const ResultsFileContent& content) {
+        m_table.replaceRows(content.rows);
+        m_cfAir = content.cfAir;
+        tableChanged();
+    });
 }
 
 void ResultsWindow::setUserName(const QString& name)
 {
+    m_userName = name;
     m_picture->setUserName(name);
     m_userLabel->setText(name);
 }
@@ -138,6 +179,34 @@ void ResultsWindow::tableChanged()
 }
 
 void ResultsWindow::showTotals() { m_picture->setTotals(m_table.totals()); }
+
+void ResultsWindow::saveTable()
+{
+    if (m_table.empty()) {
+        m_messages.warn(kNothingToSave);
+        return;
+    }
+    m_saveWindow->open();
+}
+
+void ResultsWindow::readTable()
+{
+    if (!m_table.empty() && !m_messages.askOkCancel(kConfirmRead))
+        return;
+    m_readWindow->open();
+}
+
+void ResultsWindow::printTable()
+{
+    if (m_table.empty()) {
+        m_messages.warn(kNothingToPrint);
+        return;
+    }
+    if (!m_messages.askYesNo(kPrinterReady))
+        return;
+    if (m_printer(reportPage(m_table, m_cfAir, m_userName.toStdString()), this))
+        emit printed();
+}
 
 void ResultsWindow::clearTable()
 {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "main/results/ReportLayout.h"
 #include "main/results/ResultsTable.h"
 
 #include <QWidget>
 
+#include <filesystem>
+#include <functional>
 #include <optional>
 
 class QLabel;
@@ -11,6 +14,8 @@ class QPushButton;
 
 namespace velnor {
 
+class DataReadWindow;
+class DataSaveWindow;
 class Messages;
 
 // The table drawn in its logical coordinates, scaled to the widget so that
@@ -38,7 +43,17 @@ private:
 class ResultsWindow : public QWidget {
     Q_OBJECT
 public:
-    ResultsWindow(ResultsTable& table, Messages& messages, QWidget* parent = nullptr);
+    // `cfAir` is the program-wide air conversion factor, saved with every row
+    // and replaced by the one of a file read back.
+    ResultsWindow(ResultsTable& table, double& cfAir, Messages& messages, const std::filesystem::path& folder,
+                  QWidget* parent = nullptr);
+
+    // Prints the page: by default through the platform's print dialog (a
+    // printer, or a PDF file); tests replace it. True when printed.
+    using Printer = std::function<bool(const ReportPage&, QWidget* parent)>;
+    void setPrinter(Printer printer) { m_printer = std::move(printer); }
+    DataSaveWindow* saveWindow() const { return m_saveWindow; }
+    DataReadWindow* readWindow() const { return m_readWindow; }
 
     void setUserName(const QString& name);
     // Call after a row was added or the table changed otherwise.
@@ -48,13 +63,22 @@ public:
 
 signals:
     void cleared();
+    void printed();
 
 private:
     void clearTable();
     void showTotals();
+    void saveTable();
+    void readTable();
+    void printTable();
 
     ResultsTable& m_table;
+    double& m_cfAir;
     Messages& m_messages;
+    QString m_userName;
+    Printer m_printer;
+    DataSaveWindow* m_saveWindow;
+    DataReadWindow* m_readWindow;
     TablePicture* m_picture;
     QPushButton* m_totalsButton;
     QLabel* m_userLabel;

@@ -3,7 +3,10 @@
 // the surface-shape preview and the engine's console into PNG files (works on the offscreen platform),
 // with the reference data of DATA copied to a scratch working folder.
 #include "common/TextFile.h"
+#include "main/results/ReportPainter.h"
+#include "main/results/ResultsFile.h"
 #include "main/window/EngineConsole.h"
+#include "main/window/ResultsFileWindows.h"
 #include "main/window/MainWindow.h"
 #include "main/window/Messages.h"
 #include "main/window/ResultsWindow.h"
@@ -12,7 +15,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -85,6 +90,28 @@ int main(int argc, char** argv)
     app.processEvents();
     save(window.surfaceDialog(), out / "surface-dialog.png");
     save(window.surfaceDialog()->preview(), out / "shape-preview.png");
+
+    // The results files' windows and the printed page.
+    window.resultsWindow()->findChild<QPushButton*>("Command2")->click();
+    velnor::writeResultsFile(work / "exam-2026-12.csv", "外来 胸部・腹部", window.results(), window.state().dose.cfAir);
+    window.resultsWindow()->saveWindow()->open();
+    app.processEvents();
+    save(window.resultsWindow()->saveWindow(), out / "data-save.png");
+    window.resultsWindow()->readWindow()->open();
+    app.processEvents();
+    save(window.resultsWindow()->readWindow(), out / "data-read.png");
+    QImage page(static_cast<int>(297 / 25.4 * 150), static_cast<int>(210 / 25.4 * 150), QImage::Format_RGB32);
+    page.setDotsPerMeterX(static_cast<int>(150 / 0.0254));
+    page.setDotsPerMeterY(static_cast<int>(150 / 0.0254));
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.translate(6 * 150 / 25.4, 10 * 150 / 25.4); // the printer's margins
+        velnor::paintReport(velnor::reportPage(window.results(), window.state().dose.cfAir, "ゲストユーザー"), page, painter);
+    }
+    page.save(QString::fromStdString((out / "printed-report.png").string()));
+    std::printf("wrote %s\n", (out / "printed-report.png").c_str());
 
     // The engine's console window after a short run.
     velnor::writeTextLines(work / "joken.txt", {"020.0", "020.0", "080.0", "100.0", "035.6", "043.2", "00000300000"});

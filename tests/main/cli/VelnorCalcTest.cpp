@@ -2,6 +2,7 @@
 #include "common/FileLookup.h"
 #include "main/dose/ProgramLauncher.h"
 #include "main/form/ExposureForm.h"
+#include "main/results/ResultsFile.h"
 #include "main/records/CalculationError.h"
 #include "common/TextFile.h"
 #include "tests/support/SyntheticReferenceSet.h"
@@ -221,6 +222,33 @@ TEST_F(VelnorCalcTest, RefusalsGiveTheReasonsTheWindowGives)
     const std::string reason = form::checkBeforeCalculation(c).reason;
     const auto j = nlohmann::json::parse(run(dataArg() + " --no-files", R"({"bodyThicknessCm": 0})").output);
     EXPECT_EQ(j["error"].get<std::string>(), reason);
+}
+
+TEST_F(VelnorCalcTest, BatchesBecomeAResultsFileAndAPrintedPage)
+{
+    const std::string cases = R"([{"bodyPart": "胸部正面", "tubeVoltageKv": 120}, {"bodyPart": "腹部正面", "rectification": 3}])";
+    const CommandResult r = run(dataArg() + " --no-files --brief --comment 外来 --csv " + (data / "batch.csv").string()
+                                    + " --report " + (data / "batch.pdf").string(),
+                                cases);
+    ASSERT_EQ(r.status, 0) << r.output;
+    const auto j = nlohmann::json::parse(r.output);
+    EXPECT_FALSE(j[0].contains("photonSpectrum")); // --brief
+    EXPECT_EQ(j[1]["bodyPart"], "腹部正面");
+    const ResultsFileContent file = readResultsFile(data / "batch.csv");
+    EXPECT_EQ(file.comment, "外来");
+    ASSERT_EQ(file.rows.size(), 2u);
+    EXPECT_EQ(file.rows[0].conditions.bodyPart, "胸部正面");
+    EXPECT_NEAR(file.rows[1].dose.esdSoftTissue, j[1]["esdSoftTissue"].get<double>(), 0.005); // "##0.00"
+    EXPECT_EQ(file.rows[1].conditions.rectification, Rectification::SinglePhaseFullWave);
+    EXPECT_GT(std::filesystem::file_size(data / "batch.pdf"), 1000u);
+
+    // Sixteen cases do not fit one table: refused before anything is computed.
+    std::string sixteen = "[";
+    for (int k = 0; k < 16; ++k)
+        sixteen += std::string(k ? "," : "") + "{}";
+    const CommandResult tooMany = run(dataArg() + " --no-files --csv " + (data / "many.csv").string(), sixteen + "]");
+    EXPECT_EQ(tooMany.status, 2);
+    EXPECT_FALSE(std::filesystem::exists(data / "many.csv"));
 }
 
 TEST_F(VelnorCalcTest, CurvedCasesRunTheSurfaceDialogsDefaultHistories)

@@ -2,6 +2,7 @@
 // platform, with message boxes answered by a recorder.
 #include "main/window/EngineConsole.h"
 #include "main/window/MainWindow.h"
+#include "main/window/ResultsFileWindows.h"
 #include "main/window/Messages.h"
 #include "main/window/ResultsWindow.h"
 #include "main/window/SpectrumWindow.h"
@@ -14,6 +15,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QTimer>
 #include <QPushButton>
@@ -527,6 +529,85 @@ private slots:
         QCOMPARE(readTextLines(m_folder / "ResultBSF.txt").size(), std::size_t(3));
         // A program that is not there is refused at once.
         QVERIFY_THROWS_EXCEPTION(CalculationError, launcher.start(m_folder / "no-such-engine", m_folder));
+    }
+
+    void resultsAreSavedReadBackAndPrinted()
+    {
+        ResultsWindow* results = m_window->resultsWindow();
+        results->findChild<QPushButton*>("Command2")->click();
+        QCOMPARE(m_messages->warnings.last(), QString("保存するデータがありません"));
+        results->findChild<QPushButton*>("Command4")->click();
+        QCOMPARE(m_messages->warnings.last(), QString("印刷するデータがありません"));
+        for (const char* kv : {"75", "90"}) {
+            type("Text5", kv);
+            child<QPushButton>("Command2")->click();
+            child<QPushButton>("Command3")->click();
+        }
+
+        // Save.
+        results->findChild<QPushButton*>("Command2")->click();
+        DataSaveWindow* save = results->saveWindow();
+        QVERIFY(save->isVisible());
+        auto* name = save->findChild<QLineEdit*>("Text1");
+        auto* comment = save->findChild<QLineEdit*>("Text2");
+        auto* ok = save->findChild<QPushButton*>("Command1");
+        ok->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　コメントおよびファイル名を入力して下さい　"));
+        comment->setText("外来 2026-12-06");
+        name->setText("../outside");
+        ok->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　このファイル名は使用できません　"));
+        QVERIFY(!std::filesystem::exists(m_folder.parent_path() / "outside.csv"));
+        name->setText("exam");
+        ok->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　計算結果をエクセル(csv)形式で保存しました　"));
+        QVERIFY(!save->isVisible());
+        QVERIFY(std::filesystem::exists(m_folder / "exam.csv"));
+
+        // A damaged file leaves the table as it is.
+        std::vector<std::string> damaged = readTextLines(m_folder / "exam.csv");
+        damaged.resize(20);
+        writeTextLines(m_folder / "damaged.csv", damaged);
+        results->findChild<QPushButton*>("Command3")->click();
+        QCOMPARE(m_messages->questions.last(), QString("　ファイル読出を行うと、現在表示されている計算結果は削除されます。"));
+        DataReadWindow* read = results->readWindow();
+        QVERIFY(read->isVisible());
+        auto* files = read->findChild<QListWidget*>("File1");
+        QCOMPARE(files->count(), 2);
+        read->findChild<QPushButton*>("Command1")->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　ファイルを選択して下さい　"));
+        files->setCurrentRow(files->row(files->findItems("damaged.csv", Qt::MatchExactly).first()));
+        read->findChild<QPushButton*>("Command1")->click();
+        QVERIFY(m_messages->warnings.last().startsWith("　このファイルは読み込めません"));
+        QVERIFY(m_messages->details.last().contains("damaged.csv"));
+        QCOMPARE(m_window->results().nextFreeRow(), 3);
+        QCOMPARE(m_window->results().row(2).conditions.tubeVoltageKv, 90.0);
+
+        files->setCurrentRow(files->row(files->findItems("exam.csv", Qt::MatchExactly).first()));
+        QCOMPARE(read->findChild<QLabel*>("Label3")->text(), QString("外来 2026-12-06"));
+        read->findChild<QPushButton*>("Command1")->click();
+        QVERIFY(!read->isVisible());
+        QCOMPARE(m_window->results().nextFreeRow(), 3);
+        QVERIFY(m_window->results().row(1).fromFile);
+        QCOMPARE(m_window->results().row(1).conditions.tubeVoltageKv, 75.0);
+
+        // Print: the question first; the page goes to the printer, then the doses are cleared.
+        std::optional<ReportPage> printed;
+        results->setPrinter([&](const ReportPage& page, QWidget*) {
+            printed = page;
+            return true;
+        });
+        m_messages->answer = false;
+        results->findChild<QPushButton*>("Command4")->click();
+        QCOMPARE(m_messages->questions.last(), QString("　プリンターは準備できていますか？　"));
+        QVERIFY(!printed);
+        m_messages->answer = true;
+        QVERIFY(!label("Label73").isEmpty());
+        results->findChild<QPushButton*>("Command4")->click();
+        QVERIFY(printed);
+        QCOMPARE(QString::fromStdString(printed->texts.back().text), QString("ゲストユーザー  with  Ostrel"));
+        QVERIFY(label("Label73").isEmpty());
+        QVERIFY(label("Label78").isEmpty());
     }
 
     void missingReferenceFileEndsStartUpWithOneMessage()

@@ -1,0 +1,286 @@
+#include "main/results/ResultsFile.h"
+
+#include "common/DataFileError.h"
+#include "common/DisplayFormat.h"
+#include "common/NumberReading.h"
+#include "common/TextFile.h"
+
+#include <functional>
+#include <optional>
+
+namespace velnor {
+namespace {
+
+constexpr const char* kDash = "―";
+constexpr const char* kCircularPreset = "円形照射野";
+
+// A value that reads "as is": the shortest decimal text.
+std::string asIs(double v) { return formatAsIs(v); }
+std::string asIsOrDash(double v) { return v == 0 ? std::string(kDash) : formatAsIs(v); }
+
+// A comma inside a text would shift every later column: it is kept as a
+// full-width comma.
+std::string textField(const std::string& s)
+{
+    std::string out;
+    for (char c : s)
+        out += c == ',' ? std::string("，") : std::string(1, c);
+    return out;
+}
+
+std::string surfaceName(SurfaceCode s)
+{
+    switch (s) {
+    case SurfaceCode::FlatBody:
+        return "平面";
+    case SurfaceCode::Cylinder:
+        return "円柱面";
+    case SurfaceCode::EllipticCylinder:
+        return "楕円柱面";
+    case SurfaceCode::FlatHead:
+        return "頭平面";
+    case SurfaceCode::Racetrack:
+        break;
+    }
+    return "Racetrack";
+}
+
+SurfaceCode surfaceFromName(const std::string& s)
+{
+    if (s == "平面")
+        return SurfaceCode::FlatBody;
+    if (s == "頭平面")
+        return SurfaceCode::FlatHead;
+    if (s == "円柱面")
+        return SurfaceCode::Cylinder;
+    if (s == "楕円柱面")
+        return SurfaceCode::EllipticCylinder;
+    return SurfaceCode::Racetrack;
+}
+
+std::string rectificationName(Rectification r)
+{
+    switch (r) {
+    case Rectification::ConstantPotential:
+        return "定電圧";
+    case Rectification::ThreePhase12Peak:
+        return "三相12";
+    case Rectification::SinglePhaseFullWave:
+        break;
+    }
+    return "単相全波";
+}
+
+Rectification rectificationFromName(const std::string& s)
+{
+    if (s == "定電圧")
+        return Rectification::ConstantPotential;
+    if (s == "三相12")
+        return Rectification::ThreePhase12Peak;
+    return Rectification::SinglePhaseFullWave;
+}
+
+// One quantity line: its caption, how a row's value is written and how a
+// value read back is stored. `read` gets the field text and the line number
+// for its error messages.
+struct Quantity {
+    const char* caption;
+    std::function<std::string(const ResultRow&, double cfAir)> write;
+    std::function<void(const std::string&, ResultRow&, double& cfAir, const std::function<double(const std::string&)>& number)> read;
+};
+
+using Number = std::function<double(const std::string&)>;
+
+// The number in a field of the radius lines: "―" and any other text read as 0.
+double lenientNumber(const std::string& s) { return parseNumber(s).value_or(0.0); }
+
+#define FIELD(expr) [](const ResultRow& r, double) { return (expr); }
+#define STORE(target) [](const std::string& s, ResultRow& r, double&, const Number& number) { target = number(s); }
+#define STORE_MM(target) [](const std::string& s, ResultRow& r, double&, const Number& number) { target = 0.1 * number(s); }
+
+const std::vector<Quantity>& quantities()
+{
+    static const std::vector<Quantity> q = {
+        {"照射部位", FIELD(textField(r.conditions.bodyPart)),
+         [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.bodyPart = s; }},
+        {"入射面", FIELD(surfaceName(r.conditions.surfaceCode)),
+         [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.surfaceCode = surfaceFromName(s); }},
+        {"円柱半径", FIELD(asIsOrDash(r.conditions.cylinderRadiusCm)),
+         [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.cylinderRadiusCm = lenientNumber(s); }},
+        {"楕円水平半径", FIELD(asIsOrDash(r.conditions.ellipseHorizontalCm)),
+         [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.ellipseHorizontalCm = lenientNumber(s); }},
+        {"楕円垂直半径", FIELD(asIsOrDash(r.conditions.ellipseVerticalCm)),
+         [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.ellipseVerticalCm = lenientNumber(s); }},
+        {"Racetrack a", FIELD(asIs(r.conditions.racetrackACm)),
+         [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.racetrackACm = lenientNumber(s); }},
+        {"Racetrack b", FIELD(asIs(r.conditions.racetrackBCm)),
+         [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.racetrackBCm = lenientNumber(s); }},
+        {"Racetrack L", FIELD(asIs(r.conditions.racetrackLengthCm)),
+         [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.racetrackLengthCm = lenientNumber(s); }},
+        {"整流方式", FIELD(rectificationName(r.conditions.rectification)),
+         [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.rectification = rectificationFromName(s); }},
+        {"照射線量 at 1m (C/kg)", FIELD(formatNumber(r.conditions.exposureAt1m, "0.00E+00")), STORE(r.conditions.exposureAt1m)},
+        {"管電圧 (kV)", FIELD(asIs(r.conditions.tubeVoltageKv)), STORE(r.conditions.tubeVoltageKv)},
+        {"管電流 (mA)", FIELD(asIs(r.conditions.tubeCurrentMa)), STORE(r.conditions.tubeCurrentMa)},
+        {"時間 (sec)", FIELD(asIs(r.conditions.exposureTimeS)), STORE(r.conditions.exposureTimeS)},
+        {"ﾀｰｹﾞｯﾄ角度(度)", FIELD(asIs(r.conditions.targetAngleDeg)), STORE(r.conditions.targetAngleDeg)},
+        {"固有濾過(mmAL)", FIELD(asIs(10 * r.conditions.inherentFiltrationCm)), STORE_MM(r.conditions.inherentFiltrationCm)},
+        {"ｱﾙﾐ付加 (mm)", FIELD(asIs(10 * r.conditions.addedAlCm)), STORE_MM(r.conditions.addedAlCm)},
+        {"銅付加 (mm)", FIELD(asIs(10 * r.conditions.addedCuCm)), STORE_MM(r.conditions.addedCuCm)},
+        {"その他フィルタ", FIELD(r.conditions.otherFilterName.empty() ? std::string(kDash) : textField(r.conditions.otherFilterName)),
+         [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.otherFilterName = s == kDash ? "" : s; }},
+        {"　上記厚(mm)", FIELD(asIs(10 * r.conditions.otherFilterCm)), STORE_MM(r.conditions.otherFilterCm)},
+        {"FFD (cm)", FIELD(asIs(r.conditions.focusReceptorDistanceCm)), STORE(r.conditions.focusReceptorDistanceCm)},
+        {"FSD (cm)", FIELD(asIs(r.conditions.focusSurfaceDistanceCm)), STORE(r.conditions.focusSurfaceDistanceCm)},
+        {"体厚 (cm)", FIELD(asIs(r.conditions.bodyThicknessCm)), STORE(r.conditions.bodyThicknessCm)},
+        {"照射野 at FFD", FIELD(textField(r.conditions.fieldPresetName)),
+         [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.fieldPresetName = s; }},
+        {"長軸 (cm)", FIELD(asIs(r.conditions.fieldLongCm.value_or(0.0))), STORE(r.conditions.fieldLongCm)},
+        {"短軸 (cm)", FIELD(asIs(r.conditions.fieldShortCm.value_or(0.0))), STORE(r.conditions.fieldShortCm)},
+        {"第１半価層 (mmAL)", FIELD(formatNumber(10 * r.beamQuality.hvl1Cm, "#0.000")), STORE_MM(r.beamQuality.hvl1Cm)},
+        // Empty until a file supplies one: written as 0, and 0 (no layer) reads back as empty.
+        {"第２半価層 (mmAL)", FIELD(formatNumber(10 * r.beamQuality.hvl2Cm.value_or(0.0), "#0.000")),
+         [](const std::string& s, ResultRow& r, double&, const Number& number) {
+             const double mm = number(s);
+             r.beamQuality.hvl2Cm = mm > 0 ? std::optional<double>(0.1 * mm) : std::nullopt;
+         }},
+        {"実効エネルギー (keV)", FIELD(formatNumber(r.beamQuality.effectiveEnergyKev, "#00.00")), STORE(r.beamQuality.effectiveEnergyKev)},
+        {"線質指標 QI", FIELD(formatNumber(r.beamQuality.qualityIndex.value_or(0.0), "0.000")),
+         [](const std::string& s, ResultRow& r, double&, const Number& number) {
+             const double qi = number(s);
+             r.beamQuality.qualityIndex = qi > 0 ? std::optional<double>(qi) : std::nullopt;
+         }},
+        {"後方散乱係数 Soft", FIELD(formatNumber(r.dose.bsfSoftTissue, "0.000")), STORE(r.dose.bsfSoftTissue)},
+        {"後方散乱係数 Skin", FIELD(formatNumber(r.dose.bsfSkin, "0.000")), STORE(r.dose.bsfSkin)},
+        {"後方散乱係数 Air", FIELD(formatNumber(r.dose.bsfAir, "0.000")), STORE(r.dose.bsfAir)},
+        {"吸収線量変換係数(Soft) (Gy/C/kg)", FIELD(formatNumber(r.dose.cfSoftTissue, "00.00")), STORE(r.dose.cfSoftTissue)},
+        {"吸収線量変換係数(skin) (Gy/C/kg)", FIELD(formatNumber(r.dose.cfSkin, "00.00")), STORE(r.dose.cfSkin)},
+        {"吸収線量変換係数(Air) (Gy/C/kg)", [](const ResultRow&, double cfAir) { return formatNumber(cfAir, "00.00"); },
+         [](const std::string& s, ResultRow& r, double& cfAir, const Number& number) {
+             cfAir = number(s);
+             r.dose.cfAir = cfAir;
+         }},
+        {"入射表面線量 (Soft) (mGy)", FIELD(formatNumber(r.dose.esdSoftTissue, "##0.00")), STORE(r.dose.esdSoftTissue)},
+        {"入射表面線量 (skin) (mGy)", FIELD(formatNumber(r.dose.esdSkin, "##0.00")), STORE(r.dose.esdSkin)},
+        {"入射表面線量 (air) (mGy)", FIELD(formatNumber(r.dose.esdAir, "##0.00")), STORE(r.dose.esdAir)},
+        {"実効線量概算値 (mSv)", FIELD(r.effectiveDoseMsv ? formatNumber(*r.effectiveDoseMsv, "##0.000") : std::string(kDash)),
+         [](const std::string& s, ResultRow& r, double&, const Number& number) {
+             if (s == kDash)
+                 r.effectiveDoseMsv.reset();
+             else
+                 r.effectiveDoseMsv = number(s);
+         }},
+    };
+    return q;
+}
+
+#undef FIELD
+#undef STORE
+#undef STORE_MM
+
+std::vector<std::string> splitFields(const std::string& line)
+{
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = line.find(',', start);
+        fields.push_back(line.substr(start, comma - start));
+        if (comma == std::string::npos)
+            return fields;
+        start = comma + 1;
+    }
+}
+
+std::string trimmed(const std::string& s)
+{
+    const std::size_t a = s.find_first_not_of(" \t");
+    if (a == std::string::npos)
+        return {};
+    return s.substr(a, s.find_last_not_of(" \t") - a + 1);
+}
+
+} // namespace
+
+std::vector<std::string> resultsFileLines(const std::string& comment, const ResultsTable& table, double cfAir)
+{
+    std::vector<std::string> lines = {comment, std::to_string(table.nextFreeRow() - 1)};
+    for (const Quantity& q : quantities()) {
+        std::string line = q.caption;
+        for (int k = 1; k < table.nextFreeRow(); ++k)
+            line += "," + q.write(table.row(k), cfAir);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+void writeResultsFile(const std::filesystem::path& path, const std::string& comment, const ResultsTable& table, double cfAir)
+{
+    writeTextLines(path, resultsFileLines(comment, table, cfAir), TextWriteOptions{true});
+}
+
+ResultsFileContent readResultsFile(const std::filesystem::path& path)
+{
+    const std::string file = path.filename().string();
+    const std::vector<std::string> lines = readTextLines(path);
+    if (lines.size() < 2 + kResultsQuantityLines)
+        throw DataFileError(file, static_cast<int>(lines.size()),
+                            "the file ends after line " + std::to_string(lines.size()) + "; a results file has "
+                                + std::to_string(2 + kResultsQuantityLines) + " lines");
+    const std::optional<double> count = parseNumber(trimmed(splitFields(lines[1])[0]));
+    if (!count || *count != static_cast<int>(*count) || *count < 1 || *count > kMaxResultRows)
+        throw DataFileError(file, 2, "\"" + lines[1] + "\" is not a row count from 1 to " + std::to_string(kMaxResultRows));
+    const int n = static_cast<int>(*count);
+
+    ResultsFileContent content;
+    content.comment = lines[0];
+    content.rows.resize(static_cast<std::size_t>(n));
+    for (int q = 0; q < kResultsQuantityLines; ++q) {
+        const int lineNumber = 3 + q;
+        const std::vector<std::string> fields = splitFields(lines[static_cast<std::size_t>(lineNumber - 1)]);
+        if (static_cast<int>(fields.size()) < n + 1)
+            throw DataFileError(file, lineNumber, "the line holds " + std::to_string(fields.size() - 1) + " values for "
+                                                     + std::to_string(n) + " rows");
+        const Number number = [&](const std::string& text) {
+            const std::optional<double> v = parseNumber(trimmed(text));
+            if (!v)
+                throw DataFileError(file, lineNumber, "\"" + text + "\" is not a number");
+            return *v;
+        };
+        for (int k = 0; k < n; ++k)
+            quantities()[static_cast<std::size_t>(q)].read(fields[static_cast<std::size_t>(k + 1)], content.rows[static_cast<std::size_t>(k)],
+                                                           content.cfAir, number);
+    }
+    for (ResultRow& r : content.rows) {
+        r.fromFile = true;
+        ExposureConditions& c = r.conditions;
+        c.exposureAt1mSet = true;
+        c.headPhantom = c.surfaceCode == SurfaceCode::FlatHead ? 1 : 0;
+        const bool curved = c.surfaceCode != SurfaceCode::FlatBody && c.surfaceCode != SurfaceCode::FlatHead;
+        c.incidenceMode = curved ? IncidenceMode::NonPlanar : IncidenceMode::Planar;
+        c.fieldShape = c.fieldPresetName == kCircularPreset ? FieldShape::Circular : FieldShape::Rectangular;
+    }
+    return content;
+}
+
+std::string readResultsFileComment(const std::filesystem::path& path)
+{
+    try {
+        const std::vector<std::string> lines = readTextLines(path);
+        return lines.empty() ? std::string() : lines[0];
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+std::string resultsFileNameFault(const std::string& name)
+{
+    if (name.empty())
+        return "the file name is empty";
+    if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos)
+        return "a file name cannot hold a folder separator";
+    if (name[0] == '.')
+        return "a file name cannot start with \".\"";
+    return {};
+}
+
+} // namespace velnor
