@@ -1,6 +1,6 @@
 // Every file the main program reads: the differential backscatter, coefficient
 // and ATR tables, a tube output table, "Primary.dat", the body-part list, a
-// filter material, and the engine's result file. The first byte chooses the
+// filter material, the engine's result file and a results file. The first byte chooses the
 // reader; the seeds are the shipped files.
 #include "common/DataFileError.h"
 #include "main/dose/NonPlanarBackscatter.h"
@@ -8,6 +8,7 @@
 #include "main/records/OutputDataTable.h"
 #include "main/records/ReferenceLoader.h"
 #include "main/records/UserFiles.h"
+#include "main/results/ResultsFile.h"
 #include "main/spectrum/FilterMaterial.h"
 #include "tests/fuzz/FuzzInput.h"
 
@@ -19,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size < 1)
         return 0;
-    const int reader = data[0] % 8;
+    const int reader = data[0] % 9;
     ++data;
     --size;
     try {
@@ -51,9 +52,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             otherFilterMu(m);
             break;
         }
-        default:
+        case 7:
             fuzz::writeInput("ResultBSF.txt", data, size);
             readResultFile(fuzz::folder());
+            break;
+        default:
+            readResultsFile(fuzz::writeInput("results.csv", data, size));
             break;
         }
     } catch (const DataFileError&) {
