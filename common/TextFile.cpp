@@ -83,8 +83,6 @@ std::vector<std::string> readTextLines(const std::filesystem::path& path) { retu
 
 void writeTextLines(const std::filesystem::path& path, const std::vector<std::string>& lines, TextWriteOptions options)
 {
-    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-
     std::string content;
     if (options.byteOrderMark)
         content += "\xEF\xBB\xBF";
@@ -92,6 +90,12 @@ void writeTextLines(const std::filesystem::path& path, const std::vector<std::st
         content += line;
         content += "\r\n";
     }
+    writeBytes(path, content);
+}
+
+void writeBytes(const std::filesystem::path& path, const std::string& content)
+{
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
 
     // A new file of an unpredictable name, created exclusively (mkstemp uses
     // O_EXCL), so a planted file or link of that name is never written through.

@@ -33,4 +33,8 @@ struct TextWriteOptions {
 void writeTextLines(const std::filesystem::path& path, const std::vector<std::string>& lines,
                     TextWriteOptions options = {});
 
+// Writes `content` as the whole file, the same way: a new temporary file,
+// then a rename.
+void writeBytes(const std::filesystem::path& path, const std::string& content);
+
 } // namespace velnor

@@ -2,6 +2,8 @@
 // JSON out. See usage() for everything it does.
 #include "main/cli/CaseJson.h"
 #include "main/form/ExposureForm.h"
+#include "common/FileLookup.h"
+#include "main/records/OutputDataTable.h"
 #include "main/records/UserFiles.h"
 #include "main/results/ReportPainter.h"
 #include "main/results/ResultsFile.h"
@@ -38,7 +40,9 @@ array of such objects. Missing keys keep the main window's start-up values:
   (2 tube output table; 1 measured: give exposureAt1m in C/kg), incidenceMode 1
   (flat surface), headPhantom 0 (1 head), otherFilterActive false with
   otherFilterCm and otherFilterMu (300 values, 1/cm, bin 1 first), and the text
-  fields otherFilterName, fieldPresetName, bodyPart. Lengths are in cm, also
+  fields otherFilterName, fieldPresetName, bodyPart; "outputTable": "NAME.op"
+  computes with another tube output table of DIR, as the main window's
+  selector would (default: default-output.op). Lengths are in cm, also
   filtrations (2.5 mm is 0.25).
   A case is refused, with the same reasons as in the main window, when
   bodyThicknessCm exceeds focusReceptorDistanceCm - focusSurfaceDistanceCm,
@@ -192,7 +196,19 @@ int main(int argc, char** argv)
             state.exchangeFolder = dataFolder;
         try {
             state.conditions.mcHistories = kDefaultHistories;
-            velnor::cli::applyCase(one, state.conditions);
+            nlohmann::json caseObject = one;
+            if (caseObject.is_object() && caseObject.contains("outputTable")) {
+                // Another tube output table of the data folder, as the selector would load it.
+                const nlohmann::json& outputTable = caseObject["outputTable"];
+                if (!outputTable.is_string())
+                    throw std::invalid_argument("\"outputTable\" must be the name of a \".op\" file");
+                const std::string name = outputTable.get<std::string>();
+                if (const std::string fault = velnor::outputFileNameFault(name); !fault.empty())
+                    throw std::invalid_argument("\"outputTable\": " + fault);
+                state.outputData = velnor::loadOutputDataTable(velnor::findFileIgnoringCase(dataFolder, name));
+                caseObject.erase("outputTable");
+            }
+            velnor::cli::applyCase(caseObject, state.conditions);
             const velnor::form::Check check = velnor::form::checkBeforeCalculation(state.conditions);
             if (check)
                 throw velnor::CalculationError(check.reason);

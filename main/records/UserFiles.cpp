@@ -1,7 +1,13 @@
 #include "main/records/UserFiles.h"
 
 #include "common/DataFileError.h"
+#include "common/TextEncoding.h"
 #include "common/TextFile.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
 
 namespace velnor {
 
@@ -18,6 +24,82 @@ std::optional<std::string> readUserName(const std::filesystem::path& path)
     if (static_cast<int>(lines.size()) < kUserNameLine)
         return std::nullopt;
     return lines[kUserNameLine - 1];
+}
+
+void writeUserName(const std::filesystem::path& path, const std::string& name)
+{
+    const std::string file = path.filename().string();
+    std::string bytes;
+    {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(path, ec))
+            throw DataFileError(file, "cannot be opened: the user name is kept in its line 32");
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (in.bad())
+            throw DataFileError(file, "could not be read");
+    }
+    // The end of line 31, with its own line end (LF, CR LF or CR).
+    std::size_t end = 0;
+    int lines = 0;
+    while (lines < kUserNameLine - 1 && end < bytes.size()) {
+        const std::size_t next = bytes.find_first_of("\r\n", end);
+        if (next == std::string::npos) {
+            end = bytes.size();
+            ++lines;
+            break;
+        }
+        end = next + ((bytes[next] == '\r' && next + 1 < bytes.size() && bytes[next + 1] == '\n') ? 2 : 1);
+        ++lines;
+    }
+    if (lines < kUserNameLine - 1)
+        throw DataFileError(file, lines, "has only " + std::to_string(lines) + " lines; the user name belongs in line "
+                                             + std::to_string(kUserNameLine) + " after 31 lines of reference data");
+    std::string kept = bytes.substr(0, end);
+    if (!kept.empty() && kept.back() != '\n' && kept.back() != '\r')
+        kept += "\r\n"; // line 31 had no line end
+    // The name in the file's own encoding, so that the file reads as one text.
+    const bool utf8 = kept.rfind("\xEF\xBB\xBF", 0) == 0 || isValidUtf8(kept);
+    std::string encodedName = name;
+    if (!utf8) {
+        try {
+            encodedName = utf8ToCp932(name);
+        } catch (const std::exception&) {
+            throw DataFileError(file, "is in Shift_JIS, which cannot hold the name \"" + name + "\"");
+        }
+    }
+    writeBytes(path, kept + encodedName + "\r\n");
+}
+
+std::string bodyPartFault(const std::vector<std::string>& parts, const std::string& name)
+{
+    if (name.empty())
+        return "the body part is empty";
+    if (static_cast<int>(parts.size()) >= kMaxBodyParts)
+        return "the list already holds " + std::to_string(kMaxBodyParts) + " body parts";
+    if (name.find_first_of("/\\") != std::string::npos)
+        return "a body part cannot hold a folder separator: it names a file of the depth-dose program";
+    if (name.find(',') != std::string::npos)
+        return "a body part cannot hold a comma: it is a field of the results file";
+    if (name[0] == '.')
+        return "a body part cannot start with \".\": it names a file of the depth-dose program";
+    return {};
+}
+
+void addBodyPart(const std::filesystem::path& path, const std::string& name)
+{
+    std::vector<std::string> parts = readBodyParts(path);
+    if (const std::string fault = bodyPartFault(parts, name); !fault.empty())
+        throw std::invalid_argument(fault);
+    parts.push_back(name);
+    writeTextLines(path, parts);
+}
+
+void removeBodyPart(const std::filesystem::path& path, const std::string& name)
+{
+    std::vector<std::string> parts = readBodyParts(path);
+    parts.erase(std::remove(parts.begin(), parts.end(), name), parts.end());
+    writeTextLines(path, parts);
 }
 
 } // namespace velnor

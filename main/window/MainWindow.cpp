@@ -11,6 +11,8 @@
 #include "main/spectrum/SpectrumFile.h"
 #include "main/window/EngineConsole.h"
 #include "main/window/Messages.h"
+#include "main/window/OutputDataWindows.h"
+#include "main/window/UserWindows.h"
 #include "main/window/ResultsWindow.h"
 #include "main/window/SpectrumWindow.h"
 #include "main/window/SurfaceShapeDialog.h"
@@ -46,6 +48,8 @@ const char* const kCircularNonPlanar = "　円形照射野の場合、平面入�
 const char* const kMonteCarloWait = "しばらくこのままお待ちください。 計算終了後、この OK ボタンを押して下さい";
 const char* const kStartUpFailed = "参照データファイルを読み込めないため、Velnor_V17 を起動できません。";
 const char* const kNotYet = "この機能はまだ使用できません。";
+const char* const kHeadFrontal = "頭部正面";
+const char* const kBodyPartsUnreadable = "　照射部位ファイルを読み込めません　";
 const char* const kLongAxisCaption = "　長軸方向サイズ";
 const char* const kDiameterCaption = "  照射野サイズ（直径）";
 const char* const kNonPlanarCaption = "非平面として計算";
@@ -91,6 +95,11 @@ MainWindow::MainWindow(const std::filesystem::path& workingFolder, Messages* mes
     m_resultsWindow = new ResultsWindow(m_results, m_state.dose.cfAir, *m_messages, m_folder, this);
     m_spectrumWindow = new SpectrumWindow(m_state, this);
     m_surfaceDialog = new SurfaceShapeDialog(this);
+    m_outputEditor = new OutputDataEditor(m_state.outputData, *m_messages, m_folder, this);
+    m_outputSelector = new OutputDataSelector(m_state.outputData, *m_messages, m_folder, this);
+    m_registration = new UserNameDialog(UserNameDialog::Mode::Registration, *m_messages, m_folder, this);
+    m_nameChange = new UserNameDialog(UserNameDialog::Mode::Change, *m_messages, m_folder, this);
+    m_bodyParts = new BodyPartDialog(*m_messages, m_folder, this);
     connectControls();
 }
 
@@ -280,11 +289,8 @@ void MainWindow::buildControls()
     makeButton("Command4", "透視");
     makeButton("Command8", kWelcome);
     makeButton("Command1", "---  bye bye  ---");
-    auto* userPicture = new QLabel("ダブルクリック", this);
-    userPicture->setObjectName("Picture1");
-    userPicture->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    userPicture->installEventFilter(this);
-    m_label["Picture1"] = userPicture;
+    auto* userPicture = new MascotPicture(this);
+    m_mascot = userPicture;
 
     // Arrangement.
     auto* top = new QHBoxLayout;
@@ -339,9 +345,24 @@ void MainWindow::connectControls()
     // the next button to press.
     for (auto& [name, button] : m_command)
         button->installEventFilter(this);
-    for (const char* later : {"Command4", "Command5", "Command6", "Command7", "Command8", "Command9", "Command11", "Command12",
-                              "Command13", "Command14"})
+    for (const char* later : {"Command4", "Command5", "Command6", "Command9", "Command11", "Command14"})
         setNotAvailable(m_command[later]);
+
+    // Tube output tables.
+    connect(m_command["Command12"], &QPushButton::clicked, m_outputEditor, &OutputDataEditor::open);
+    connect(m_command["Command13"], &QPushButton::clicked, m_outputSelector, &OutputDataSelector::open);
+    auto showOutputName = [this] { m_label["Label79"]->setText(qs(outputDataDisplayName(m_state.outputData))); };
+    connect(m_outputEditor, &OutputDataEditor::saved, this, showOutputName);
+    connect(m_outputSelector, &OutputDataSelector::selected, this, showOutputName);
+
+    // Users and body parts.
+    connect(m_command["Command8"], &QPushButton::clicked, this, [this] { m_registration->open(); });
+    connect(m_mascot, &MascotPicture::doubleClicked, this, [this] { m_nameChange->open(m_userName); });
+    connect(m_registration, &UserNameDialog::userNamed, this, &MainWindow::setUser);
+    connect(m_nameChange, &UserNameDialog::userNamed, this, &MainWindow::setUser);
+    connect(m_command["Command7"], &QPushButton::clicked, m_bodyParts, &BodyPartDialog::open);
+    connect(m_bodyParts, &BodyPartDialog::added, this, [this](const QString& name) { m_combo2->addItem(name); });
+    connect(m_bodyParts, &BodyPartDialog::removed, this, &MainWindow::reloadBodyParts);
     connect(m_combo1, QOverload<int>::of(&QComboBox::activated), this, [this](int index) { choosePreset(m_combo1->itemText(index)); });
     connect(m_combo2, QOverload<int>::of(&QComboBox::activated), this, [this] { m_text["Text5"]->setFocus(); });
 
@@ -410,6 +431,27 @@ bool MainWindow::startUp()
         m_command[name]->setEnabled(false);
     setWindowTitle(m_guest ? QString(kTitlePrefix) : QString(kTitlePrefix) + "  :  " + m_userName);
     return true;
+}
+
+void MainWindow::setUser(const QString& name, bool stored)
+{
+    m_userName = name;
+    m_guest = !stored && name == kGuestUserName;
+    m_resultsWindow->setUserName(name);
+    m_command["Command8"]->setVisible(false);
+    setWindowTitle(m_guest ? QString(kTitlePrefix) : QString(kTitlePrefix) + "  :  " + name);
+}
+
+void MainWindow::reloadBodyParts()
+{
+    m_combo2->clear();
+    try {
+        for (const std::string& part : readBodyParts(findFileIgnoringCase(m_folder, files::kBodyParts)))
+            m_combo2->addItem(qs(part));
+    } catch (const std::exception& e) {
+        m_messages->warn(kBodyPartsUnreadable, QString::fromUtf8(e.what()));
+    }
+    m_combo2->setCurrentText(kHeadFrontal);
 }
 
 void MainWindow::applyStartUpValues()
@@ -626,10 +668,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::FocusOut) {
         if (auto* edit = qobject_cast<QLineEdit*>(watched); edit && m_text.count(edit->objectName()))
             readField(edit);
-    }
-    if (event->type() == QEvent::MouseButtonDblClick && watched == m_label["Picture1"]) {
-        m_messages->warn(kNotYet);
-        return true;
     }
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);

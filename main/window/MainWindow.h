@@ -20,7 +20,12 @@ class QRadioButton;
 
 namespace velnor {
 
+class BodyPartDialog;
+class MascotPicture;
 class Messages;
+class OutputDataEditor;
+class OutputDataSelector;
+class UserNameDialog;
 class ResultsWindow;
 class SpectrumWindow;
 class SurfaceShapeDialog;
@@ -46,6 +51,12 @@ public:
     ResultsWindow* resultsWindow() const { return m_resultsWindow; }
     SpectrumWindow* spectrumWindow() const { return m_spectrumWindow; }
     SurfaceShapeDialog* surfaceDialog() const { return m_surfaceDialog; }
+    OutputDataEditor* outputEditor() const { return m_outputEditor; }
+    OutputDataSelector* outputSelector() const { return m_outputSelector; }
+    UserNameDialog* registrationDialog() const { return m_registration; }
+    UserNameDialog* nameChangeDialog() const { return m_nameChange; }
+    BodyPartDialog* bodyPartDialog() const { return m_bodyParts; }
+    const QString& userName() const { return m_userName; }
 
     // The button actions.
     void calculate();
@@ -71,6 +82,8 @@ private:
     void onSurfaceCancelled();
     void onShapeCheck();
     void onResultsCleared();
+    void setUser(const QString& name, bool stored);
+    void reloadBodyParts();
     BackscatterFactors runMonteCarlo();
 
     std::filesystem::path m_folder;
@@ -92,6 +105,12 @@ private:
     ResultsWindow* m_resultsWindow = nullptr;
     SpectrumWindow* m_spectrumWindow = nullptr;
     SurfaceShapeDialog* m_surfaceDialog = nullptr;
+    OutputDataEditor* m_outputEditor = nullptr;
+    OutputDataSelector* m_outputSelector = nullptr;
+    UserNameDialog* m_registration = nullptr;
+    UserNameDialog* m_nameChange = nullptr;
+    BodyPartDialog* m_bodyParts = nullptr;
+    MascotPicture* m_mascot = nullptr;
 };
 
 } // namespace velnor

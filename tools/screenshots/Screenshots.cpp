@@ -6,7 +6,9 @@
 #include "main/results/ReportPainter.h"
 #include "main/results/ResultsFile.h"
 #include "main/window/EngineConsole.h"
+#include "main/window/OutputDataWindows.h"
 #include "main/window/ResultsFileWindows.h"
+#include "main/window/UserWindows.h"
 #include "main/window/MainWindow.h"
 #include "main/window/Messages.h"
 #include "main/window/ResultsWindow.h"
@@ -112,6 +114,21 @@ int main(int argc, char** argv)
     }
     page.save(QString::fromStdString((out / "printed-report.png").string()));
     std::printf("wrote %s\n", (out / "printed-report.png").c_str());
+
+    // The output table, user and body-part windows.
+    window.findChild<QPushButton*>("Command12")->click();
+    app.processEvents();
+    save(window.outputEditor(), out / "output-editor.png");
+    window.findChild<QPushButton*>("Command13")->click();
+    app.processEvents();
+    save(window.outputSelector(), out / "output-selector.png");
+    window.findChild<QPushButton*>("Command8")->click();
+    app.processEvents();
+    save(window.registrationDialog(), out / "user-registration.png");
+    window.findChild<QPushButton*>("Command7")->click();
+    app.processEvents();
+    save(window.bodyPartDialog(), out / "body-parts.png");
+    save(window.findChild<QWidget*>("Picture1"), out / "mascot.png");
 
     // The engine's console window after a short run.
     velnor::writeTextLines(work / "joken.txt", {"020.0", "020.0", "080.0", "100.0", "035.6", "043.2", "00000300000"});

@@ -2,6 +2,7 @@
 #include "common/FileLookup.h"
 #include "main/dose/ProgramLauncher.h"
 #include "main/form/ExposureForm.h"
+#include "main/records/OutputDataTable.h"
 #include "main/results/ResultsFile.h"
 #include "main/records/CalculationError.h"
 #include "common/TextFile.h"
@@ -249,6 +250,25 @@ TEST_F(VelnorCalcTest, BatchesBecomeAResultsFileAndAPrintedPage)
     const CommandResult tooMany = run(dataArg() + " --no-files --csv " + (data / "many.csv").string(), sixteen + "]");
     EXPECT_EQ(tooMany.status, 2);
     EXPECT_FALSE(std::filesystem::exists(data / "many.csv"));
+}
+
+TEST_F(VelnorCalcTest, AnotherOutputTableOfTheDataFolder)
+{
+    // The same table with every exposure doubled gives twice the exposure at 1 m.
+    OutputDataTable table = loadOutputDataTable(data / "default-output.op");
+    for (int code = 1; code <= 3; ++code)
+        for (int row = 1; row <= kOutputRows; ++row)
+            table.exposurePerMas[static_cast<std::size_t>(code)][static_cast<std::size_t>(row)] *= 2;
+    saveOutputDataTable(table, data / "Unit-B.op");
+    const auto plain = nlohmann::json::parse(run(dataArg() + " --no-files", "{}").output);
+    const CommandResult r = run(dataArg() + " --no-files", R"({"outputTable": "unit-b.op"})");
+    ASSERT_EQ(r.status, 0) << r.output;
+    const auto doubled = nlohmann::json::parse(r.output);
+    EXPECT_NEAR(doubled["exposureAt1m"].get<double>(), 2 * plain["exposureAt1m"].get<double>(),
+                1e-3 * plain["exposureAt1m"].get<double>()); // three digits in the file
+    EXPECT_NE(run(dataArg() + " --no-files", R"({"outputTable": "../default-output.op"})").output.find("folder separator"),
+              std::string::npos);
+    EXPECT_NE(run(dataArg() + " --no-files", R"({"outputTable": "none.op"})").output.find("none.op"), std::string::npos);
 }
 
 TEST_F(VelnorCalcTest, CurvedCasesRunTheSurfaceDialogsDefaultHistories)

@@ -2,6 +2,8 @@
 // platform, with message boxes answered by a recorder.
 #include "main/window/EngineConsole.h"
 #include "main/window/MainWindow.h"
+#include "main/window/OutputDataWindows.h"
+#include "main/window/UserWindows.h"
 #include "main/window/ResultsFileWindows.h"
 #include "main/window/Messages.h"
 #include "main/window/ResultsWindow.h"
@@ -608,6 +610,135 @@ private slots:
         QCOMPARE(QString::fromStdString(printed->texts.back().text), QString("ゲストユーザー  with  Ostrel"));
         QVERIFY(label("Label73").isEmpty());
         QVERIFY(label("Label78").isEmpty());
+    }
+
+    void outputTableEditorSavesTheUsersOwnTable()
+    {
+        child<QPushButton>("Command12")->click();
+        OutputDataEditor* editor = m_window->outputEditor();
+        QVERIFY(editor->isVisible());
+        auto* al = editor->findChild<QLineEdit*>("Al1");
+        QCOMPARE(al->text(), QString("2.50"));
+        QCOMPARE(editor->findChild<QLineEdit*>("FileName")->text(), QString("default-output"));
+        al->setText("3.2");
+        editor->findChild<QLineEdit*>("Exposure1_5")->setText("1.5E-06");
+        auto* name = editor->findChild<QLineEdit*>("FileName");
+        auto* save = editor->findChild<QPushButton*>("Command1");
+
+        // Reserved: nothing written, but the current table holds the typed values.
+        save->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　このファイル名は使用禁止です　"));
+        QVERIFY(editor->isVisible());
+        QCOMPARE(m_window->state().outputData.filtrationAl[1], 0.32);
+        QCOMPARE(m_window->state().outputData.exposurePerMas[1][5], 1.5e-6);
+
+        // "Default-Output" is the shipped file to Windows: the overwrite question, answered No.
+        const std::string shipped = readTextFile(m_folder / "default-output.op");
+        name->setText("Default-Output");
+        m_messages->answer = false;
+        save->click();
+        QCOMPARE(m_messages->questions.last(), QString("　この名前のファイルはすでに存在します。上書きしますか？　"));
+        QCOMPARE(readTextFile(m_folder / "default-output.op"), shipped);
+        QVERIFY(!std::filesystem::exists(m_folder / "Default-Output.op"));
+
+        name->setText("../escape");
+        save->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　このファイル名は使用できません　"));
+        QVERIFY(!std::filesystem::exists(m_folder.parent_path() / "escape.op"));
+
+        m_messages->answer = true;
+        name->setText("unit-a");
+        editor->findChild<QLineEdit*>("Comment")->setText("");
+        save->click();
+        QVERIFY(!editor->isVisible());
+        const std::vector<std::string> lines = readTextLines(m_folder / "unit-a.op");
+        QCOMPARE(QString::fromStdString(lines[0]), QString("No comment"));
+        QVERIFY(lines[2].find(" 3.20 ") != std::string::npos); // 3.2 mm typed, 0.32 cm held, "#0.00" written
+        QCOMPARE(label("Label79"), QString("unit-a"));
+        child<QPushButton>("Command12")->click();
+        QCOMPARE(editor->findChild<QLineEdit*>("Al1")->text(), QString("3.20"));
+    }
+
+    void outputTableSelectorKeepsThePreviousTableOnAFault()
+    {
+        writeTextLines(m_folder / "unit-b.op", {"装置B, 2026年測定", "40 50 60"}); // cut short
+        child<QPushButton>("Command13")->click();
+        OutputDataSelector* selector = m_window->outputSelector();
+        auto* files = selector->findChild<QListWidget*>("File1");
+        QCOMPARE(files->count(), 2);
+        selector->findChild<QPushButton*>("Command1")->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　ファイルを選択して下さい　"));
+        files->setCurrentRow(files->row(files->findItems("unit-b.op", Qt::MatchExactly).first()));
+        QCOMPARE(selector->findChild<QLineEdit*>("Text1")->text(), QString("装置B")); // up to the first comma
+        const double before = m_window->state().outputData.exposurePerMas[1][5];
+        selector->findChild<QPushButton*>("Command1")->click();
+        QVERIFY(m_messages->warnings.last().startsWith("　この出力データファイルは読み込めません"));
+        QVERIFY(m_messages->details.last().contains("unit-b.op"));
+        QCOMPARE(m_window->state().outputData.exposurePerMas[1][5], before);
+        QCOMPARE(label("Label79"), QString("default-output"));
+    }
+
+    void registrationAndChangeOfTheUserName()
+    {
+        const std::vector<std::string> reference = readTextLines(m_folder / "Primary.dat");
+        QCOMPARE(reference.size(), std::size_t(31));
+        child<QPushButton>("Command8")->click();
+        UserNameDialog* registration = m_window->registrationDialog();
+        QVERIFY(registration->isVisible());
+        registration->findChild<QPushButton*>("Command1")->click();
+        QCOMPARE(m_messages->warnings.last(), QString("名前が入力されていません"));
+        registration->findChild<QLineEdit*>("Text1")->setText("放射線科");
+        registration->findChild<QPushButton*>("Command1")->click();
+        QVERIFY(!registration->isVisible());
+        QVERIFY(!child<QPushButton>("Command8")->isVisible());
+        QCOMPARE(m_window->windowTitle(), QString("Velnor-V17 ( Velnor, Version 17 )  :  放射線科"));
+        QCOMPARE(m_window->resultsWindow()->findChild<QLabel*>("LabelUser")->text(), QString("放射線科"));
+        std::vector<std::string> lines = readTextLines(m_folder / "Primary.dat");
+        QCOMPARE(lines.size(), std::size_t(32));
+        QVERIFY(std::equal(reference.begin(), reference.end(), lines.begin()));
+
+        // The mascot's double click: the change window, filled with the name.
+        QTest::mouseDClick(child<QWidget>("Picture1"), Qt::LeftButton);
+        UserNameDialog* change = m_window->nameChangeDialog();
+        QVERIFY(change->isVisible());
+        QCOMPARE(change->findChild<QLineEdit*>("Text1")->text(), QString("放射線科"));
+        change->findChild<QLineEdit*>("Text1")->setText("技師 山田");
+        change->findChild<QPushButton*>("Command1")->click();
+        lines = readTextLines(m_folder / "Primary.dat");
+        QCOMPARE(lines.size(), std::size_t(32));
+        QCOMPARE(QString::fromStdString(lines.back()), QString("技師 山田"));
+    }
+
+    void bodyPartsAreAddedAndDeleted()
+    {
+        child<QPushButton>("Command7")->click();
+        BodyPartDialog* dialog = m_window->bodyPartDialog();
+        QVERIFY(dialog->isVisible());
+        const int count = dialog->findChild<QListWidget*>("List1")->count();
+        QCOMPARE(dialog->findChild<QLabel*>("Label2")->text(), QString("現在の部位数 = %1").arg(count));
+        dialog->findChild<QPushButton*>("Command1")->click();
+        QCOMPARE(m_messages->warnings.last(), QString("部位を記入して下さい"));
+        dialog->findChild<QLineEdit*>("Text1")->setText("腰椎/側面");
+        dialog->findChild<QPushButton*>("Command1")->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　この部位は追加できません　"));
+        for (int k = 0; k < 2; ++k) { // the same name twice
+            child<QPushButton>("Command7")->click();
+            dialog->findChild<QLineEdit*>("Text1")->setText("膝関節正面");
+            dialog->findChild<QPushButton*>("Command1")->click();
+        }
+        auto* combo = child<QComboBox>("Combo2");
+        QCOMPARE(combo->findText("膝関節正面") >= 0, true);
+        child<QPushButton>("Command7")->click();
+        auto* list = dialog->findChild<QListWidget*>("List1");
+        QCOMPARE(list->count(), count + 2);
+        dialog->findChild<QPushButton*>("Command2")->click();
+        QCOMPARE(m_messages->warnings.last(), QString("削除する部位を選択して下さい"));
+        list->setCurrentRow(list->count() - 1);
+        dialog->findChild<QPushButton*>("Command2")->click();
+        QCOMPARE(m_messages->questions.last(), QString("*※* 本当に 膝関節正面 を削除してもいいですか？ *※*"));
+        QCOMPARE(list->count(), count); // both copies gone
+        QCOMPARE(combo->findText("膝関節正面"), -1);
+        QCOMPARE(combo->currentText(), QString("頭部正面"));
     }
 
     void missingReferenceFileEndsStartUpWithOneMessage()
