@@ -90,4 +90,18 @@ void CalculationState::calculate()
     lastCase = ComputedCase{conditions, beamQuality, dose};
 }
 
+void CalculationState::recalculateWith(const std::function<void(ExposureConditions&)>& change)
+{
+    const CalculationState before = *this;
+    try {
+        change(conditions);
+        calculate();
+    } catch (...) {
+        *this = before;
+        if (exchangeFolder && before.topBin > 0) // the spectrum file of the earlier beam
+            writeSpectrumFile(*exchangeFolder, photonSpectrum);
+        throw;
+    }
+}
+
 } // namespace velnor

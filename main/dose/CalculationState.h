@@ -64,6 +64,10 @@ struct CalculationState {
     // The three above in order: one calculation of the current conditions;
     // on success it becomes lastCase.
     void calculate();
+    // Changes the conditions and calculates, all or nothing: when any step
+    // fails, every record, text and the spectrum file are as they were, and
+    // the failure is thrown on.
+    void recalculateWith(const std::function<void(ExposureConditions&)>& change);
 };
 
 } // namespace velnor

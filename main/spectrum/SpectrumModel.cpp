@@ -127,9 +127,14 @@ SpectrumResult computeSpectrum(const ExposureConditions& c, const AttenuationTab
                                       std::pair{c.addedCuCm, "added copper"}, std::pair{c.otherFilterCm, "other filter"}})
         if (!(value >= 0.0) || !std::isfinite(value))
             throw CalculationError(std::string(name) + " " + formatAsIs(10 * value) + " mm: a filter cannot be thinner than nothing");
-    const auto r = static_cast<std::size_t>(codeOf(c.rectification));
+    return filteredSpectrum(rawSpectrum(kv, c.targetAngleDeg, c.rectification, a.muTungsten), c, a, outputData);
+}
 
-    const BinArray raw = rawSpectrum(kv, c.targetAngleDeg, c.rectification, a.muTungsten);
+SpectrumResult filteredSpectrum(const BinArray& raw, const ExposureConditions& c, const AttenuationTable& a,
+                                const OutputDataTable& outputData)
+{
+    const double kv = c.tubeVoltageKv;
+    const auto r = static_cast<std::size_t>(codeOf(c.rectification));
     SpectrumResult result;
     result.topBin = floorBin(kv);
     BinArray photons{};

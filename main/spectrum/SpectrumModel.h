@@ -31,6 +31,12 @@ struct SpectrumResult {
 SpectrumResult computeSpectrum(const ExposureConditions& conditions, const AttenuationTable& attenuation,
                                const OutputDataTable& outputData);
 
+// The same from a raw spectrum already computed for the conditions' voltage,
+// angle and waveform: the filters only (the fits vary a filtration and keep
+// the raw spectrum). The conditions are not checked again.
+SpectrumResult filteredSpectrum(const BinArray& raw, const ExposureConditions& conditions, const AttenuationTable& attenuation,
+                                const OutputDataTable& outputData);
+
 // Model constants and functions, exposed for tests.
 namespace spectrum_model {
 inline constexpr double kPi = 3.14159; // as the model was fitted
