@@ -263,6 +263,36 @@ void applySurfaceChoice(const SurfaceChoice& s, ExposureConditions& c)
     c.mcHistories = s.histories;
 }
 
+double exposureFromMeasurement(double value, MeasuredUnit unit)
+{
+    switch (unit) {
+    case MeasuredUnit::Roentgen:
+        return value * kCoulombPerKgPerRoentgen;
+    case MeasuredUnit::Gray:
+        return value / kAirWOverE;
+    case MeasuredUnit::CoulombPerKg:
+        break;
+    }
+    return value;
+}
+
+bool setMeasuredExposure(ExposureConditions& c, double exposureCkg)
+{
+    if (!(exposureCkg > 0) || !std::isfinite(exposureCkg)) {
+        c.exposureSource = ExposureSource::OutputTable;
+        return false;
+    }
+    c.exposureSource = ExposureSource::Measured;
+    c.exposureAt1m = exposureCkg;
+    c.exposureAt1mSet = true;
+    return true;
+}
+
+double pulsedAverageCurrentMa(double pulseCurrentMa, double pulseWidthMs, double pulsesPerSecond)
+{
+    return pulseCurrentMa * pulseWidthMs * pulsesPerSecond * 0.001; // mA x (ms x pps / 1000) duty
+}
+
 Check checkBeforeCalculation(const ExposureConditions& c)
 {
     const double gap = c.focusReceptorDistanceCm - c.focusSurfaceDistanceCm;

@@ -80,6 +80,20 @@ inline constexpr double kMaxEngineLengthCm = 1000; // distances, radii, thicknes
 inline constexpr double kMaxEngineFieldCm = 200;   // field sizes at the receptor
 inline constexpr double kMaxHistories = 2147483647; // a 32-bit counter
 
+// The measured-exposure dialog: a measured exposure in C/kg or R, or an air
+// kerma in Gy, at 1 m from the focus, as an exposure in C/kg.
+enum class MeasuredUnit { CoulombPerKg, Roentgen, Gray };
+inline constexpr double kCoulombPerKgPerRoentgen = 0.000258;
+inline constexpr double kAirWOverE = 33.97; // Gy per C/kg
+double exposureFromMeasurement(double value, MeasuredUnit unit);
+// Stores a measured exposure (C/kg) as the exposure source; a value that is
+// not positive switches back to the tube output table. Returns whether the
+// measurement was taken.
+bool setMeasuredExposure(ExposureConditions& conditions, double exposureCkg);
+
+// The fluoroscopy dialog: the average tube current of pulsed fluoroscopy.
+double pulsedAverageCurrentMa(double pulseCurrentMa, double pulseWidthMs, double pulsesPerSecond);
+
 enum class Refusal {
     None,
     ThicknessExceedsGap, // body thickness larger than FFD - FSD

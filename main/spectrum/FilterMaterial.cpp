@@ -5,6 +5,7 @@
 #include "common/FreeFormatReader.h"
 
 #include <cmath>
+#include <stdexcept>
 
 namespace velnor {
 
@@ -68,6 +69,23 @@ BinArray otherFilterMu(const FilterMaterial& material)
         mu[static_cast<std::size_t>(j)] = (mu[static_cast<std::size_t>(j - 1)] + mu[static_cast<std::size_t>(j + 1)]) / 2;
     mu[1] = mu[2];
     return mu;
+}
+
+void applyOtherFilter(ExposureConditions& c, const FilterMaterial& material, double thicknessMm)
+{
+    if (!(thicknessMm > 0) || !std::isfinite(thicknessMm))
+        throw std::invalid_argument("the filter thickness must be a positive number of mm");
+    c.otherFilterMu = otherFilterMu(material);
+    c.otherFilterName = material.name;
+    c.otherFilterCm = 0.1 * thicknessMm;
+    c.otherFilterActive = true;
+}
+
+void clearOtherFilter(ExposureConditions& c)
+{
+    c.otherFilterName.clear();
+    c.otherFilterCm = 0;
+    c.otherFilterActive = false;
 }
 
 } // namespace velnor

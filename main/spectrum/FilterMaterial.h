@@ -1,6 +1,7 @@
 #pragma once
 
 #include "main/records/EnergyGrid.h"
+#include "main/records/ExposureConditions.h"
 
 #include <filesystem>
 #include <string>
@@ -36,5 +37,12 @@ FilterMaterial readFilterMaterialFile(const std::filesystem::path& path);
 // the rows that bracket the energy, odd bins as the mean of their neighbours,
 // bin 1 equal to bin 2.
 BinArray otherFilterMu(const FilterMaterial& material);
+
+// Puts the material, `thicknessMm` thick, into the conditions as the other
+// filter (name, thickness in cm, coefficients, active). Throws
+// std::invalid_argument for a thickness that is not positive.
+void applyOtherFilter(ExposureConditions& conditions, const FilterMaterial& material, double thicknessMm);
+// Takes the other filter out (its coefficients stay, unused).
+void clearOtherFilter(ExposureConditions& conditions);
 
 } // namespace velnor

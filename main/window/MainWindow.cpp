@@ -6,10 +6,15 @@
 #include "common/NumberReading.h"
 #include "main/dose/NonPlanarBackscatter.h"
 #include "main/records/CalculationError.h"
+#include "main/records/DisplayPatterns.h"
+#include "main/spectrum/Fitting.h"
 #include "main/records/ReferenceLoader.h"
 #include "main/records/UserFiles.h"
 #include "main/spectrum/SpectrumFile.h"
 #include "main/window/EngineConsole.h"
+#include "main/window/AtrExplanation.h"
+#include "main/window/ConditionDialogs.h"
+#include "main/window/FitDialog.h"
 #include "main/window/Messages.h"
 #include "main/window/OutputDataWindows.h"
 #include "main/window/UserWindows.h"
@@ -18,6 +23,7 @@
 #include "main/window/SurfaceShapeDialog.h"
 
 #include <QApplication>
+#include <QSignalBlocker>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -49,6 +55,16 @@ const char* const kMonteCarloWait = "しばらくこのままお待ちくださ�
 const char* const kStartUpFailed = "参照データファイルを読み込めないため、Velnor_V17 を起動できません。";
 const char* const kNotYet = "この機能はまだ使用できません。";
 const char* const kHeadFrontal = "頭部正面";
+const char* const kFitDone = "　＊＊＊  計算を完了しました　＊＊＊   ";
+const char* const kFitFailed = "***  正しく計算できません  ***";
+const char* const kFitFailedAtrVoltage = " 正しく計算できません ";
+const char* const kFitAbove150 = " 管電圧が規定の最大値(150kV)を超え、正しく計算できません ";
+const char* const kFitAboveLimit = " 管電圧が JIS規格の設定値＋10% を超え、正しく計算できません ";
+const char* const kFitBelow30 = " 管電圧が規定の最小値(30kV)より小さくなり、正しく計算できません ";
+const char* const kFitBelowLimitHvl = " 管電圧が JIS規格の設定値-10% より小さくなり、正しく計算できません ";
+const char* const kFitBelowLimitAtr = " 管電圧が JIS規格の設定値-10%より小さくなり、正しく計算できません ";
+const char* const kFitAtrRange = "実測 ATR Index 値が、計算可能範囲外です";
+const char* const kFitBelowNoFiltration = "　実測値は固有ろ過のないＸ線の値より小さく、近似できません　";
 const char* const kBodyPartsUnreadable = "　照射部位ファイルを読み込めません　";
 const char* const kLongAxisCaption = "　長軸方向サイズ";
 const char* const kDiameterCaption = "  照射野サイズ（直径）";
@@ -100,6 +116,11 @@ MainWindow::MainWindow(const std::filesystem::path& workingFolder, Messages* mes
     m_registration = new UserNameDialog(UserNameDialog::Mode::Registration, *m_messages, m_folder, this);
     m_nameChange = new UserNameDialog(UserNameDialog::Mode::Change, *m_messages, m_folder, this);
     m_bodyParts = new BodyPartDialog(*m_messages, m_folder, this);
+    m_fitDialog = new FitDialog(*m_messages, this);
+    m_atrExplanation = new AtrExplanation(this);
+    m_otherFilter = new OtherFilterDialog(*m_messages, m_folder, this);
+    m_measuredExposure = new MeasuredExposureDialog(this);
+    m_fluoroscopy = new FluoroscopyDialog(*m_messages, this);
     connectControls();
 }
 
@@ -345,8 +366,50 @@ void MainWindow::connectControls()
     // the next button to press.
     for (auto& [name, button] : m_command)
         button->installEventFilter(this);
-    for (const char* later : {"Command4", "Command5", "Command6", "Command9", "Command11", "Command14"})
+    for (const char* later : {"Command5", "Command11"})
         setNotAvailable(m_command[later]);
+
+    // Fitting to a measured index, and the ATR explanation.
+    connect(m_command["Command14"], &QPushButton::clicked, this, [this] {
+        m_fitDialog->open(m_label["Label65"]->text(), m_label["Label67"]->text(), m_state.beamQuality.hvl1Cm,
+                          m_state.beamQuality.atrIndex);
+    });
+    connect(m_fitDialog, &FitDialog::fitRequested, this, [this](FitDialog::Target target, FitDialog::Method method, double measured) {
+        runFit(static_cast<int>(target), static_cast<int>(method), measured);
+    });
+    auto explain = [this] {
+        m_atrExplanation->show();
+        m_atrExplanation->raise();
+    };
+    connect(m_command["Command6"], &QPushButton::clicked, this, explain);
+    connect(m_fitDialog, &FitDialog::atrExplanationRequested, this, explain);
+
+    // Other filter, measured exposure, fluoroscopy.
+    connect(m_command["Command9"], &QPushButton::clicked, m_otherFilter, &OtherFilterDialog::open);
+    connect(m_otherFilter, &OtherFilterDialog::filterSet, this, [this](const FilterMaterial& material, const QString& mmText) {
+        applyOtherFilter(m_state.conditions, material, numberIn(mmText));
+        m_label["Label29"]->setText(qs(material.name));
+        m_label["Label26"]->setText(mmText);
+    });
+    connect(m_otherFilter, &OtherFilterDialog::filterCleared, this, [this] {
+        clearOtherFilter(m_state.conditions);
+        m_label["Label29"]->clear();
+        m_label["Label26"]->clear();
+    });
+    connect(m_measuredExposure, &MeasuredExposureDialog::measured, this, [this](double exposureCkg) {
+        form::setMeasuredExposure(m_state.conditions, exposureCkg);
+        m_label["Label78"]->setText(qs(formatNumber(exposureCkg, patterns::kExposureAt1m)));
+    });
+    connect(m_measuredExposure, &MeasuredExposureDialog::tableChosen, this, [this] {
+        m_state.conditions.exposureSource = ExposureSource::OutputTable;
+        m_option["Option5"]->setChecked(true);
+        m_label["Label78"]->clear();
+    });
+    connect(m_command["Command4"], &QPushButton::clicked, m_fluoroscopy, &FluoroscopyDialog::open);
+    connect(m_fluoroscopy, &FluoroscopyDialog::currentChosen, this, [this](double averageMa) {
+        m_state.conditions.tubeCurrentMa = averageMa;
+        m_text["Text6"]->setText(qs(formatAsIs(averageMa)));
+    });
 
     // Tube output tables.
     connect(m_command["Command12"], &QPushButton::clicked, m_outputEditor, &OutputDataEditor::open);
@@ -375,11 +438,7 @@ void MainWindow::connectControls()
     onChecked("Option1", [this] { m_state.conditions.rectification = Rectification::ConstantPotential; });
     onChecked("Option2", [this] { m_state.conditions.rectification = Rectification::ThreePhase12Peak; });
     onChecked("Option3", [this] { m_state.conditions.rectification = Rectification::SinglePhaseFullWave; });
-    onChecked("Option4", [this] {
-        // The measured-exposure dialog is not built yet: the table stays the source.
-        m_messages->warn(kNotYet);
-        m_option["Option5"]->setChecked(true);
-    });
+    onChecked("Option4", [this] { m_measuredExposure->open(); });
     onChecked("Option5", [this] {
         m_state.conditions.exposureSource = ExposureSource::OutputTable;
         m_label["Label78"]->clear();
@@ -618,6 +677,12 @@ void MainWindow::calculate()
         m_messages->warn(kCalculationFailed, QString::fromUtf8(e.what()));
         return;
     }
+    afterCalculation();
+    m_messages->beep();
+}
+
+void MainWindow::afterCalculation()
+{
     showLabels();
     const QString part = m_combo2->currentText();
     m_state.conditions.bodyPart = part.isEmpty() ? std::string("　") : part.toStdString();
@@ -628,7 +693,76 @@ void MainWindow::calculate()
             m_command[name]->setEnabled(true);
         m_command["Command3"]->setFocus();
     }
+    // The measured-exposure choice is made again for the next case; the
+    // source itself stays.
+    QButtonGroup* group = m_option["Option4"]->group();
+    if (m_option["Option4"]->isChecked() && group) {
+        const QSignalBlocker block(m_option["Option4"]);
+        group->setExclusive(false);
+        m_option["Option4"]->setChecked(false);
+        group->setExclusive(true);
+    }
+}
+
+void MainWindow::runFit(int targetCode, int methodCode, double measured)
+{
+    const bool hvl = static_cast<FitDialog::Target>(targetCode) == FitDialog::Target::Hvl;
+    const bool voltage = static_cast<FitDialog::Method>(methodCode) == FitDialog::Method::Voltage;
+    const FitStart start{m_state.conditions, m_state.tables, m_state.outputData, m_state.beamQuality};
+    FitOutcome outcome;
+    if (hvl)
+        outcome = voltage ? raiseVoltageToHvl(start, measured) : fitInherentFiltrationToHvl(start, measured);
+    else
+        outcome = voltage ? raiseVoltageToAtr(start, measured) : fitInherentFiltrationToAtr(start, measured);
+    const char* failed = voltage && !hvl ? kFitFailedAtrVoltage : kFitFailed;
+    if (!outcome) {
+        QString message;
+        switch (outcome.failure) {
+        case FitFailure::VoltageAboveMaximum:
+            message = kFitAbove150;
+            break;
+        case FitFailure::VoltageAboveLimit:
+            message = kFitAboveLimit;
+            break;
+        case FitFailure::VoltageBelowMinimum:
+            message = kFitBelow30;
+            break;
+        case FitFailure::VoltageBelowLimit:
+            message = hvl ? kFitBelowLimitHvl : kFitBelowLimitAtr;
+            break;
+        case FitFailure::AtrOutOfRange:
+            message = kFitAtrRange;
+            break;
+        case FitFailure::BelowNoFiltration:
+            message = kFitBelowNoFiltration;
+            break;
+        default:
+            message = failed;
+            break;
+        }
+        m_messages->warn(message, QString::fromStdString(outcome.reason));
+        return; // nothing has changed; the dialog stays open
+    }
+    const double value = *outcome.value;
+    try {
+        m_state.recalculateWith([&](ExposureConditions& c) {
+            if (voltage)
+                c.tubeVoltageKv = value;
+            else
+                c.inherentFiltrationCm = value;
+        });
+    } catch (const std::exception& e) {
+        m_messages->warn(failed, QString::fromUtf8(e.what())); // every record is as it was
+        return;
+    }
+    if (voltage)
+        m_text["Text5"]->setText(qs(formatNumber(value, "#00.0")));
+    else
+        m_text["Text2"]->setText(qs(formatNumber(10 * value, "0.000")));
+    afterCalculation();
     m_messages->beep();
+    m_messages->inform(kFitDone);
+    m_fitDialog->hide();
 }
 
 void MainWindow::addToResults()

@@ -20,7 +20,12 @@ class QRadioButton;
 
 namespace velnor {
 
+class AtrExplanation;
 class BodyPartDialog;
+class FitDialog;
+class FluoroscopyDialog;
+class MeasuredExposureDialog;
+class OtherFilterDialog;
 class MascotPicture;
 class Messages;
 class OutputDataEditor;
@@ -56,6 +61,11 @@ public:
     UserNameDialog* registrationDialog() const { return m_registration; }
     UserNameDialog* nameChangeDialog() const { return m_nameChange; }
     BodyPartDialog* bodyPartDialog() const { return m_bodyParts; }
+    FitDialog* fitDialog() const { return m_fitDialog; }
+    AtrExplanation* atrExplanation() const { return m_atrExplanation; }
+    OtherFilterDialog* otherFilterDialog() const { return m_otherFilter; }
+    MeasuredExposureDialog* measuredExposureDialog() const { return m_measuredExposure; }
+    FluoroscopyDialog* fluoroscopyDialog() const { return m_fluoroscopy; }
     const QString& userName() const { return m_userName; }
 
     // The button actions.
@@ -83,6 +93,8 @@ private:
     void onShapeCheck();
     void onResultsCleared();
     void setUser(const QString& name, bool stored);
+    void runFit(int target, int method, double measured);
+    void afterCalculation();
     void reloadBodyParts();
     BackscatterFactors runMonteCarlo();
 
@@ -110,6 +122,11 @@ private:
     UserNameDialog* m_registration = nullptr;
     UserNameDialog* m_nameChange = nullptr;
     BodyPartDialog* m_bodyParts = nullptr;
+    FitDialog* m_fitDialog = nullptr;
+    AtrExplanation* m_atrExplanation = nullptr;
+    OtherFilterDialog* m_otherFilter = nullptr;
+    MeasuredExposureDialog* m_measuredExposure = nullptr;
+    FluoroscopyDialog* m_fluoroscopy = nullptr;
     MascotPicture* m_mascot = nullptr;
 };
 

@@ -13,6 +13,12 @@ void DialogMessages::warn(const QString& text, const QString& detail)
     box.exec();
 }
 
+void DialogMessages::inform(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Velnor_V17"), text, QMessageBox::Ok, m_parent);
+    box.exec();
+}
+
 bool DialogMessages::askYesNo(const QString& text)
 {
     return QMessageBox::warning(m_parent, QStringLiteral("Velnor_V17"), text, QMessageBox::Yes | QMessageBox::No)

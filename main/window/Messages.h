@@ -14,6 +14,8 @@ public:
     // A warning with an OK button; `detail` (may be empty) is the technical
     // reason, behind the box's collapsed details.
     virtual void warn(const QString& text, const QString& detail = {}) = 0;
+    // A plain message without an icon (a completion notice).
+    virtual void inform(const QString& text) { warn(text); }
     // A question with Yes and No; true for Yes.
     virtual bool askYesNo(const QString& text) = 0;
     // A question with OK and Cancel; true for OK.
@@ -26,6 +28,7 @@ class DialogMessages : public Messages {
 public:
     explicit DialogMessages(QWidget* parent) : m_parent(parent) {}
     void warn(const QString& text, const QString& detail) override;
+    void inform(const QString& text) override;
     bool askYesNo(const QString& text) override;
     bool askOkCancel(const QString& text) override;
     void beep() override;

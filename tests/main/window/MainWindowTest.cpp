@@ -1,6 +1,9 @@
 // The main program's windows as a user drives them, on the offscreen
 // platform, with message boxes answered by a recorder.
 #include "main/window/EngineConsole.h"
+#include "main/window/AtrExplanation.h"
+#include "main/window/ConditionDialogs.h"
+#include "main/window/FitDialog.h"
 #include "main/window/MainWindow.h"
 #include "main/window/OutputDataWindows.h"
 #include "main/window/UserWindows.h"
@@ -739,6 +742,117 @@ private slots:
         QCOMPARE(list->count(), count); // both copies gone
         QCOMPARE(combo->findText("膝関節正面"), -1);
         QCOMPARE(combo->currentText(), QString("頭部正面"));
+    }
+
+    void aFitRunsThroughTheDialog()
+    {
+        child<QPushButton>("Command2")->click();
+        child<QPushButton>("Command3")->click(); // the add button goes off
+        const QString hvlBefore = label("Label65");
+        const std::string spectrumBefore = readTextFile(m_folder / "X_SPCTL.dat");
+        child<QPushButton>("Command14")->click();
+        FitDialog* dialog = m_window->fitDialog();
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->findChild<QLabel*>("Label6")->text(), hvlBefore);
+        QVERIFY(dialog->findChild<QRadioButton*>("Option1")->isChecked());
+        QVERIFY(dialog->findChild<QRadioButton*>("Option3")->isChecked());
+        auto* ok = dialog->findChild<QPushButton*>("Command1");
+        ok->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　半価層を入力してください　"));
+
+        // Unreachable by the voltage: refused, and nothing changes.
+        dialog->findChild<QRadioButton*>("Option4")->setChecked(true);
+        dialog->findChild<QLineEdit*>("Text1")->setText("9");
+        ok->click();
+        QCOMPARE(m_messages->warnings.last(), QString(" 管電圧が JIS規格の設定値＋10% を超え、正しく計算できません "));
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(label("Label65"), hvlBefore);
+        QCOMPARE(child<QLineEdit>("Text5")->text(), QString("75"));
+        QCOMPARE(readTextFile(m_folder / "X_SPCTL.dat"), spectrumBefore);
+
+        // The filtration fit to 3.2 mm Al.
+        dialog->findChild<QRadioButton*>("Option3")->setChecked(true);
+        dialog->findChild<QLineEdit*>("Text1")->setText("3.2");
+        ok->click();
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(label("Label65"), QString("3.200"));
+        QVERIFY(child<QLineEdit>("Text2")->text() != "2.5");
+        // The field shows the fitted filtration to 0.001 mm.
+        QVERIFY(std::abs(10 * m_window->state().conditions.inherentFiltrationCm - child<QLineEdit>("Text2")->text().toDouble()) <= 0.0005);
+        QVERIFY(child<QPushButton>("Command3")->isEnabled());
+        QVERIFY(readTextFile(m_folder / "X_SPCTL.dat") != spectrumBefore);
+        child<QPushButton>("Command6")->click();
+        QVERIFY(m_window->atrExplanation()->isVisible());
+    }
+
+    void otherFilterMeasuredExposureAndFluoroscopy()
+    {
+        // Other filter: 0.5 mm of copper from its material file.
+        child<QPushButton>("Command9")->click();
+        OtherFilterDialog* filter = m_window->otherFilterDialog();
+        auto* set = filter->findChild<QPushButton*>("Command1");
+        set->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　フィルター材質が未選択です　"));
+        auto* files = filter->findChild<QListWidget*>("File1");
+        files->setCurrentRow(files->row(files->findItems("Cu.ele", Qt::MatchExactly).first()));
+        set->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　フィルターの厚さを入力して下さい　"));
+        filter->findChild<QLineEdit*>("Text2")->setText("0.5");
+        set->click();
+        QVERIFY(!filter->isVisible());
+        QCOMPARE(label("Label29"), QString("Cu 銅"));
+        QCOMPARE(label("Label26"), QString("0.5"));
+        QVERIFY(m_window->state().conditions.otherFilterActive);
+        child<QPushButton>("Command2")->click();
+        QCOMPARE(m_window->state().conditions.otherFilterCm, 0.05);
+        const double filtered = m_window->state().beamQuality.hvl1Cm;
+        // A material file that cannot be read keeps the filter in force.
+        writeTextLines(m_folder / "Broken.ele", {"壊れた材質", "1.0 1"});
+        child<QPushButton>("Command9")->click();
+        files->setCurrentRow(files->row(files->findItems("Broken.ele", Qt::MatchExactly).first()));
+        filter->findChild<QLineEdit*>("Text2")->setText("1");
+        set->click();
+        QVERIFY(m_messages->details.last().contains("Broken.ele"));
+        QCOMPARE(label("Label29"), QString("Cu 銅"));
+        filter->findChild<QPushButton*>("Command2")->click(); // 解 除
+        QVERIFY(!m_window->state().conditions.otherFilterActive);
+        child<QPushButton>("Command2")->click();
+        QVERIFY(m_window->state().beamQuality.hvl1Cm < filtered);
+
+        // Measured exposure: 1 R.
+        child<QRadioButton>("Option4")->setChecked(true);
+        MeasuredExposureDialog* measured = m_window->measuredExposureDialog();
+        QVERIFY(measured->isVisible());
+        measured->findChild<QLineEdit*>("Text1")->setText("1");
+        measured->findChild<QRadioButton*>("Option2")->setChecked(true);
+        measured->findChild<QPushButton*>("Command1")->click();
+        QCOMPARE(m_window->state().conditions.exposureSource, ExposureSource::Measured);
+        QCOMPARE(m_window->state().conditions.exposureAt1m, 0.000258);
+        QCOMPARE(label("Label78"), QString("2.58E-4"));
+        child<QPushButton>("Command2")->click();
+        QCOMPARE(label("Label78"), QString("2.58E-4")); // the measurement, not the table
+        QVERIFY(!child<QRadioButton>("Option4")->isChecked()); // chosen again for the next case
+        // An empty entry goes back to the table.
+        child<QRadioButton>("Option4")->setChecked(true);
+        measured->findChild<QPushButton*>("Command1")->click();
+        QCOMPARE(m_window->state().conditions.exposureSource, ExposureSource::OutputTable);
+        QVERIFY(child<QRadioButton>("Option5")->isChecked());
+
+        // Fluoroscopy: pulsed 2 mA, 5 ms, 15 pps.
+        child<QPushButton>("Command4")->click();
+        FluoroscopyDialog* fluoro = m_window->fluoroscopyDialog();
+        QVERIFY(!fluoro->findChild<QLineEdit*>("Text2")->isEnabled());
+        fluoro->findChild<QRadioButton*>("Option2")->setChecked(true);
+        fluoro->findChild<QPushButton*>("Command3")->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　データを入力してください　"));
+        fluoro->findChild<QLineEdit*>("Text1")->setText("2");
+        fluoro->findChild<QLineEdit*>("Text2")->setText("5");
+        fluoro->findChild<QLineEdit*>("Text3")->setText("15");
+        fluoro->findChild<QPushButton*>("Command3")->click();
+        QCOMPARE(fluoro->findChild<QLineEdit*>("Text4")->text(), QString("0.15"));
+        fluoro->findChild<QPushButton*>("Command1")->click();
+        QCOMPARE(child<QLineEdit>("Text6")->text(), QString("0.15"));
+        QCOMPARE(m_window->state().conditions.tubeCurrentMa, 0.15);
     }
 
     void missingReferenceFileEndsStartUpWithOneMessage()
