@@ -1,5 +1,13 @@
 #include "main/cli/CaseJson.h"
 
+#include "common/DisplayFormat.h"
+#include "common/FileLookup.h"
+#include "main/form/ExposureForm.h"
+#include "main/records/CalculationError.h"
+#include "main/records/OutputDataTable.h"
+#include "main/spectrum/FilterMaterial.h"
+#include "main/spectrum/Fitting.h"
+
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -154,6 +162,20 @@ int nestingDepth(const std::string& text)
     return deepest;
 }
 
+std::string textKey(const nlohmann::json& object, const char* key)
+{
+    if (!object[key].is_string())
+        throw std::invalid_argument(std::string("\"") + key + "\" must be a text");
+    return object[key].get<std::string>();
+}
+
+double numberKey(const nlohmann::json& object, const char* key)
+{
+    if (!object.contains(key) || !object[key].is_number())
+        throw std::invalid_argument(std::string("\"") + key + "\" must be a number");
+    return object[key].get<double>();
+}
+
 } // namespace
 
 Json parseCases(const std::string& text)
@@ -207,6 +229,92 @@ Json resultJson(const CalculationState& s)
           {"Label69", l.label69}, {"Label70", l.label70}, {"Label71", l.label71}, {"Label72", l.label72},
           {"Label73", l.label73}, {"Label74", l.label74}, {"Label75", l.label75}, {"Label78", l.label78}}},
     };
+}
+
+// Applies and removes the keys that stand for the main window's dialogs: the
+// tube output table, the other filter, the measured exposure, fluoroscopy;
+// returns the fit to run, if any.
+std::optional<FitRequest> takeDialogKeys(nlohmann::json& c, CalculationState& state, const std::filesystem::path& data)
+{
+    if (!c.is_object())
+        return std::nullopt;
+    if (c.contains("outputTable")) {
+        // Another tube output table of the data folder, as the selector would load it.
+        const std::string name = textKey(c, "outputTable");
+        if (const std::string fault = outputFileNameFault(name); !fault.empty())
+            throw std::invalid_argument("\"outputTable\": " + fault);
+        state.outputData = loadOutputDataTable(findFileIgnoringCase(data, name));
+        c.erase("outputTable");
+    }
+    if (c.contains("otherFilterFile")) {
+        const std::string name = textKey(c, "otherFilterFile");
+        if (const std::string fault = outputFileNameFault(name); !fault.empty())
+            throw std::invalid_argument("\"otherFilterFile\": " + fault);
+        const FilterMaterial material = readFilterMaterialFile(findFileIgnoringCase(data, name));
+        applyOtherFilter(state.conditions, material, numberKey(c, "otherFilterMm"));
+        c.erase("otherFilterFile");
+        c.erase("otherFilterMm");
+    } else if (c.contains("otherFilterMm")) {
+        throw std::invalid_argument("\"otherFilterMm\" needs \"otherFilterFile\"");
+    }
+    if (c.contains("measuredExposure")) {
+        const double value = numberKey(c, "measuredExposure");
+        form::MeasuredUnit unit = form::MeasuredUnit::CoulombPerKg;
+        if (c.contains("measuredExposureUnit")) {
+            const std::string u = textKey(c, "measuredExposureUnit");
+            if (u == "R")
+                unit = form::MeasuredUnit::Roentgen;
+            else if (u == "Gy")
+                unit = form::MeasuredUnit::Gray;
+            else if (u != "C/kg")
+                throw std::invalid_argument("\"measuredExposureUnit\" must be \"C/kg\", \"R\" or \"Gy\"");
+            c.erase("measuredExposureUnit");
+        }
+        if (!form::setMeasuredExposure(state.conditions, form::exposureFromMeasurement(value, unit)))
+            throw std::invalid_argument("measured exposure " + formatAsIs(value) + ": it must be positive");
+        c.erase("measuredExposure");
+    }
+    if (c.contains("fluoroscopy")) {
+        const nlohmann::json f = c["fluoroscopy"];
+        if (!f.is_object())
+            throw std::invalid_argument("\"fluoroscopy\" must be an object");
+        const bool pulsed = f.value("pulsed", false);
+        const double ma = numberKey(f, "mA");
+        state.conditions.tubeCurrentMa = pulsed ? form::pulsedAverageCurrentMa(ma, numberKey(f, "ms"), numberKey(f, "pps")) : ma;
+        c.erase("fluoroscopy");
+    }
+    if (!c.contains("fit"))
+        return std::nullopt;
+    const nlohmann::json f = c["fit"];
+    c.erase("fit");
+    if (!f.is_object())
+        throw std::invalid_argument("\"fit\" must be an object");
+    FitRequest r{textKey(f, "target"), textKey(f, "method"), numberKey(f, "measured")};
+    if ((r.target != "hvl" && r.target != "atr") || (r.method != "filtration" && r.method != "voltage"))
+        throw std::invalid_argument("\"fit\": target \"hvl\" or \"atr\", method \"filtration\" or \"voltage\"");
+    return r;
+}
+
+// Runs the fit on the beam of the conditions and applies the fitted value.
+void runFit(const FitRequest& r, CalculationState& state)
+{
+    state.computeSpectrum();
+    const FitStart start{state.conditions, state.tables, state.outputData, state.beamQuality};
+    const bool hvl = r.target == "hvl", voltage = r.method == "voltage";
+    const double measured = hvl ? 0.1 * r.measured : r.measured;
+    if (measured == (hvl ? state.beamQuality.hvl1Cm : state.beamQuality.atrIndex))
+        throw CalculationError("fit: the measured value equals the computed one");
+    FitOutcome o;
+    if (hvl)
+        o = voltage ? raiseVoltageToHvl(start, measured) : fitInherentFiltrationToHvl(start, measured);
+    else
+        o = voltage ? raiseVoltageToAtr(start, measured) : fitInherentFiltrationToAtr(start, measured);
+    if (!o)
+        throw CalculationError("the fit failed: " + o.reason);
+    if (voltage)
+        state.conditions.tubeVoltageKv = *o.value;
+    else
+        state.conditions.inherentFiltrationCm = *o.value;
 }
 
 } // namespace velnor::cli

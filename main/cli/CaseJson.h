@@ -4,6 +4,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
+#include <optional>
+#include <string>
+
 namespace velnor::cli {
 
 // Parses the input of velnor-calc: one case or an array of cases. Throws
@@ -17,6 +21,23 @@ nlohmann::json parseCases(const std::string& text);
 // Throws std::invalid_argument naming the key for an unknown key or a value
 // of the wrong kind.
 void applyCase(const nlohmann::json& object, ExposureConditions& conditions);
+
+// What the main window's dialogs bring, as keys of a case.
+struct FitRequest {
+    std::string target;  // "hvl" or "atr"
+    std::string method;  // "filtration" or "voltage"
+    double measured = 0; // HVL in mm Al, or the ATR index
+};
+// Applies and removes the keys that stand for the main window's dialogs:
+// "outputTable", "otherFilterFile" with "otherFilterMm", "measuredExposure"
+// with "measuredExposureUnit", "fluoroscopy"; returns the "fit" to run, if
+// any. Files are taken from `dataFolder`. Throws std::invalid_argument or
+// DataFileError naming the key or file.
+std::optional<FitRequest> takeDialogKeys(nlohmann::json& caseObject, CalculationState& state,
+                                         const std::filesystem::path& dataFolder);
+// Runs the fit on the beam of the conditions and applies the fitted value.
+// Throws CalculationError with the fit's reason when it fails.
+void runFit(const FitRequest& request, CalculationState& state);
 
 // The results of a successful calculation as a JSON object.
 nlohmann::json resultJson(const CalculationState& state);

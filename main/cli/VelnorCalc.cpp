@@ -1,23 +1,21 @@
 // velnor-calc: the main program's dose calculation without windows, JSON in,
 // JSON out. See usage() for everything it does.
 #include "main/cli/CaseJson.h"
+#include "main/dose/NonPlanarBackscatter.h"
 #include "main/form/ExposureForm.h"
-#include "common/FileLookup.h"
-#include "main/records/OutputDataTable.h"
+#include "main/records/CalculationError.h"
+#include "main/records/ReferenceLoader.h"
 #include "main/records/UserFiles.h"
 #include "main/results/ReportPainter.h"
 #include "main/results/ResultsFile.h"
-#include "main/dose/NonPlanarBackscatter.h"
-#include "main/records/CalculationError.h"
-#include "main/records/ReferenceLoader.h"
 
 #include <QGuiApplication>
 
 #include <cstdio>
-#include <iterator>
 #include <fstream>
 #include <iostream>
-#include <sstream>
+#include <iterator>
+#include <optional>
 
 namespace {
 
@@ -44,6 +42,18 @@ array of such objects. Missing keys keep the main window's start-up values:
   computes with another tube output table of DIR, as the main window's
   selector would (default: default-output.op). Lengths are in cm, also
   filtrations (2.5 mm is 0.25).
+  The main window's dialogs, as keys:
+    "otherFilterFile": "Cu.ele", "otherFilterMm": 0.5   a material file of DIR
+        as the other filter ("任意フィルタ")
+    "measuredExposure": 2.58e-4, "measuredExposureUnit": "C/kg" | "R" | "Gy"
+        a measured exposure (or air kerma) at 1 m instead of the output table
+    "fluoroscopy": {"pulsed": true, "mA": 2, "ms": 5, "pps": 15}   the average
+        tube current of fluoroscopy (continuous: {"mA": 2})
+    "fit": {"target": "hvl" | "atr", "method": "filtration" | "voltage",
+            "measured": VALUE}   fits the inherent filtration or the tube
+        voltage (0.2-kV steps) to a measured HVL (mm Al) or ATR index before
+        the doses, as "再計算する" does; the output then holds the fitted
+        inherentFiltrationCm or tubeVoltageKv
   A case is refused, with the same reasons as in the main window, when
   bodyThicknessCm exceeds focusReceptorDistanceCm - focusSurfaceDistanceCm,
   or when a value has no physical meaning: a tube current, exposure time,
@@ -197,17 +207,7 @@ int main(int argc, char** argv)
         try {
             state.conditions.mcHistories = kDefaultHistories;
             nlohmann::json caseObject = one;
-            if (caseObject.is_object() && caseObject.contains("outputTable")) {
-                // Another tube output table of the data folder, as the selector would load it.
-                const nlohmann::json& outputTable = caseObject["outputTable"];
-                if (!outputTable.is_string())
-                    throw std::invalid_argument("\"outputTable\" must be the name of a \".op\" file");
-                const std::string name = outputTable.get<std::string>();
-                if (const std::string fault = velnor::outputFileNameFault(name); !fault.empty())
-                    throw std::invalid_argument("\"outputTable\": " + fault);
-                state.outputData = velnor::loadOutputDataTable(velnor::findFileIgnoringCase(dataFolder, name));
-                caseObject.erase("outputTable");
-            }
+            const std::optional<velnor::cli::FitRequest> fit = velnor::cli::takeDialogKeys(caseObject, state, dataFolder);
             velnor::cli::applyCase(caseObject, state.conditions);
             const velnor::form::Check check = velnor::form::checkBeforeCalculation(state.conditions);
             if (check)
@@ -221,8 +221,13 @@ int main(int argc, char** argv)
                                                                     conditions.fieldLongCm.value_or(0.0), dataFolder);
                 };
             }
+            if (fit)
+                velnor::cli::runFit(*fit, state);
             state.calculate();
             nlohmann::json result = velnor::cli::resultJson(state);
+            if (fit)
+                result[fit->method == "voltage" ? "tubeVoltageKv" : "inherentFiltrationCm"] =
+                    fit->method == "voltage" ? state.conditions.tubeVoltageKv : state.conditions.inherentFiltrationCm;
             if (brief)
                 result.erase("photonSpectrum");
             results.push_back(std::move(result));

@@ -1,6 +1,7 @@
 // velnor-calc's JSON input: parsed, applied to the conditions, checked as the
 // window checks them, and, when accepted and flat, calculated on the shipped
-// tables. A refused case is a message, never a crash or a NaN dose.
+// tables, with the dialogs' keys and fits. A refused case is a message,
+// never a crash or a NaN dose.
 #include "main/cli/CaseJson.h"
 #include "main/form/ExposureForm.h"
 #include "main/records/CalculationError.h"
@@ -27,14 +28,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CalculationState state;
         state.tables = startup.tables;
         state.outputData = startup.outputData;
+        std::optional<cli::FitRequest> fit;
         try {
-            cli::applyCase(one, state.conditions);
-        } catch (const std::invalid_argument&) {
+            nlohmann::json caseObject = one;
+            fit = cli::takeDialogKeys(caseObject, state, VELNOR_DATA_DIR);
+            cli::applyCase(caseObject, state.conditions);
+        } catch (const std::exception&) {
             continue;
         }
         if (form::checkBeforeCalculation(state.conditions) || state.conditions.incidenceMode != IncidenceMode::Planar)
             continue;
         try {
+            if (fit)
+                cli::runFit(*fit, state);
             state.calculate();
         } catch (const CalculationError&) {
             continue;

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -269,6 +270,31 @@ TEST_F(VelnorCalcTest, AnotherOutputTableOfTheDataFolder)
     EXPECT_NE(run(dataArg() + " --no-files", R"({"outputTable": "../default-output.op"})").output.find("folder separator"),
               std::string::npos);
     EXPECT_NE(run(dataArg() + " --no-files", R"({"outputTable": "none.op"})").output.find("none.op"), std::string::npos);
+}
+
+TEST(VelnorCalcDialogs, FitsAndTheDialogsInputs)
+{
+    const std::string data = std::string("--data ") + VELNOR_DATA_DIR + " --no-files --brief";
+    const auto fitted = nlohmann::json::parse(
+        run(data, R"({"fit": {"target": "hvl", "method": "filtration", "measured": 3.2}})").output);
+    EXPECT_NEAR(fitted["hvl1Cm"].get<double>(), 0.32, 0.0016) << fitted.dump();
+    EXPECT_GT(fitted["inherentFiltrationCm"].get<double>(), 0);
+    const auto voltage = nlohmann::json::parse(run(data, R"({"fit": {"target": "hvl", "method": "voltage", "measured": 3.2}})").output);
+    const double steps = (voltage["tubeVoltageKv"].get<double>() - 75) / 0.2;
+    EXPECT_NEAR(steps, std::round(steps), 1e-6);
+    const CommandResult refused = run(data, R"({"fit": {"target": "atr", "method": "filtration", "measured": 0.741}})");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.output.find("0.741"), std::string::npos);
+
+    const auto measured = nlohmann::json::parse(run(data, R"({"measuredExposure": 0.03397, "measuredExposureUnit": "Gy"})").output);
+    EXPECT_NEAR(measured["exposureAt1m"].get<double>(), 0.001, 1e-15); // 33.97 mGy of air kerma is 1e-3 C/kg
+    const auto pulsed = nlohmann::json::parse(run(data, R"({"fluoroscopy": {"pulsed": true, "mA": 2, "ms": 5, "pps": 15}})").output);
+    const auto plain = nlohmann::json::parse(run(data, R"({"tubeCurrentMa": 0.15})").output);
+    EXPECT_DOUBLE_EQ(pulsed["exposureAt1m"].get<double>(), plain["exposureAt1m"].get<double>()); // 0.15 mA on average
+    const auto copper = nlohmann::json::parse(run(data, R"({"otherFilterFile": "Cu.ele", "otherFilterMm": 0.5})").output);
+    EXPECT_GT(copper["hvl1Cm"].get<double>(), plain["hvl1Cm"].get<double>());
+    EXPECT_EQ(run(data, R"({"otherFilterFile": "Cu.ele", "otherFilterMm": -1})").status, 1);
+    EXPECT_EQ(run(data, R"({"measuredExposure": -1})").status, 1);
 }
 
 TEST_F(VelnorCalcTest, CurvedCasesRunTheSurfaceDialogsDefaultHistories)
