@@ -5,7 +5,10 @@
 #include "common/TextFile.h"
 #include "main/results/ReportPainter.h"
 #include "main/results/ResultsFile.h"
+#include "main/window/AtrExplanation.h"
+#include "main/window/ConditionDialogs.h"
 #include "main/window/EngineConsole.h"
+#include "main/window/FitDialog.h"
 #include "main/window/OutputDataWindows.h"
 #include "main/window/ResultsFileWindows.h"
 #include "main/window/UserWindows.h"
@@ -129,6 +132,24 @@ int main(int argc, char** argv)
     app.processEvents();
     save(window.bodyPartDialog(), out / "body-parts.png");
     save(window.findChild<QWidget*>("Picture1"), out / "mascot.png");
+
+    // The fitting dialog, the ATR explanation and the condition dialogs.
+    window.findChild<QPushButton*>("Command14")->click();
+    window.fitDialog()->findChild<QLineEdit*>("Text1")->setText("3.2");
+    app.processEvents();
+    save(window.fitDialog(), out / "fit-dialog.png");
+    window.findChild<QPushButton*>("Command6")->click();
+    app.processEvents();
+    save(window.atrExplanation(), out / "atr-explanation.png");
+    window.findChild<QPushButton*>("Command9")->click();
+    app.processEvents();
+    save(window.otherFilterDialog(), out / "other-filter.png");
+    window.findChild<QRadioButton*>("Option4")->setChecked(true);
+    app.processEvents();
+    save(window.measuredExposureDialog(), out / "measured-exposure.png");
+    window.findChild<QPushButton*>("Command4")->click();
+    app.processEvents();
+    save(window.fluoroscopyDialog(), out / "fluoroscopy.png");
 
     // The engine's console window after a short run.
     velnor::writeTextLines(work / "joken.txt", {"020.0", "020.0", "080.0", "100.0", "035.6", "043.2", "00000300000"});
