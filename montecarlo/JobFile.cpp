@@ -15,10 +15,10 @@ namespace velnor::mc {
 namespace {
 
 // The first number on the line; the rest is ignored.
-float firstNumber(const std::vector<std::string>& lines, int line, const std::string& file)
+float firstNumber(const std::vector<std::string>& lines, int line, const std::string& file, int needed)
 {
     if (line > static_cast<int>(lines.size()))
-        throw DataFileError(file, line, "the job has only " + std::to_string(lines.size()) + " lines; it needs 7");
+        throw DataFileError(file, line, "the job has only " + std::to_string(lines.size()) + " lines; it needs " + std::to_string(needed));
     const std::string& text = lines[static_cast<std::size_t>(line - 1)];
     std::size_t start = text.find_first_not_of(" \t");
     std::size_t end = start == std::string::npos ? start : text.find_first_of(" \t,", start);
@@ -31,29 +31,50 @@ float firstNumber(const std::vector<std::string>& lines, int line, const std::st
 
 } // namespace
 
-CylinderJob readJobFile(const std::filesystem::path& path)
+int shapeLineCount(SurfaceKind kind)
+{
+    switch (kind) {
+    case SurfaceKind::Ellipse:
+        return 2;
+    case SurfaceKind::Racetrack:
+        return 3;
+    case SurfaceKind::Cylinder:
+        break;
+    }
+    return 1;
+}
+
+EngineJob readEngineJob(const std::filesystem::path& path, SurfaceKind kind)
 {
     const std::string file = path.filename().string();
     std::error_code ec;
     if (!std::filesystem::exists(path, ec))
         throw DataFileError(file, "cannot be opened: there is no such file in the working folder");
     const std::vector<std::string> lines = readTextLines(path);
-    CylinderJob job;
-    job.radiusCm = firstNumber(lines, 1, file);
-    job.thicknessCm = firstNumber(lines, 2, file);
-    job.focusSurfaceCm = firstNumber(lines, 3, file);
-    job.focusReceptorCm = firstNumber(lines, 4, file);
-    job.fieldAcrossCm = firstNumber(lines, 5, file);
-    job.fieldAlongCm = firstNumber(lines, 6, file);
-    if (lines.size() < 7)
-        throw DataFileError(file, 7, "the job has only " + std::to_string(lines.size()) + " lines; it needs 7");
+    const int k = shapeLineCount(kind);
+    const int total = k + 6;
+    EngineJob job;
+    job.kind = kind;
+    for (int i = 0; i < k; ++i)
+        job.shapeCm[static_cast<std::size_t>(i)] = firstNumber(lines, i + 1, file, total);
+    CylinderJob& c = job.common;
+    c.radiusCm = job.shapeCm[0];
+    c.thicknessCm = firstNumber(lines, k + 1, file, total);
+    c.focusSurfaceCm = firstNumber(lines, k + 2, file, total);
+    c.focusReceptorCm = firstNumber(lines, k + 3, file, total);
+    c.fieldAcrossCm = firstNumber(lines, k + 4, file, total);
+    c.fieldAlongCm = firstNumber(lines, k + 5, file, total);
+    if (static_cast<int>(lines.size()) < total)
+        throw DataFileError(file, total, "the job has only " + std::to_string(lines.size()) + " lines; it needs " + std::to_string(total));
     try {
-        job.histories = readFixedInteger(lines[6], 1, 11);
+        c.histories = readFixedInteger(lines[static_cast<std::size_t>(total - 1)], 1, 11);
     } catch (const std::invalid_argument& e) {
-        throw DataFileError(file, 7, e.what());
+        throw DataFileError(file, total, e.what());
     }
     return job;
 }
+
+CylinderJob readJobFile(const std::filesystem::path& path) { return readEngineJob(path, SurfaceKind::Cylinder).common; }
 
 std::vector<std::string> jobEchoLines(const CylinderJob& job)
 {
@@ -80,12 +101,10 @@ std::string lengthFault(float value, const char* name, float largest)
     return {};
 }
 
-} // namespace
-
-std::string jobFault(const CylinderJob& job)
+// Everything of a job but its shape.
+std::string commonFault(const CylinderJob& job)
 {
     const std::pair<float, const char*> lengths[] = {
-        {job.radiusCm, "the curvature radius"},
         {job.thicknessCm, "the thickness"},
         {job.focusSurfaceCm, "the focus-surface distance"},
         {job.focusReceptorCm, "the focus-receptor distance"},
@@ -103,6 +122,49 @@ std::string jobFault(const CylinderJob& job)
     if (job.histories < 1)
         return "the history count must be at least 1";
     return {};
+}
+
+} // namespace
+
+std::string jobFault(const CylinderJob& job)
+{
+    if (std::string fault = lengthFault(job.radiusCm, "the curvature radius", kMaxLengthCm); !fault.empty())
+        return fault;
+    return commonFault(job);
+}
+
+std::string jobFault(const EngineJob& job)
+{
+    static const char* const kNames[3][3] = {{"the curvature radius", "", ""},
+                                            {"the horizontal semi-axis", "the vertical semi-axis", ""},
+                                            {"the flat-top width a", "the height b", "the length"}};
+    const int row = static_cast<int>(job.kind);
+    for (int i = 0; i < shapeLineCount(job.kind); ++i) {
+        const float v = job.shapeCm[static_cast<std::size_t>(i)];
+        // A racetrack without a flat top is a cylinder of diameter b.
+        if (job.kind == SurfaceKind::Racetrack && i == 0 && v == 0.0f)
+            continue;
+        if (std::string fault = lengthFault(v, kNames[row][i], kMaxLengthCm); !fault.empty())
+            return fault;
+    }
+    return commonFault(job.common);
+}
+
+std::vector<std::string> jobEchoLines(const EngineJob& job)
+{
+    std::vector<std::string> lines;
+    const auto& s = job.shapeCm;
+    if (job.kind == SurfaceKind::Ellipse) {
+        lines = {" Horizontal semi-axis = " + fixedField(s[0], 6, 1) + " [cm]", " Vertical semi-axis   = " + fixedField(s[1], 6, 1) + " [cm]"};
+    } else if (job.kind == SurfaceKind::Racetrack) {
+        lines = {" Flat top a = " + fixedField(s[0], 6, 1) + " [cm]", " Height b   = " + fixedField(s[1], 6, 1) + " [cm]",
+                 " Length     = " + fixedField(s[2], 6, 1) + " [cm]"};
+    }
+    std::vector<std::string> common = jobEchoLines(job.common);
+    if (job.kind != SurfaceKind::Cylinder)
+        common.erase(common.begin()); // the radius line is the cylinder's
+    lines.insert(lines.end(), common.begin(), common.end());
+    return lines;
 }
 
 } // namespace velnor::mc

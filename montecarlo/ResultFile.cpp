@@ -17,4 +17,10 @@ void writeResultFile(const std::filesystem::path& folder, float air, float softT
     writeTextLines(findFileIgnoringCase(folder, files::kBackscatterResult), resultFileLines(air, softTissue, skin));
 }
 
+void writeResultSdFile(const std::filesystem::path& folder, double air, double softTissue, double skin)
+{
+    writeTextLines(findFileIgnoringCase(folder, files::kBackscatterSd),
+                   {fixedField(air, 7, 4), fixedField(softTissue, 7, 4), fixedField(skin, 7, 4)});
+}
+
 } // namespace velnor::mc

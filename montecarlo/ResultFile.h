@@ -16,4 +16,8 @@ std::vector<std::string> resultFileLines(float air, float softTissue, float skin
 // existing one).
 void writeResultFile(const std::filesystem::path& folder, float air, float softTissue, float skin);
 
+// The standard deviations of the three factors, in the same layout, in a side
+// file beside the result file (the result file itself stays three lines).
+void writeResultSdFile(const std::filesystem::path& folder, double air, double softTissue, double skin);
+
 } // namespace velnor::mc
