@@ -207,7 +207,7 @@ Json resultJson(const CalculationState& s)
     for (int j = 1; j <= kBinCount; ++j)
         spectrum.push_back(s.photonSpectrum[static_cast<std::size_t>(j)]);
     const ResultLabels& l = s.labels;
-    return Json{
+    Json result{
         {"bodyPart", s.conditions.bodyPart},
         {"photonSpectrum", spectrum},
         {"kermaRatio", s.kermaRatio},
@@ -229,6 +229,12 @@ Json resultJson(const CalculationState& s)
           {"Label69", l.label69}, {"Label70", l.label70}, {"Label71", l.label71}, {"Label72", l.label72},
           {"Label73", l.label73}, {"Label74", l.label74}, {"Label75", l.label75}, {"Label78", l.label78}}},
     };
+    // The statistical uncertainty of a Monte Carlo engine's factors.
+    for (const auto& [key, sd] : {std::pair{"bsfSoftTissueSd", s.dose.bsfSoftTissueSd}, std::pair{"bsfSkinSd", s.dose.bsfSkinSd},
+                                  std::pair{"bsfAirSd", s.dose.bsfAirSd}})
+        if (sd)
+            result[key] = *sd;
+    return result;
 }
 
 // Applies and removes the keys that stand for the main window's dialogs: the

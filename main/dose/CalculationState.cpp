@@ -63,9 +63,16 @@ void CalculationState::computeBackscatterAndDose()
     dose.bsfSoftTissue = bsf.softTissue;
     dose.bsfSkin = bsf.skin;
     dose.bsfAir = bsf.air;
+    dose.bsfSoftTissueSd = bsf.softTissueSd;
+    dose.bsfSkinSd = bsf.skinSd;
+    dose.bsfAirSd = bsf.airSd;
     labels.label68 = formatNumber(dose.bsfSoftTissue, patterns::kBackscatterFactor);
     labels.label69 = formatNumber(dose.bsfSkin, patterns::kBackscatterFactor);
     labels.label70 = formatNumber(dose.bsfAir, patterns::kBackscatterFactor);
+    auto sdText = [](const std::optional<double>& sd) { return sd ? "±" + formatNumber(*sd, patterns::kBackscatterFactor) : std::string(); };
+    labels.sd68 = sdText(dose.bsfSoftTissueSd);
+    labels.sd69 = sdText(dose.bsfSkinSd);
+    labels.sd70 = sdText(dose.bsfAirSd);
 
     if (!conditions.exposureAt1mSet)
         throw CalculationError("the exposure at 1 m has not been given");

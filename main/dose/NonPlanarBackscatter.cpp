@@ -49,6 +49,28 @@ std::vector<std::string> jobFileLines(const ExposureConditions& c, double shortA
     return lines;
 }
 
+namespace {
+
+// The engines' side file; an engine that leaves none gives factors without
+// standard deviations.
+void readStandardDeviations(const std::filesystem::path& folder, BackscatterFactors& f)
+{
+    const std::filesystem::path path = findFileIgnoringCase(folder, files::kBackscatterSd);
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec))
+        return;
+    try {
+        FreeFormatReader reader = FreeFormatReader::fromFile(path);
+        const double air = reader.readNumber(), soft = reader.readNumber(), skin = reader.readNumber();
+        f.airSd = air;
+        f.softTissueSd = soft;
+        f.skinSd = skin;
+    } catch (const DataFileError&) {
+    }
+}
+
+} // namespace
+
 BackscatterFactors readResultFile(const std::filesystem::path& folder)
 {
     const std::filesystem::path path = findFileIgnoringCase(folder, files::kBackscatterResult);
@@ -58,6 +80,7 @@ BackscatterFactors readResultFile(const std::filesystem::path& folder)
         f.air = reader.readNumber();
         f.softTissue = reader.readNumber();
         f.skin = reader.readNumber();
+        readStandardDeviations(folder, f);
         return f;
     } catch (const DataFileError& e) {
         throw CalculationError(std::string("no backscatter factors from the Monte Carlo program: ") + e.what());
@@ -71,6 +94,7 @@ std::filesystem::path prepareRun(const ExposureConditions& c, double shortAxisCm
                                  const std::filesystem::path& folder)
 {
     removeFileQuietly(folder, files::kBackscatterResult);
+    removeFileQuietly(folder, files::kBackscatterSd);
     const std::string program = programForSurface(c.surfaceCode);
     if (program.empty())
         throw CalculationError("no curved surface has been chosen (surface code " + std::to_string(codeOf(c.surfaceCode)) + ")");

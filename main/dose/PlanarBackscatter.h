@@ -2,6 +2,8 @@
 
 #include "main/records/EnergyGrid.h"
 #include "main/records/ExposureConditions.h"
+
+#include <optional>
 #include "main/records/ReferenceTables.h"
 
 #include <array>
@@ -12,6 +14,8 @@ struct BackscatterFactors {
     double softTissue = 0;
     double skin = 0;
     double air = 0;
+    // One standard deviation of each, when a Monte Carlo engine gave them.
+    std::optional<double> softTissueSd, skinSd, airSd;
 };
 
 // The field at the entrance surface, cut into rings of 0.1 cm around the beam

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 namespace velnor {
 
 // Conversion factors, backscatter factors and entrance surface doses of the
@@ -14,6 +16,9 @@ struct DoseResults {
     double esdSoftTissue = 0; // entrance surface dose, mGy
     double esdSkin = 0;       // mGy
     double esdAir = 0;        // entrance surface air kerma, mGy
+    // Standard deviations of the backscatter factors of a Monte Carlo engine
+    // (curved surfaces); empty for a flat surface.
+    std::optional<double> bsfSoftTissueSd, bsfSkinSd, bsfAirSd;
 };
 
 } // namespace velnor

@@ -19,6 +19,9 @@ struct ResultLabels {
     std::string label74; // entrance surface dose, skin, mGy
     std::string label75; // entrance surface air kerma, mGy
     std::string label78; // exposure at 1 m, C/kg
+    // "±σ" of the three backscatter factors of a Monte Carlo engine; empty
+    // for a flat surface.
+    std::string sd68, sd69, sd70;
 };
 
 } // namespace velnor

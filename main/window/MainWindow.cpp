@@ -55,6 +55,7 @@ const char* const kMonteCarloWait = "しばらくこのままお待ちくださ�
 const char* const kStartUpFailed = "参照データファイルを読み込めないため、Velnor_V17 を起動できません。";
 const char* const kNotYet = "この機能はまだ使用できません。";
 const char* const kHeadFrontal = "頭部正面";
+const char* const kSdCaption = "標準偏差 (モンテカルロ)";
 const char* const kFitDone = "　＊＊＊  計算を完了しました　＊＊＊   ";
 const char* const kFitFailed = "***  正しく計算できません  ***";
 const char* const kFitFailedAtrVoltage = " 正しく計算できません ";
@@ -288,6 +289,16 @@ void MainWindow::buildControls()
     addResult(5, 1, "Label73");
     addResult(5, 2, "Label74");
     addResult(5, 3, "Label75");
+    // The statistical uncertainty of a Monte Carlo engine's factors.
+    resultGrid->addWidget(new QLabel(kSdCaption, results), 6, 0);
+    for (int i = 0; i < 3; ++i) {
+        const QString name = QString("LabelSd%1").arg(68 + i);
+        auto* sd = new QLabel(results);
+        sd->setObjectName(name);
+        sd->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        m_label[name] = sd;
+        resultGrid->addWidget(sd, 6, 1 + i);
+    }
 
     // Command buttons.
     auto makeButton = [&](const char* name, const char* caption) {
@@ -453,7 +464,8 @@ void MainWindow::connectControls()
     connect(m_resultsWindow, &ResultsWindow::cleared, this, &MainWindow::onResultsCleared);
     connect(m_resultsWindow, &ResultsWindow::printed, this, [this] {
         // The printed page is the record now: the last case's doses are cleared.
-        for (const char* name : {"Label68", "Label69", "Label70", "Label71", "Label72", "Label73", "Label74", "Label75", "Label78"})
+        for (const char* name : {"Label68", "Label69", "Label70", "Label71", "Label72", "Label73", "Label74", "Label75", "Label78",
+                                 "LabelSd68", "LabelSd69", "LabelSd70"})
             m_label[name]->clear();
     });
 }
@@ -627,7 +639,8 @@ void MainWindow::onResultsCleared()
     m_state.labels = ResultLabels{};
     for (int i = 65; i <= 75; ++i)
         m_label[QString("Label%1").arg(i)]->clear();
-    m_label["Label78"]->clear();
+    for (const char* name : {"Label78", "LabelSd68", "LabelSd69", "LabelSd70"})
+        m_label[name]->clear();
 }
 
 BackscatterFactors MainWindow::runMonteCarlo()
@@ -652,6 +665,7 @@ void MainWindow::showLabels()
         {"Label65", &l.label65}, {"Label66", &l.label66}, {"Label67", &l.label67}, {"Label68", &l.label68},
         {"Label69", &l.label69}, {"Label70", &l.label70}, {"Label71", &l.label71}, {"Label72", &l.label72},
         {"Label73", &l.label73}, {"Label74", &l.label74}, {"Label75", &l.label75},
+        {"LabelSd68", &l.sd68},  {"LabelSd69", &l.sd69},  {"LabelSd70", &l.sd70},
     };
     for (const auto& [name, text] : texts)
         m_label[name]->setText(qs(*text));

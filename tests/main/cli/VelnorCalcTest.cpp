@@ -85,6 +85,7 @@ TEST_F(VelnorCalcTest, BadKeysAreCaseErrors)
     EXPECT_NE(r.output.find("unknown key"), std::string::npos);
     EXPECT_EQ(run(dataArg() + " --no-files", R"({"tubeVoltageKv": "80"})").status, 1);
     // "-" (the "その他" preset before any size was typed) is a field of no size.
+    EXPECT_FALSE(nlohmann::json::parse(run(dataArg() + " --no-files", "{}").output).contains("bsfSkinSd")); // flat: no Monte Carlo
     const CommandResult noSize = run(dataArg() + " --no-files", R"({"fieldLongCm": "-", "fieldShortCm": "-"})");
     EXPECT_EQ(noSize.status, 1);
     EXPECT_NE(noSize.output.find("field size"), std::string::npos) << noSize.output;
@@ -102,9 +103,22 @@ TEST(VelnorCalcCurved, CylinderCaseRunsTheEngineToItsEnd)
     const auto j = nlohmann::json::parse(r.output);
     EXPECT_GT(j["bsfSoftTissue"].get<double>(), 1.2);
     EXPECT_LT(j["bsfSoftTissue"].get<double>(), 1.6);
+    EXPECT_GT(j["bsfSoftTissueSd"].get<double>(), 0); // the engine's standard deviation
+    EXPECT_LT(j["bsfSoftTissueSd"].get<double>(), 0.1);
     EXPECT_EQ(readTextLines(data / "joken.txt").front(), "015.0");
     EXPECT_EQ(readTextLines(findFileIgnoringCase(data.path(), "resultBSF.txt")).size(), 3u);
     EXPECT_EQ(run("--data " + data.path().string() + " --no-files", curved).status, 1);
+
+    // Every surface of the dialog has its engine.
+    for (const std::string& c : {std::string(R"({"incidenceMode": 2, "surfaceCode": 2, "ellipseHorizontalCm": 30, "ellipseVerticalCm": 20, "mcHistories": 1000000})"),
+                                 std::string(R"({"incidenceMode": 2, "surfaceCode": 4, "racetrackACm": 20, "racetrackBCm": 20, "racetrackLengthCm": 80, "mcHistories": 1000000})")}) {
+        const CommandResult other = run("--data " + data.path().string(), c);
+        ASSERT_EQ(other.status, 0) << other.output;
+        const auto o = nlohmann::json::parse(other.output);
+        EXPECT_GT(o["bsfSkin"].get<double>(), 1.1) << c;
+        EXPECT_LT(o["bsfSkin"].get<double>(), 1.7) << c;
+    }
+    EXPECT_EQ(readTextLines(data / "joken.txt").size(), 9u); // a racetrack's job: three shape lines and six more
 }
 
 TEST(Engine, RefusesABadJobAndKeepsTheEarlierResult)

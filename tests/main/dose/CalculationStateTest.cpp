@@ -138,7 +138,7 @@ TEST_F(CalculationStateTest, CurvedSurfaceNeedsItsProgram)
 {
     state.conditions.incidenceMode = velnor::IncidenceMode::NonPlanar;
     EXPECT_THROW(state.calculate(), CalculationError);
-    state.nonPlanarBackscatter = [](const ExposureConditions&, const BinArray&) { return BackscatterFactors{1.3, 1.31, 1.32}; };
+    state.nonPlanarBackscatter = [](const ExposureConditions&, const BinArray&) { return BackscatterFactors{1.3, 1.31, 1.32, {}, {}, {}}; };
     state.calculate();
     EXPECT_EQ(state.labels.label70, "1.320");
 }

@@ -44,7 +44,7 @@ ResultRow row(SurfaceCode surface, double kv)
     c.fieldShortCm = 25.4;
     r.beamQuality.hvl1Cm = 0.2876;
     r.beamQuality.effectiveEnergyKev = 33.4;
-    r.dose = {35.12, 32.5, 33.97, 1.352, 1.349, 1.361, 1.234, 1.14, 1.19};
+    r.dose = {35.12, 32.5, 33.97, 1.352, 1.349, 1.361, 1.234, 1.14, 1.19, {}, {}, {}};
     return r;
 }
 
