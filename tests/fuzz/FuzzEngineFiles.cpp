@@ -19,9 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         switch (reader) {
         case 0: {
-            const mc::CylinderJob job = mc::readJobFile(fuzz::writeInput("joken.txt", data, size));
-            mc::jobFault(job);
-            mc::jobEchoLines(job);
+            for (mc::SurfaceKind kind : {mc::SurfaceKind::Cylinder, mc::SurfaceKind::Ellipse, mc::SurfaceKind::Racetrack}) {
+                try {
+                    const mc::EngineJob job = mc::readEngineJob(fuzz::writeInput("joken.txt", data, size), kind);
+                    mc::jobFault(job);
+                    mc::jobEchoLines(job);
+                } catch (const DataFileError&) {
+                }
+            }
             break;
         }
         case 1:

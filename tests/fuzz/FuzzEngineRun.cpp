@@ -1,8 +1,8 @@
-// A short engine run on a fuzzed job: whatever job the engine accepts ends in
+// A short engine run on a fuzzed job of any surface: whatever job the engine accepts ends in
 // bounded time with finite factors or none. The spectrum and tables are the
 // shipped ones; the history count is capped so that one input stays short.
 #include "common/DataFileError.h"
-#include "montecarlo/CylinderRun.h"
+#include "montecarlo/EngineRun.h"
 #include "tests/fuzz/FuzzInput.h"
 
 #include <cmath>
@@ -34,21 +34,25 @@ const Shipped& shipped()
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    mc::CylinderJob job;
+    if (size < 1)
+        return 0;
+    // The first byte chooses the surface: cylinder, ellipse or racetrack.
+    const auto kind = static_cast<mc::SurfaceKind>(data[0] % 3);
+    mc::EngineJob job;
     try {
-        job = mc::readJobFile(fuzz::writeInput("joken.txt", data, size));
+        job = mc::readEngineJob(fuzz::writeInput("joken.txt", data + 1, size - 1), kind);
     } catch (const DataFileError&) {
         return 0;
     }
     if (!mc::jobFault(job).empty())
         return 0;
-    job.histories = std::min<long long>(job.histories, 2000);
+    job.common.histories = std::min<long long>(job.common.histories, 2000);
     const Shipped& s = shipped();
-    if (!mc::tableCoverageFault(job, s.weights, s.tissue, s.absorption).empty())
+    if (!mc::tableCoverageFault(job.common, s.weights, s.tissue, s.absorption).empty())
         return 0;
     mc::LaggedGenerator random;
     const mc::Interactions interactions(s.tissue, s.absorption);
-    const mc::Tallies tallies = mc::runHistories(job, s.weights, interactions, random);
+    const mc::Tallies tallies = mc::runEngineJob(job, s.weights, interactions, random);
     if (const auto factors = mc::backscatterFactors(tallies))
         for (const mc::Factor& f : *factors)
             if (!std::isfinite(f.value))

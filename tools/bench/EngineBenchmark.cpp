@@ -1,10 +1,12 @@
-// bsfmc-bench [DATA]: histories per second of the cylinder engine on a fixed
-// job (R 20, T 20, FSD 80, FFD 100, 35.6 x 43.2 cm at the receptor, an 80 kV
-// constant-potential spectrum of our model, 5 000 000 histories), one core,
-// with the factors so that a faster build can be checked for unchanged results.
+// bsfmc-bench [DATA] [cylinder|ellipse|racetrack]: histories per second of an
+// engine on a fixed job (T 20, FSD 80, FFD 100, 35.6 x 43.2 cm at the
+// receptor, an 80 kV constant-potential spectrum of our model, 5 000 000
+// histories; cylinder R 20, ellipse 30 : 20, racetrack a 20, b 20, L 80), one
+// core, with the factors so that a faster build can be checked for unchanged
+// results.
 #include "main/records/ReferenceLoader.h"
 #include "main/spectrum/SpectrumModel.h"
-#include "montecarlo/CylinderRun.h"
+#include "montecarlo/EngineRun.h"
 
 #include <chrono>
 #include <cmath>
@@ -13,11 +15,26 @@
 
 int main(int argc, char** argv)
 {
-    if (argc > 2 || (argc == 2 && std::string(argv[1]) == "--help")) {
-        std::puts("usage: bsfmc-bench [DATA]\nTimes the cylinder Monte Carlo engine on a fixed job.");
-        return argc > 2 ? 2 : 0;
+    if (argc > 3 || (argc >= 2 && std::string(argv[1]) == "--help")) {
+        std::puts("usage: bsfmc-bench [DATA] [cylinder|ellipse|racetrack]\nTimes a Monte Carlo engine on a fixed job.");
+        return argc > 3 ? 2 : 0;
     }
-    const std::filesystem::path data = argc == 2 ? argv[1] : ".";
+    const std::filesystem::path data = argc >= 2 ? argv[1] : ".";
+    const std::string surface = argc == 3 ? argv[2] : "cylinder";
+    velnor::mc::EngineJob job;
+    job.common = velnor::mc::CylinderJob{20, 20, 80, 100, 35.6f, 43.2f, 5'000'000};
+    if (surface == "cylinder") {
+        job.shapeCm = {20, 0, 0};
+    } else if (surface == "ellipse") {
+        job.kind = velnor::mc::SurfaceKind::Ellipse;
+        job.shapeCm = {30, 20, 0};
+    } else if (surface == "racetrack") {
+        job.kind = velnor::mc::SurfaceKind::Racetrack;
+        job.shapeCm = {20, 20, 80};
+    } else {
+        std::fprintf(stderr, "bsfmc-bench: unknown surface %s\n", surface.c_str());
+        return 2;
+    }
     try {
         const velnor::AttenuationTable a = velnor::readAttenuationTable(data / "Att_coeff2020.dat");
         const velnor::OutputDataTable op = velnor::loadOutputDataTable(data / "default-output.op");
@@ -31,13 +48,12 @@ int main(int argc, char** argv)
         const velnor::mc::TissueData tissue = velnor::mc::readTissueData(data / "ICRUSoft.dat");
         const velnor::mc::AbsorptionTable absorption = velnor::mc::readAbsorptionTable(data / "Att_coeff2020.dat");
         const velnor::mc::Interactions interactions(tissue, absorption);
-        velnor::mc::CylinderJob job{20, 20, 80, 100, 35.6f, 43.2f, 5'000'000};
         velnor::mc::LaggedGenerator random;
         const auto start = std::chrono::steady_clock::now();
-        const velnor::mc::Tallies t = velnor::mc::runHistories(job, weights, interactions, random);
+        const velnor::mc::Tallies t = velnor::mc::runEngineJob(job, weights, interactions, random);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const auto f = velnor::mc::backscatterFactors(t);
-        std::printf("%.0f histories in %.2f s: %.2f million histories per second\n", t.histories, seconds, t.histories / seconds / 1e6);
+        std::printf("%s: %.0f histories in %.2f s: %.2f million histories per second\n", surface.c_str(), t.histories, seconds, t.histories / seconds / 1e6);
         if (f)
             std::printf("factors: air %.4f, soft tissue %.4f, skin %.4f (tallies P %.9g S %.9g)\n", (*f)[0].value, (*f)[1].value,
                         (*f)[2].value, static_cast<double>(t.primary[1]), static_cast<double>(t.backscatter[1]));
