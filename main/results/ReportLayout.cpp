@@ -1,6 +1,7 @@
 #include "main/results/ReportLayout.h"
 
 #include "common/DisplayFormat.h"
+#include "main/results/ResultsLayout.h"
 
 namespace velnor {
 namespace {
@@ -11,16 +12,6 @@ namespace {
 // backscatter, conversion factors, doses, effective dose.
 constexpr double kRules[] = {21, 32, 85.5, 129, 139.5, 148.5, 179.5, 209.5, 240.5, 273.5};
 constexpr double kHeaderBottom = 39.5;
-
-std::string firstCharacters(const std::string& text, int n)
-{
-    std::size_t i = 0;
-    for (int count = 0; i < text.size() && count < n; ++count) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        i += c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    }
-    return text.substr(0, std::min(i, text.size()));
-}
 
 std::string surfaceText(const ExposureConditions& c)
 {

@@ -3,9 +3,7 @@
 #include "common/DisplayFormat.h"
 
 namespace velnor {
-namespace {
 
-// The first n characters of UTF-8 text.
 std::string firstCharacters(const std::string& text, int n)
 {
     std::size_t i = 0;
@@ -17,8 +15,6 @@ std::string firstCharacters(const std::string& text, int n)
     }
     return text.substr(0, std::min(i, text.size()));
 }
-
-} // namespace
 
 std::string surfaceText(const ResultRow& row)
 {

@@ -30,6 +30,9 @@ std::vector<TableText> headingTexts();
 std::vector<TableText> rowTexts(const ResultRow& row, int k);
 std::vector<TableText> totalsTexts(const ResultsTable::Totals& totals);
 
+// The first n characters of UTF-8 text (a cell shows a name's beginning).
+std::string firstCharacters(const std::string& text, int n);
+
 // The surface description of the row's lower line: "平面", "頭平面",
 // "円柱" + radius, "楕円" + radii, "Racetrack".
 std::string surfaceText(const ResultRow& row);

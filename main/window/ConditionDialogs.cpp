@@ -3,6 +3,7 @@
 #include "common/DisplayFormat.h"
 #include "common/NumberReading.h"
 #include "common/TextFile.h"
+#include "main/window/Controls.h"
 #include "main/window/Messages.h"
 
 #include <QCloseEvent>
@@ -29,27 +30,9 @@ const char* const kFluoroscopyTitle = "  透視モード設定";
 const char* const kEnterCurrent = "　管電流を入力してください　";
 const char* const kEnterData = "　データを入力してください　";
 
-QLabel* label(const char* name, const QString& text, QWidget* parent)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    return l;
-}
-
-QPushButton* button(const char* name, const QString& caption, QWidget* parent)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    return b;
-}
-
-QLineEdit* edit(const char* name, QWidget* parent)
-{
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(name);
-    e->setMaximumWidth(120);
-    return e;
-}
+using controls::button;
+using controls::edit;
+using controls::label;
 
 double numberIn(const QLineEdit* e) { return readLeadingNumber(e->text().toStdString()); }
 
@@ -122,15 +105,7 @@ OtherFilterDialog::OtherFilterDialog(Messages& messages, const std::filesystem::
 void OtherFilterDialog::open()
 {
     m_files->clear();
-    QStringList names;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(m_folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const QString name = QString::fromStdString(it->path().filename().string());
-        if (name.endsWith(".ele", Qt::CaseInsensitive) || name.endsWith(".mix", Qt::CaseInsensitive))
-            names << name;
-    }
-    names.sort(Qt::CaseInsensitive);
-    m_files->addItems(names);
+    m_files->addItems(controls::filesWithExtensions(m_folder, {".ele", ".mix"}));
     m_name->clear();
     m_thickness->clear();
     show();
@@ -253,7 +228,7 @@ FluoroscopyDialog::FluoroscopyDialog(Messages& messages, QWidget* parent) : QWid
     const char* captions[5][4] = {{}, {"Label1", "透視管電流", "Label3", "mA"}, {"Label5", "パルス幅", "Label6", "msec"},
                                   {"Label2", "パルスレート", "Label4", "pps"}, {"Label7", "平均管電流", "Label8", "mA"}};
     for (int i = 1; i <= 4; ++i) {
-        m_text[i] = edit(QString("Text%1").arg(i).toUtf8().constData(), this);
+        m_text[i] = edit(QString("Text%1").arg(i), this);
         grid->addWidget(label(captions[i][0], captions[i][1], this), i, 0);
         grid->addWidget(m_text[i], i, 1);
         grid->addWidget(label(captions[i][2], captions[i][3], this), i, 2);

@@ -1,6 +1,7 @@
 #include "main/window/FitDialog.h"
 
 #include "common/NumberReading.h"
+#include "main/window/Controls.h"
 #include "main/window/Messages.h"
 
 #include <QButtonGroup>
@@ -23,12 +24,7 @@ const char* const kEnterAtr = "  ATR-Index を入力して下さい  ";
 const char* const kSameHvl = "　実測値と計算値が同じです　";
 const char* const kSameAtr = "  実測値と計算値が同じです  ";
 
-QLabel* label(const char* name, const QString& text, QWidget* parent)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    return l;
-}
+using controls::label;
 
 QRadioButton* option(const char* name, const char* text, QWidget* parent)
 {

@@ -4,6 +4,7 @@
 #include "common/FileLookup.h"
 #include "common/NumberReading.h"
 #include "common/TextFile.h"
+#include "main/window/Controls.h"
 #include "main/window/Messages.h"
 
 #include <QGridLayout>
@@ -35,13 +36,7 @@ const char* const kSelectorPrompt = "平均出力データファイルを選択�
 const char* const kChooseFile = "　ファイルを選択して下さい　";
 const char* const kNotLoaded = "　この出力データファイルは読み込めません。これまでの出力データを使います　";
 
-QLineEdit* edit(const QString& name, QWidget* parent)
-{
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(name);
-    e->setMaximumWidth(110);
-    return e;
-}
+QLineEdit* edit(const QString& name, QWidget* parent) { return controls::edit(name, parent, 110); }
 
 double numberIn(const QLineEdit* e) { return readLeadingNumber(e->text().toStdString()); }
 
@@ -232,15 +227,7 @@ OutputDataSelector::OutputDataSelector(OutputDataTable& table, Messages& message
 void OutputDataSelector::open()
 {
     m_files->clear();
-    QStringList names;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(m_folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const QString name = QString::fromStdString(it->path().filename().string());
-        if (name.endsWith(".op", Qt::CaseInsensitive))
-            names << name;
-    }
-    names.sort(Qt::CaseInsensitive);
-    m_files->addItems(names);
+    m_files->addItems(controls::filesWithExtensions(m_folder, {".op"}));
     m_comment->clear();
     show();
     raise();

@@ -2,6 +2,7 @@
 
 #include "common/DataFileError.h"
 #include "main/results/ResultsFile.h"
+#include "main/window/Controls.h"
 #include "main/window/Messages.h"
 
 #include <QDir>
@@ -39,12 +40,7 @@ const char* const kFileComment = "このファイルのコメント";
 const char* const kNotRead = "　このファイルは読み込めません。現在の計算結果はそのまま残っています　";
 const char* const kFolderButton = "フォルダ...";
 
-QPushButton* button(const char* name, const char* caption, QWidget* parent)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    return b;
-}
+using controls::button;
 
 } // namespace
 
@@ -80,15 +76,7 @@ void CsvFolderPanel::refresh()
 {
     m_folderLabel->setText(QString::fromStdString(m_folder.string()));
     m_list->clear();
-    QStringList names;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(m_folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const QString name = QString::fromStdString(it->path().filename().string());
-        if (name.endsWith(".csv", Qt::CaseInsensitive) && it->is_regular_file(ec))
-            names << name;
-    }
-    names.sort(Qt::CaseInsensitive);
-    m_list->addItems(names);
+    m_list->addItems(controls::filesWithExtensions(m_folder, {".csv"}));
 }
 
 DataSaveWindow::DataSaveWindow(const ResultsTable& table, const double& cfAir, Messages& messages,

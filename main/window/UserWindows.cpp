@@ -4,6 +4,7 @@
 #include "common/FileLookup.h"
 #include "main/records/ReferenceLoader.h"
 #include "main/records/UserFiles.h"
+#include "main/window/Controls.h"
 #include "main/window/Messages.h"
 
 #include <QHBoxLayout>
@@ -46,12 +47,7 @@ const char* const kChoosePart = "削除する部位を選択して下さい";
 const char* const kPartRefused = "　この部位は追加できません　";
 const char* const kListNotWritten = "　照射部位ファイルを書き換えられませんでした　";
 
-QPushButton* button(const char* name, const char* caption, QWidget* parent)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    return b;
-}
+using controls::button;
 
 } // namespace
 
