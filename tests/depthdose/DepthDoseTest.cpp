@@ -1,0 +1,111 @@
+// The depth-dose calculation on the shipped data.
+#include "depthdose/DepthDose.h"
+
+#include "common/DataFileError.h"
+#include "common/TextFile.h"
+#include "tests/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace velnor::pdd {
+namespace {
+
+TEST(DepthDose, DepthPointsOfAThickness)
+{
+    EXPECT_EQ(depthPoints(20), 40); // the deepest at 19.75 cm
+    EXPECT_EQ(depthPoints(20.2), 41);
+    EXPECT_EQ(depthPoints(45), 80); // capped
+}
+
+TEST(DepthDose, RingFractionAgainstANumericalIntegration)
+{
+    const double a = 6, b = 3.5;
+    for (double r0 : {0.0, 3.0, 3.5, 5.0, 6.5, 6.9}) {
+        const double r1 = r0 + 0.5;
+        // Midpoint rule over the ring in polar coordinates.
+        const int nr = 400, nt = 2000;
+        double inside = 0, all = 0;
+        for (int i = 0; i < nr; ++i) {
+            const double r = r0 + (i + 0.5) * (r1 - r0) / nr;
+            for (int t = 0; t < nt; ++t) {
+                const double phi = (t + 0.5) * 2 * M_PI / nt;
+                all += r;
+                if (std::fabs(r * std::cos(phi)) <= a && std::fabs(r * std::sin(phi)) <= b)
+                    inside += r;
+            }
+        }
+        // pi = 3.14159 in the closed form: a few 1e-6 of difference.
+        EXPECT_NEAR(ringFractionInRectangle(r0, r1, a, b), inside / all, 2e-3) << r0;
+    }
+    EXPECT_NEAR(ringFractionInRectangle(0, 0.5, 6, 3.5), 1, 1e-5);
+    EXPECT_NEAR(ringFractionInRectangle(7, 7.5, 6, 3.5), 0, 1e-12); // beyond the corner
+}
+
+class OnShippedData : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { s_data = readDepthDoseData(VELNOR_DATA_DIR); }
+    static inline DepthDoseData s_data;
+    static HandOff handOff()
+    {
+        HandOff h;
+        h.tubeVoltageKv = 80;
+        h.focusReceptorCm = 100;
+        h.focusSurfaceCm = 80;
+        h.thicknessCm = 20;
+        h.fieldLongCm = 35.6;
+        h.fieldShortCm = 35.6;
+        h.surfaceDoseMgy = 1;
+        for (int e = 21; e <= 160; ++e)
+            h.spectrum[static_cast<std::size_t>(e)] = std::exp(-0.5 * std::pow((e - 90) / 30.0, 2));
+        return h;
+    }
+};
+
+TEST_F(OnShippedData, FirstPointIsAHundredAndTheDoseFalls)
+{
+    const std::vector<DepthDosePoint> t = computeDepthDose(handOff(), 20, s_data);
+    ASSERT_EQ(t.size(), 40u);
+    EXPECT_NEAR(t[0].totalPercent, 100, 1e-9);
+    EXPECT_DOUBLE_EQ(t[0].depthCm, 0.25);
+    for (std::size_t m = 1; m < t.size(); ++m)
+        EXPECT_LT(t[m].totalPercent, t[m - 1].totalPercent);
+    EXPECT_GT(t[0].scatterPercent, 10); // a broad field: scatter matters near the surface
+    EXPECT_LT(t[39].totalPercent, 5);
+    const std::vector<std::string> lines = depthDoseFileLines(t);
+    EXPECT_EQ(lines[0].substr(0, 7), " 00.25,");
+    EXPECT_EQ(lines[0].substr(lines[0].size() - 8), "  100.00");
+}
+
+TEST_F(OnShippedData, SwappedAxesAndCircularFields)
+{
+    HandOff h = handOff();
+    h.fieldLongCm = 20;
+    h.fieldShortCm = 30;
+    const auto swapped = computeDepthDose(h, 20, s_data);
+    std::swap(h.fieldLongCm, h.fieldShortCm);
+    const auto straight = computeDepthDose(h, 20, s_data);
+    EXPECT_DOUBLE_EQ(swapped[10].totalPercent, straight[10].totalPercent);
+    h.fieldShortCm = 0; // circular, diameter 30 cm
+    const auto circle = computeDepthDose(h, 20, s_data);
+    EXPECT_NEAR(circle[0].totalPercent, 100, 1e-9);
+    h.fieldLongCm = 5;
+    const auto small = computeDepthDose(h, 20, s_data);
+    EXPECT_LT(small[10].scatterPercent, circle[10].scatterPercent); // less field, less scatter
+    // A field whose half-diagonal reaches 40 cm needs more than 80 rings.
+    h.fieldLongCm = 95;
+    h.fieldShortCm = 95;
+    EXPECT_THROW(computeDepthDose(h, 40, s_data), std::runtime_error);
+}
+
+TEST(HandOff, MissingAndShortFilesAreRefused)
+{
+    testing::TempFolder folder;
+    EXPECT_THROW(readHandOff(folder / "Velnor2PDD.dat"), DataFileError);
+    writeTextLines(folder / "Velnor2PDD.dat", {"80", "100", "80"});
+    EXPECT_THROW(readHandOff(folder / "Velnor2PDD.dat"), DataFileError);
+}
+
+} // namespace
+} // namespace velnor::pdd
