@@ -87,8 +87,10 @@ DepthDoseData readDepthDoseData(const std::filesystem::path& folder)
 
 int depthPoints(double thicknessCm)
 {
-    const int n = static_cast<int>(std::floor(2 * thicknessCm - 0.1)) + 1;
-    return std::max(0, std::min(kMaxPoints, n));
+    if (!(thicknessCm > 0))
+        return 0;
+    const double n = std::floor(2 * std::min(thicknessCm, 2.0 * kMaxThicknessCm) - 0.1) + 1;
+    return std::max(0, std::min(kMaxPoints, static_cast<int>(n)));
 }
 
 double ringFractionInRectangle(double r0, double r1, double a, double b)
@@ -99,12 +101,20 @@ double ringFractionInRectangle(double r0, double r1, double a, double b)
 
 std::vector<DepthDosePoint> computeDepthDose(const HandOff& h, double thickness, const DepthDoseData& data)
 {
+    for (double v : {h.tubeVoltageKv, h.focusReceptorCm, h.focusSurfaceCm, h.fieldLongCm, h.fieldShortCm, thickness})
+        if (!std::isfinite(v))
+            throw std::runtime_error("the hand-off holds a value that is not a finite number");
+    for (double w : h.spectrum)
+        if (!std::isfinite(w) || w < 0)
+            throw std::runtime_error("the spectrum holds a weight that is negative or not finite");
     const int n = depthPoints(thickness);
     if (n < 1)
         throw std::runtime_error("body thickness " + formatAsIs(thickness) + " cm gives no depth point");
     if (!(h.focusSurfaceCm > 0) || !(h.focusReceptorCm > 0))
         throw std::runtime_error("the focus distances must be positive");
-    const int top = std::min(kBins, static_cast<int>(std::floor(2 * h.tubeVoltageKv)));
+    if (h.fieldLongCm < 0 || h.fieldShortCm < 0 || (h.fieldLongCm == 0 && h.fieldShortCm == 0))
+        throw std::runtime_error("the field has no size");
+    const int top = static_cast<int>(std::min(static_cast<double>(kBins), std::max(0.0, std::floor(2 * h.tubeVoltageKv))));
     if (top < 21)
         throw std::runtime_error("tube voltage " + formatAsIs(h.tubeVoltageKv) + " kV: the kernels start at 10 keV");
 
@@ -158,10 +168,10 @@ std::vector<DepthDosePoint> computeDepthDose(const HandOff& h, double thickness,
             const double d = depth(m);
             const double a = a0 * (fsd + d) / fsd, b = b0 * (fsd + d) / fsd;
             const double r = circular ? a : std::sqrt(a * a + b * b);
+            if (!(2 * r < kRings))
+                throw std::runtime_error("the field's half-diagonal reaches " + formatAsIs(r) + " cm at " + formatAsIs(d)
+                                         + " cm; the kernels' 80 rings end at 40 cm");
             const int rings = static_cast<int>(std::floor(2 * r)) + 1;
-            if (rings > kRings)
-                throw std::runtime_error("the field needs " + std::to_string(rings) + " rings at " + formatAsIs(d)
-                                         + " cm; the kernels have 80 (a half-diagonal below 40 cm)");
             double s = 0;
             for (int j = 1; j <= rings; ++j) {
                 const double weight = circular ? 1.0 : ringFractionInRectangle(0.5 * (j - 1), 0.5 * j, a, b);
