@@ -1,0 +1,120 @@
+#include "depthdose/OrganDose.h"
+
+#include "common/DataFileError.h"
+#include "common/DisplayFormat.h"
+#include "common/FileLookup.h"
+#include "common/FreeFormatReader.h"
+#include "common/NumberReading.h"
+
+#include <cmath>
+
+namespace velnor::pdd {
+namespace {
+
+double convertDepth(int mode, double value, double thickness)
+{
+    switch (mode) {
+    case 1:
+        return value * thickness; // a fraction of the body thickness
+    case 2:
+        return thickness - value; // measured from the exit surface
+    default:
+        return value;
+    }
+}
+
+double number(const std::string& text) { return readLeadingNumber(text); }
+
+} // namespace
+
+std::optional<std::array<OrganRow, kTissueRows>> readOrganDefaults(const std::filesystem::path& folder, const std::string& bodyPart,
+                                                                   double thickness)
+{
+    // The body part becomes a file name: never a path outside "Organ-data/".
+    if (bodyPart.empty() || bodyPart[0] == '.' || bodyPart.find_first_of("/\\") != std::string::npos)
+        return std::nullopt;
+    const std::filesystem::path dataFolder = findFileIgnoringCase(folder, "Organ-data");
+    const std::filesystem::path path = findFileIgnoringCase(dataFolder, bodyPart + ".csv");
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return std::nullopt;
+    FreeFormatReader reader = FreeFormatReader::fromFile(path);
+    std::array<OrganRow, kTissueRows> rows;
+    for (OrganRow& row : rows) {
+        reader.readField(); // tissue name
+        const bool inField = reader.readNumber() == 1;
+        const int fromMode = static_cast<int>(reader.readNumber());
+        const double from = reader.readNumber();
+        const int toMode = static_cast<int>(reader.readNumber());
+        const double to = reader.readNumber();
+        const std::string percent = reader.readField();
+        if (!inField)
+            continue;
+        row.checked = true;
+        row.fromText = formatNumber(convertDepth(fromMode, from, thickness), "#0.0");
+        row.toText = formatNumber(convertDepth(toMode, to, thickness), "#0.0");
+        row.percentText = percent;
+    }
+    return rows;
+}
+
+double depthThroughLung(double d, double lungFrom, double lungTo)
+{
+    if (!(lungTo > lungFrom) || d <= lungFrom)
+        return d;
+    if (d <= lungTo)
+        return lungFrom + kLungDensity * (d - lungFrom);
+    return d - (1 - kLungDensity) * (lungTo - lungFrom);
+}
+
+EffectiveDose computeEffectiveDose(const std::array<OrganRow, kTissueRows>& rows, const std::string& bodyPart, double thickness,
+                                   const std::vector<DepthDosePoint>& table, double surfaceDose)
+{
+    EffectiveDose result;
+    const double lungFrom = number(rows[kLungRow].fromText), lungTo = number(rows[kLungRow].toText);
+    const bool chestFrontal = bodyPart == "胸部正面", chestLateral = bodyPart == "胸部側面";
+    for (int t = 0; t < kTissueRows; ++t) {
+        const OrganRow& row = rows[static_cast<std::size_t>(t)];
+        if (!row.checked)
+            continue;
+        double from = number(row.fromText), to = number(row.toText);
+        const double share = number(row.percentText) * 0.01;
+        // Tissues behind the lung lie shallower in water-equivalent depth.
+        if ((t == kBreastRow && chestFrontal) || (t == kExitSkinRow && (chestFrontal || chestLateral))) {
+            from = depthThroughLung(from, lungFrom, lungTo);
+            to = depthThroughLung(to, lungFrom, lungTo);
+        }
+        if (to < from || from < 0 || to > thickness || share < 0 || share > 1 || !std::isfinite(from + to + share)) {
+            result.refusedRow = t;
+            return result;
+        }
+        if (t == kLungRow)
+            to = from + kLungDensity * (to - from);
+        int first = static_cast<int>(std::floor(2 * from)) + (t == kExitSkinRow ? 0 : 1);
+        int last = static_cast<int>(std::floor(2 * to));
+        first = std::max(first, 1);
+        last = std::max(last, 1);
+        last = std::max(last, first);
+        double sum = 0;
+        int count = 0;
+        for (int i = first; i <= last && i <= kMaxPoints && i <= static_cast<int>(table.size()); ++i) {
+            sum += table[static_cast<std::size_t>(i - 1)].totalPercent;
+            ++count;
+        }
+        if (count == 0) {
+            result.notComputable = true;
+            return result;
+        }
+        const double contribution = kTissueWeights[static_cast<std::size_t>(t)] * share * (sum / count / 100) * surfaceDose;
+        result.contributionMsv[static_cast<std::size_t>(t)] = contribution;
+        result.totalMsv += contribution;
+    }
+    return result;
+}
+
+std::vector<std::string> effectiveDoseFileLines(double effectiveDoseMsv)
+{
+    return {"実効線量 (mSv)", formatNumber(effectiveDoseMsv, "##0.000")};
+}
+
+} // namespace velnor::pdd
