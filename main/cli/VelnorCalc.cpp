@@ -1,6 +1,8 @@
 // velnor-calc: the main program's dose calculation without windows, JSON in,
 // JSON out. See usage() for everything it does.
 #include "main/cli/CaseJson.h"
+#include "common/TextFile.h"
+#include "main/dose/DepthDoseHandOff.h"
 #include "main/dose/NonPlanarBackscatter.h"
 #include "main/form/ExposureForm.h"
 #include "main/records/CalculationError.h"
@@ -90,6 +92,8 @@ Options:
                landscape; the user name from Primary.dat in DIR)
   --comment TEXT  line 1 of the results file (default "velnor-calc")
   --brief      leave the 300-value photonSpectrum out of each output
+  --handoff FILE  write the depth-dose hand-off (Velnor2PDD.dat) of each
+               computed case, as "実効線量概算" would (the last case stays)
   --help       this text
 
 Exit status: 0 when every case succeeded, 1 when a case failed, 2 for unusable
@@ -125,7 +129,7 @@ int main(int argc, char** argv)
     bool writeFiles = true;
     std::string input = "-";
     bool inputGiven = false;
-    std::filesystem::path csvPath, reportPath;
+    std::filesystem::path csvPath, reportPath, handOffPath;
     std::string comment = "velnor-calc";
     bool brief = false;
     for (int i = 1; i < argc; ++i) {
@@ -139,13 +143,15 @@ int main(int argc, char** argv)
             dataFolder = argv[i];
         } else if (arg == "--no-files") {
             writeFiles = false;
-        } else if (arg == "--csv" || arg == "--report" || arg == "--comment") {
+        } else if (arg == "--csv" || arg == "--report" || arg == "--comment" || arg == "--handoff") {
             if (++i == argc)
                 return usageError(arg + " needs a value");
             if (arg == "--csv")
                 csvPath = argv[i];
             else if (arg == "--report")
                 reportPath = argv[i];
+            else if (arg == "--handoff")
+                handOffPath = argv[i];
             else
                 comment = argv[i];
         } else if (arg == "--brief") {
@@ -233,6 +239,9 @@ int main(int argc, char** argv)
             results.push_back(std::move(result));
             const auto& computed = *state.lastCase;
             table.addRow(computed.conditions, computed.beamQuality, computed.dose);
+            if (!handOffPath.empty()) // what "実効線量概算" would hand to the depth-dose program
+                velnor::writeTextLines(handOffPath, velnor::depthDoseHandOffLines(computed.conditions, computed.dose.esdSoftTissue,
+                                                                                  computed.photonSpectrum));
             cfAir = computed.dose.cfAir;
         } catch (const std::exception& e) {
             allSucceeded = false;

@@ -94,7 +94,7 @@ void CalculationState::calculate()
     computeSpectrum();
     computeExposureAt1m();
     computeBackscatterAndDose();
-    lastCase = ComputedCase{conditions, beamQuality, dose};
+    lastCase = ComputedCase{conditions, beamQuality, dose, photonSpectrum};
 }
 
 void CalculationState::recalculateWith(const std::function<void(ExposureConditions&)>& change)

@@ -33,6 +33,7 @@ struct CalculationState {
         ExposureConditions conditions;
         BeamQuality beamQuality;
         DoseResults dose;
+        BinArray photonSpectrum{}; // for the depth-dose hand-off
     };
 
     ExposureConditions conditions;

@@ -116,6 +116,26 @@ void DesktopLauncher::start(const std::filesystem::path& program, const std::fil
     ::waitpid(child, &status, 0);
 }
 
+void WindowedLauncher::start(const std::filesystem::path& program, const std::filesystem::path& workingFolder)
+{
+    if (!isExecutable(program))
+        throw CalculationError("the program " + program.string() + " cannot be started");
+    const pid_t child = ::fork();
+    if (child < 0)
+        throw CalculationError(std::string("cannot start ") + program.string() + ": " + std::strerror(errno));
+    if (child == 0) {
+        ::setsid();
+        if (::fork() != 0)
+            ::_exit(0);
+        if (::chdir(workingFolder.c_str()) != 0)
+            ::_exit(126);
+        redirect(STDIN_FILENO, "/dev/null", O_RDONLY);
+        execInChild({program.string()});
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+}
+
 void runToCompletion(const std::filesystem::path& program, const std::filesystem::path& workingFolder)
 {
     if (!isExecutable(program))

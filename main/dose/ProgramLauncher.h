@@ -25,6 +25,13 @@ public:
     void start(const std::filesystem::path& program, const std::filesystem::path& workingFolder) override;
 };
 
+// A windowed program (the depth-dose program): started detached in the
+// working folder, with its own windows and no console.
+class WindowedLauncher : public ProgramLauncher {
+public:
+    void start(const std::filesystem::path& program, const std::filesystem::path& workingFolder) override;
+};
+
 // Runs `program` in `workingFolder` to its end with empty input, its console
 // text sent to this process's standard error. Throws CalculationError when it
 // cannot be started or ends with a non-zero status.

@@ -4,6 +4,8 @@
 #include "common/ExchangeFiles.h"
 #include "common/FileLookup.h"
 #include "common/NumberReading.h"
+#include "common/FreeFormatReader.h"
+#include "main/dose/DepthDoseHandOff.h"
 #include "main/dose/NonPlanarBackscatter.h"
 #include "main/records/CalculationError.h"
 #include "main/records/DisplayPatterns.h"
@@ -23,6 +25,7 @@
 #include "main/window/SurfaceShapeDialog.h"
 
 #include <QApplication>
+#include <cmath>
 #include <QSignalBlocker>
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -55,6 +58,9 @@ const char* const kMonteCarloWait = "しばらくこのままお待ちくださ�
 const char* const kStartUpFailed = "参照データファイルを読み込めないため、Velnor_V17 を起動できません。";
 const char* const kNotYet = "この機能はまだ使用できません。";
 const char* const kHeadFrontal = "頭部正面";
+const char* const kDepthDoseProgram = "Velnor17_PDD";
+const char* const kDepthDoseMissing = "　深部線量プログラム Velnor17_PDD を起動できません　";
+const char* const kNoEffectiveDose = "実効線量は計算されていません";
 const char* const kSdCaption = "標準偏差 (モンテカルロ)";
 const char* const kFitDone = "　＊＊＊  計算を完了しました　＊＊＊   ";
 const char* const kFitFailed = "***  正しく計算できません  ***";
@@ -92,7 +98,8 @@ bool isEnter(const QKeyEvent* key) { return key->key() == Qt::Key_Return || key-
 
 } // namespace
 
-MainWindow::MainWindow(const std::filesystem::path& workingFolder, Messages* messages, ProgramLauncher* launcher)
+MainWindow::MainWindow(const std::filesystem::path& workingFolder, Messages* messages, ProgramLauncher* launcher,
+                       ProgramLauncher* windowedLauncher)
     : m_folder(workingFolder)
 {
     setObjectName("Form1");
@@ -106,6 +113,11 @@ MainWindow::MainWindow(const std::filesystem::path& workingFolder, Messages* mes
         launcher = m_ownLauncher.get();
     }
     m_launcher = launcher;
+    if (!windowedLauncher) {
+        m_ownWindowedLauncher = std::make_unique<WindowedLauncher>();
+        windowedLauncher = m_ownWindowedLauncher.get();
+    }
+    m_windowedLauncher = windowedLauncher;
     m_state.exchangeFolder = m_folder;
     m_state.nonPlanarBackscatter = [this](const ExposureConditions&, const BinArray&) { return runMonteCarlo(); };
     buildControls();
@@ -377,8 +389,8 @@ void MainWindow::connectControls()
     // the next button to press.
     for (auto& [name, button] : m_command)
         button->installEventFilter(this);
-    for (const char* later : {"Command5", "Command11"})
-        setNotAvailable(m_command[later]);
+    connect(m_command["Command11"], &QPushButton::clicked, this, &MainWindow::startDepthDose);
+    connect(m_command["Command5"], &QPushButton::clicked, this, &MainWindow::addEffectiveDose);
 
     // Fitting to a measured index, and the ATR explanation.
     connect(m_command["Command14"], &QPushButton::clicked, this, [this] {
@@ -793,6 +805,50 @@ void MainWindow::addToResults()
     m_command["Command3"]->setEnabled(false);
     m_command["Command11"]->setEnabled(true);
     m_command["Command11"]->setFocus();
+}
+
+void MainWindow::startDepthDose()
+{
+    if (!m_state.lastCase)
+        return;
+    const CalculationState::ComputedCase& computed = *m_state.lastCase;
+    const std::filesystem::path program = locateProgram(kDepthDoseProgram, m_folder);
+    if (program.empty()) {
+        m_messages->warn(kDepthDoseMissing, "Velnor17_PDD is neither in the working folder nor beside Velnor_V17");
+        return; // the buttons stay as they are
+    }
+    try {
+        writeDepthDoseHandOff(m_folder, computed.conditions, computed.dose.esdSoftTissue, computed.photonSpectrum);
+        QApplication::processEvents();
+        m_windowedLauncher->start(program, m_folder);
+    } catch (const std::exception& e) {
+        m_messages->warn(kDepthDoseMissing, QString::fromUtf8(e.what()));
+        return;
+    }
+    m_command["Command5"]->setEnabled(true);
+    m_command["Command11"]->setEnabled(false);
+}
+
+void MainWindow::addEffectiveDose()
+{
+    double msv = 0;
+    try {
+        FreeFormatReader reader = FreeFormatReader::fromFile(findFileIgnoringCase(m_folder, files::kEffectiveDose));
+        reader.readLine(); // the header
+        msv = reader.readNumber();
+        if (!(msv >= 0) || !std::isfinite(msv))
+            throw std::runtime_error("the effective dose is not a number of 0 or more");
+    } catch (const std::exception& e) {
+        m_messages->warn(kNoEffectiveDose, QString::fromUtf8(e.what()));
+        m_command["Command5"]->setEnabled(false);
+        return;
+    }
+    QApplication::processEvents();
+    m_results.setEffectiveDoseOfLastRow(msv);
+    m_resultsWindow->tableChanged();
+    removeFileQuietly(m_folder, files::kEffectiveDose);
+    m_command["Command5"]->setEnabled(false);
+    m_command["Command11"]->setEnabled(true);
 }
 
 void MainWindow::requestExit()

@@ -42,8 +42,9 @@ class MainWindow : public QWidget {
 public:
     // `messages` and `launcher` may be replaced (tests); by default they are
     // dialogs and a console window of our own for the engines.
+    // `windowedLauncher` starts the depth-dose program.
     explicit MainWindow(const std::filesystem::path& workingFolder, Messages* messages = nullptr,
-                        ProgramLauncher* launcher = nullptr);
+                        ProgramLauncher* launcher = nullptr, ProgramLauncher* windowedLauncher = nullptr);
     ~MainWindow() override;
 
     // Loads the reference data and fills the window with the start-up values.
@@ -71,6 +72,8 @@ public:
     // The button actions.
     void calculate();
     void addToResults();
+    void startDepthDose();
+    void addEffectiveDose();
     void requestExit();
 
 protected:
@@ -103,6 +106,8 @@ private:
     Messages* m_messages;
     std::unique_ptr<ProgramLauncher> m_ownLauncher;
     ProgramLauncher* m_launcher;
+    std::unique_ptr<ProgramLauncher> m_ownWindowedLauncher;
+    ProgramLauncher* m_windowedLauncher;
     CalculationState m_state;
     ResultsTable m_results;
     QString m_userName;

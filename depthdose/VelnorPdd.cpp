@@ -1,0 +1,119 @@
+// velnor-pdd: the depth-dose program's calculation without windows, for batch
+// work and checking. See kUsage.
+#include "common/DisplayFormat.h"
+#include "common/FileLookup.h"
+#include "depthdose/DepthDose.h"
+#include "depthdose/OrganDose.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+
+namespace {
+
+const char* const kUsage = R"(usage: velnor-pdd --data DIR [--handoff FILE] [--cancel40] [--organ-defaults | --rows ROWS.json]
+
+Computes the central-axis percentage depth dose of the case the main program
+handed over (Velnor2PDD.dat, by default in DIR), exactly as Velnor17_PDD does,
+and prints one JSON object:
+  thicknessCm   the body thickness used: a thickness above 40 cm becomes 40,
+                as when the question "体厚を40cmとして計算しますか？" is
+                answered OK; --cancel40 answers Cancel (the thickness stays,
+                the points stop at 80)
+  points        the number of depth points (0.5 cm each)
+  table         [depthCm, primaryPercent, scatterPercent, totalPercent] per point
+With --organ-defaults (the rows of DIR/Organ-data/<body part>.csv) or
+--rows ROWS.json (a JSON list of sixteen [checked, fromText, toText,
+percentText], in the rows' order: breast, red marrow, colon, lung, stomach,
+gonads, thyroid, oesophagus, liver, bladder, bone surface, entrance skin,
+exit skin, brain, salivary glands, remainder), also:
+  cells             the sixteen result-cell texts (µSv, "-" for a row not in the field)
+  effectiveDoseMsv  the approximate effective dose
+A failure gives {"error": "..."} and exit status 1; unusable arguments exit 2.
+)";
+
+int usageError(const std::string& message)
+{
+    std::fprintf(stderr, "velnor-pdd: %s\n(velnor-pdd --help explains the arguments)\n", message.c_str());
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace velnor::pdd;
+    std::filesystem::path data = ".";
+    std::filesystem::path handOffPath, rowsPath;
+    bool cancel40 = false, organDefaults = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (arg == "--data" || arg == "--handoff" || arg == "--rows") {
+            if (++i == argc)
+                return usageError(arg + " needs a value");
+            (arg == "--data" ? data : arg == "--handoff" ? handOffPath : rowsPath) = argv[i];
+        } else if (arg == "--cancel40") {
+            cancel40 = true;
+        } else if (arg == "--organ-defaults") {
+            organDefaults = true;
+        } else {
+            return usageError("unknown argument " + arg);
+        }
+    }
+    if (organDefaults && !rowsPath.empty())
+        return usageError("--organ-defaults and --rows exclude each other");
+    if (handOffPath.empty())
+        handOffPath = velnor::findFileIgnoringCase(data, "Velnor2PDD.dat");
+
+    nlohmann::json out;
+    try {
+        const HandOff h = readHandOff(handOffPath);
+        const double thickness = h.thicknessCm > kMaxThicknessCm && !cancel40 ? kMaxThicknessCm : h.thicknessCm;
+        const std::vector<DepthDosePoint> table = computeDepthDose(h, thickness, readDepthDoseData(data));
+        out["thicknessCm"] = thickness;
+        out["points"] = table.size();
+        out["table"] = nlohmann::json::array();
+        for (const DepthDosePoint& p : table)
+            out["table"].push_back({p.depthCm, p.primaryPercent, p.scatterPercent, p.totalPercent});
+        if (organDefaults || !rowsPath.empty()) {
+            std::array<OrganRow, kTissueRows> rows;
+            if (organDefaults) {
+                const auto defaults = readOrganDefaults(data, h.bodyPart, thickness);
+                if (!defaults)
+                    throw std::runtime_error("there are no organ data for \"" + h.bodyPart + "\"");
+                rows = *defaults;
+            } else {
+                std::ifstream in(rowsPath);
+                if (!in)
+                    return usageError("cannot open " + rowsPath.string());
+                const nlohmann::json j = nlohmann::json::parse(in);
+                if (!j.is_array() || j.size() != kTissueRows)
+                    return usageError("--rows needs a list of sixteen rows");
+                for (std::size_t t = 0; t < kTissueRows; ++t)
+                    rows[t] = {j[t].at(0).get<bool>(), j[t].at(1).get<std::string>(), j[t].at(2).get<std::string>(),
+                               j[t].at(3).get<std::string>()};
+            }
+            const EffectiveDose e = computeEffectiveDose(rows, h.bodyPart, thickness, table, h.surfaceDoseMgy);
+            if (e.refusedRow >= 0)
+                throw std::runtime_error("row " + std::to_string(e.refusedRow + 1) + " has entries that cannot be used");
+            if (e.notComputable)
+                throw std::runtime_error("a row has no depth point within the table");
+            out["cells"] = nlohmann::json::array();
+            for (const auto& c : e.contributionMsv)
+                out["cells"].push_back(c ? velnor::formatNumber(1000 * *c, "###0.0") : std::string("-"));
+            out["effectiveDoseMsv"] = e.totalMsv;
+        }
+    } catch (const nlohmann::json::exception& e) {
+        return usageError(std::string("--rows: ") + e.what());
+    } catch (const std::exception& e) {
+        std::cout << nlohmann::json{{"error", e.what()}}.dump() << "\n";
+        return 1;
+    }
+    std::cout << out.dump(2) << "\n";
+    return 0;
+}
