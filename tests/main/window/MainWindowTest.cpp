@@ -857,6 +857,46 @@ private slots:
         QCOMPARE(m_window->state().conditions.tubeCurrentMa, 0.15);
     }
 
+    void effectiveDoseComesBackFromTheDepthDoseProgram()
+    {
+        // Stands in for Velnor17_PDD: checks the hand-off and answers at once.
+        class DepthDoseProgram : public ProgramLauncher {
+        public:
+            void start(const std::filesystem::path& program, const std::filesystem::path& folder) override
+            {
+                started = program.filename().string();
+                handOffLines = readTextLines(folder / "Velnor2PDD.dat").size();
+                writeTextLines(folder / "Eff-Dose.dat", {"実効線量 (mSv)", "  0.123"});
+            }
+            std::string started;
+            std::size_t handOffLines = 0;
+        } program;
+        RecordingMessages messages;
+        MainWindow window(m_folder, &messages, nullptr, &program);
+        QVERIFY(window.startUp());
+        auto* estimate = window.findChild<QPushButton*>("Command11");
+        auto* addDose = window.findChild<QPushButton*>("Command5");
+        window.findChild<QPushButton*>("Command2")->click();
+        window.findChild<QPushButton*>("Command3")->click();
+        QVERIFY(estimate->isEnabled());
+        estimate->click();
+        QCOMPARE(program.started, std::string("Velnor17_PDD"));
+        QCOMPARE(program.handOffLines, std::size_t(308));
+        QVERIFY(!estimate->isEnabled());
+        QVERIFY(addDose->isEnabled());
+        addDose->click();
+        QCOMPARE(window.results().row(1).effectiveDoseMsv, std::optional<double>(0.123));
+        QVERIFY(!std::filesystem::exists(m_folder / "Eff-Dose.dat"));
+        QVERIFY(estimate->isEnabled());
+        QVERIFY(!addDose->isEnabled());
+        // Pressed again before the program has answered: the warning, nothing stored.
+        addDose->setEnabled(true);
+        addDose->click();
+        QCOMPARE(messages.warnings.last(), QString("実効線量は計算されていません"));
+        QVERIFY(!addDose->isEnabled());
+        QCOMPARE(window.results().row(1).effectiveDoseMsv, std::optional<double>(0.123));
+    }
+
     void missingReferenceFileEndsStartUpWithOneMessage()
     {
         std::filesystem::remove(m_folder / "dATR.dat");
