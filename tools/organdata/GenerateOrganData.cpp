@@ -1,0 +1,232 @@
+// velnor-organdata DATA: writes DATA/Organ-data/<body part>.csv for every body
+// part of the shipped list: the default rows of the effective dose window
+// (in field, depths, irradiated share) for the usual projection of each view.
+//
+// Depths are fractions of the body thickness (mode 1), so that the defaults
+// follow the patient, taken from the adult stylized (MIRD-type) phantom of
+// Cristy & Eckerman (ORNL/TM-8381, 1987): a trunk 40 cm wide and 20 cm thick,
+// a head 14 cm wide and 20 cm front to back, as in the public Geant4 example
+// advanced/human_phantom. A posterior entrance (PA) takes 1 - the anterior
+// fractions. Oesophagus, salivary glands, the remainder, the irradiated shares
+// and the skin areas are our own estimates; data/README.md says which.
+#include "common/TextFile.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+// One tissue row: in the field, from/to (mode and value), share in %.
+struct Row {
+    bool inField = false;
+    int fromMode = 1;
+    double from = 0;
+    int toMode = 1;
+    double to = 0;
+    double percent = 0;
+};
+
+const char* const kTissues[16] = {"乳房", "骨髄(赤色)", "結腸", "肺", "胃", "生殖腺", "甲状腺", "食道",
+                                  "肝臓", "膀胱", "骨表面", "入射皮膚面", "射出皮膚面", "脳", "唾液腺", "残りの組織"};
+enum Tissue { Breast, Marrow, Colon, Lung, Stomach, Gonads, Thyroid, Oesophagus, Liver, Bladder, BoneSurface, EntranceSkin, ExitSkin, Brain, Salivary, Remainder };
+
+// A tissue between two fractions of the thickness (from the entrance).
+Row at(double from, double to, double percent) { return {true, 1, from, 1, to, percent}; }
+// The same for a posterior entrance of anterior fractions.
+Row behind(double anteriorFrom, double anteriorTo, double percent) { return at(1 - anteriorTo, 1 - anteriorFrom, percent); }
+
+// The skin rows: the field's area at the skin over the whole skin (1.78 m²,
+// the mean of the adult man's 1.9 and woman's 1.66 m²), entrance in the
+// first 0.2 cm, exit in the last 0.2 cm.
+constexpr double kSkinAreaCm2 = 17800;
+void skin(std::vector<Row>& rows, double entranceFieldCm2, double exitFieldCm2)
+{
+    rows[EntranceSkin] = {true, 0, 0, 0, 0.2, 100 * entranceFieldCm2 / kSkinAreaCm2};
+    rows[ExitSkin] = {true, 2, 0.2, 1, 1, 100 * exitFieldCm2 / kSkinAreaCm2};
+}
+
+std::vector<Row> rowsFor(const std::string& part)
+{
+    std::vector<Row> r(16);
+    // Trunk, anterior entrance (AP): fractions of the MIRD phantom.
+    if (part == "腹部正面") { // abdomen AP, 35 x 43 cm
+        r[Colon] = at(0.24, 0.51, 95);
+        r[Stomach] = at(0.12, 0.45, 90);
+        r[Liver] = at(0.11, 0.89, 70);
+        r[Bladder] = at(0.10, 0.45, 80);
+        r[Gonads] = at(0.50, 0.55, 50); // ovaries in the field, testes below it
+        r[Marrow] = at(0.65, 0.90, 35); // lumbar spine and upper pelvis
+        r[BoneSurface] = at(0.65, 0.90, 30);
+        r[Lung] = at(0.09, 0.91, 10); // the bases
+        r[Remainder] = at(0.20, 0.80, 50);
+        skin(r, 950, 1150);
+    } else if (part == "腹部側面") { // abdomen lateral, from the left
+        r[Colon] = at(0.20, 0.80, 90);
+        r[Stomach] = at(0.20, 0.40, 90);
+        r[Liver] = at(0.50, 0.95, 70);
+        r[Bladder] = at(0.38, 0.62, 80);
+        r[Gonads] = at(0.33, 0.67, 50);
+        r[Marrow] = at(0.45, 0.55, 35);
+        r[BoneSurface] = at(0.45, 0.55, 30);
+        r[Lung] = at(0.16, 0.91, 10);
+        r[Remainder] = at(0.20, 0.80, 50);
+        skin(r, 950, 1200);
+    } else if (part == "胸部正面") { // chest PA, 35 x 43 cm at 180 cm
+        r[Lung] = behind(0.09, 0.91, 95);
+        r[Breast] = {true, 2, 4, 1, 1, 90}; // the last 4 cm, in front of the lungs
+        r[Marrow] = behind(0.65, 0.90, 20); // thoracic spine, ribs, sternum, scapulae
+        r[BoneSurface] = behind(0.65, 0.90, 20);
+        r[Oesophagus] = behind(0.55, 0.65, 80);
+        r[Thyroid] = behind(0.02, 0.20, 30);
+        r[Liver] = behind(0.11, 0.89, 30);
+        r[Stomach] = behind(0.12, 0.45, 20);
+        r[Remainder] = behind(0.20, 0.80, 30);
+        skin(r, 1100, 1200);
+    } else if (part == "胸部側面") { // chest lateral, from the left
+        r[Lung] = at(0.16, 0.91, 95);
+        r[Breast] = at(0.10, 0.90, 90);
+        r[Marrow] = at(0.45, 0.55, 20);
+        r[BoneSurface] = at(0.45, 0.55, 20);
+        r[Oesophagus] = at(0.45, 0.55, 80);
+        r[Thyroid] = at(0.40, 0.60, 20);
+        r[Liver] = at(0.50, 0.95, 30);
+        r[Stomach] = at(0.20, 0.40, 20);
+        r[Remainder] = at(0.20, 0.80, 30);
+        skin(r, 1100, 1300);
+    } else if (part == "頭部正面") { // skull PA, 24 x 30 cm
+        r[Brain] = at(0.05, 0.95, 95);
+        r[Marrow] = at(0.00, 1.00, 8); // the skull's share of red marrow
+        r[BoneSurface] = at(0.00, 1.00, 10);
+        r[Salivary] = behind(0.10, 0.40, 50);
+        r[Thyroid] = behind(0.05, 0.20, 5);
+        r[Remainder] = at(0.10, 0.90, 5);
+        skin(r, 460, 540);
+    } else if (part == "頭部側面") { // skull lateral
+        r[Brain] = at(0.07, 0.93, 95);
+        r[Marrow] = at(0.00, 1.00, 8);
+        r[BoneSurface] = at(0.00, 1.00, 10);
+        r[Salivary] = at(0.15, 0.85, 60);
+        r[Remainder] = at(0.10, 0.90, 5);
+        skin(r, 460, 540);
+    } else if (part == "頸椎正面") { // cervical spine AP, neck about 12 cm
+        r[Thyroid] = at(0.02, 0.18, 100);
+        r[Oesophagus] = at(0.40, 0.55, 20);
+        r[Salivary] = at(0.10, 0.50, 30);
+        r[Marrow] = at(0.55, 0.85, 3);
+        r[BoneSurface] = at(0.55, 0.85, 4);
+        r[Remainder] = at(0.20, 0.60, 5); // extrathoracic airways, lymph nodes
+        skin(r, 300, 340);
+    } else if (part == "頸椎側面") { // cervical spine lateral
+        r[Thyroid] = at(0.30, 0.70, 100);
+        r[Oesophagus] = at(0.45, 0.55, 20);
+        r[Salivary] = at(0.15, 0.85, 40);
+        r[Marrow] = at(0.40, 0.60, 3);
+        r[BoneSurface] = at(0.40, 0.60, 4);
+        r[Remainder] = at(0.20, 0.80, 5);
+        skin(r, 300, 340);
+    } else if (part == "胸椎正面") { // thoracic spine AP
+        r[Lung] = at(0.09, 0.91, 60);
+        r[Breast] = {true, 0, 0, 0, 4, 40}; // the first 4 cm
+        r[Marrow] = at(0.65, 0.90, 20);
+        r[BoneSurface] = at(0.65, 0.90, 20);
+        r[Oesophagus] = at(0.55, 0.65, 80);
+        r[Thyroid] = at(0.02, 0.20, 10);
+        r[Liver] = at(0.11, 0.89, 20);
+        r[Stomach] = at(0.12, 0.45, 15);
+        r[Remainder] = at(0.20, 0.80, 25);
+        skin(r, 650, 760);
+    } else if (part == "胸椎側面") { // thoracic spine lateral
+        r[Lung] = at(0.16, 0.91, 60);
+        r[Breast] = at(0.10, 0.90, 40);
+        r[Marrow] = at(0.45, 0.55, 15);
+        r[BoneSurface] = at(0.45, 0.55, 15);
+        r[Oesophagus] = at(0.45, 0.55, 80);
+        r[Liver] = at(0.50, 0.95, 20);
+        r[Remainder] = at(0.20, 0.80, 25);
+        skin(r, 650, 800);
+    } else if (part == "腰椎正面") { // lumbar spine AP
+        r[Colon] = at(0.24, 0.51, 60);
+        r[Stomach] = at(0.12, 0.45, 40);
+        r[Liver] = at(0.11, 0.89, 30);
+        r[Gonads] = at(0.50, 0.55, 25);
+        r[Bladder] = at(0.10, 0.45, 20);
+        r[Marrow] = at(0.65, 0.90, 25);
+        r[BoneSurface] = at(0.65, 0.90, 20);
+        r[Remainder] = at(0.20, 0.80, 45); // small intestine, kidneys, pancreas
+        skin(r, 650, 780);
+    } else if (part == "腰椎側面") { // lumbar spine lateral
+        r[Colon] = at(0.20, 0.80, 60);
+        r[Stomach] = at(0.20, 0.40, 40);
+        r[Liver] = at(0.50, 0.95, 30);
+        r[Gonads] = at(0.33, 0.67, 25);
+        r[Bladder] = at(0.38, 0.62, 20);
+        r[Marrow] = at(0.45, 0.55, 25);
+        r[BoneSurface] = at(0.45, 0.55, 20);
+        r[Remainder] = at(0.20, 0.80, 40);
+        skin(r, 650, 820);
+    } else if (part == "骨盤正面") { // pelvis AP
+        r[Bladder] = at(0.10, 0.45, 100);
+        r[Colon] = at(0.24, 0.70, 55); // sigmoid, rectum, the lower limbs of the colon
+        r[Gonads] = at(0.50, 0.55, 75); // ovaries in the field, testes partly
+        r[Marrow] = at(0.20, 0.90, 35); // os coxae, sacrum, upper femora around the pelvis
+        r[BoneSurface] = at(0.20, 0.90, 30);
+        r[Remainder] = at(0.20, 0.80, 45); // small intestine, uterus or prostate, lymph nodes, muscle
+        skin(r, 900, 1080);
+    } else if (part == "股関節正面") { // one hip AP, 24 x 30 cm
+        r[Bladder] = at(0.10, 0.45, 40);
+        r[Gonads] = at(0.50, 0.55, 30);
+        r[Colon] = at(0.24, 0.70, 15);
+        r[Marrow] = at(0.40, 0.90, 10);
+        r[BoneSurface] = at(0.40, 0.90, 10);
+        r[Remainder] = at(0.20, 0.80, 10);
+        skin(r, 460, 560);
+    } else {
+        return {};
+    }
+    return r;
+}
+
+std::string number(double v)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.4g", v);
+    return buffer;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2 || std::string(argv[1]) == "--help") {
+        std::puts("usage: velnor-organdata DATA\nWrites DATA/Organ-data/<body part>.csv for the body parts of DATA/撮影部位.txt.");
+        return argc == 2 ? 0 : 2;
+    }
+    const std::filesystem::path data = argv[1];
+    try {
+        const std::filesystem::path folder = data / "Organ-data";
+        std::filesystem::create_directories(folder);
+        int written = 0;
+        for (const std::string& part : velnor::readTextLines(data / "撮影部位.txt")) {
+            const std::vector<Row> rows = rowsFor(part);
+            if (rows.empty()) {
+                std::fprintf(stderr, "velnor-organdata: no organ data for %s\n", part.c_str());
+                continue;
+            }
+            std::vector<std::string> lines;
+            for (int t = 0; t < 16; ++t) {
+                const Row& r = rows[static_cast<std::size_t>(t)];
+                lines.push_back(std::string(kTissues[t]) + "," + (r.inField ? "1" : "0") + "," + std::to_string(r.fromMode) + ","
+                                + number(r.from) + "," + std::to_string(r.toMode) + "," + number(r.to) + "," + number(r.percent));
+            }
+            velnor::writeTextLines(folder / (part + ".csv"), lines);
+            ++written;
+        }
+        std::printf("wrote %d organ data files into %s\n", written, folder.c_str());
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "velnor-organdata: %s\n", e.what());
+        return 1;
+    }
+}
