@@ -99,6 +99,42 @@ TEST_F(OnShippedData, SwappedAxesAndCircularFields)
     EXPECT_THROW(computeDepthDose(h, 40, s_data), std::runtime_error);
 }
 
+TEST_F(OnShippedData, PrimaryOnlyFollowsTheClosedFormAndZeroKernelsAreReplaced)
+{
+    // Kernels of no weight (a zero would count as 1 in the interpolation).
+    DepthDoseData noScatter = s_data;
+    for (auto& kernel : noScatter.kernels)
+        for (auto& row : kernel)
+            row.fill(1e-200);
+    HandOff h = handOff();
+    h.spectrum.fill(0.0);
+    h.spectrum[120] = 1; // 60 keV only
+    const auto t = computeDepthDose(h, 20, noScatter);
+    // Primary only: inverse square from the focus and exponential attenuation.
+    const auto& e = s_data.energyKev;
+    std::size_t k = 1;
+    while (!(e[k] > 60.0))
+        ++k;
+    const double f = (std::log(60.0) - std::log(e[k - 1])) / (std::log(e[k]) - std::log(e[k - 1]));
+    double mu = 0;
+    for (const auto* c : {&s_data.coherent, &s_data.incoherent, &s_data.photoelectric})
+        mu += std::exp(std::log((*c)[k - 1]) + (std::log((*c)[k]) - std::log((*c)[k - 1])) * f);
+    auto dose = [&](double d) { return std::pow(80 / (80 + d), 2) * std::exp(-mu * d); };
+    for (int m : {1, 10, 40}) {
+        const double d = 0.5 * m - 0.25;
+        EXPECT_NEAR(t[static_cast<std::size_t>(m - 1)].totalPercent, 100 * dose(d) / dose(0.25), 1e-9) << m;
+        EXPECT_LT(t[static_cast<std::size_t>(m - 1)].scatterPercent, 1e-100);
+    }
+    // Between tabulated energies a zero kernel sum counts as 1: no logarithm of 0.
+    for (auto& kernel : noScatter.kernels)
+        for (auto& row : kernel)
+            row.fill(0.0);
+    h.spectrum[121] = 1;
+    const auto between = computeDepthDose(h, 20, noScatter);
+    EXPECT_GT(between[5].scatterPercent, 0);
+    EXPECT_TRUE(std::isfinite(between[5].totalPercent));
+}
+
 TEST(HandOff, MissingAndShortFilesAreRefused)
 {
     testing::TempFolder folder;
