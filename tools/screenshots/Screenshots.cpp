@@ -3,6 +3,10 @@
 // the surface-shape preview and the engine's console into PNG files (works on the offscreen platform),
 // with the reference data of DATA copied to a scratch working folder.
 #include "common/TextFile.h"
+#include "depthdose/window/DepthDoseWindow.h"
+#include "depthdose/window/EffectiveDoseWindow.h"
+#include "depthdose/window/PddMessages.h"
+#include "main/dose/DepthDoseHandOff.h"
 #include "main/results/ReportPainter.h"
 #include "main/results/ResultsFile.h"
 #include "main/window/AtrExplanation.h"
@@ -41,6 +45,15 @@ public:
     bool askYesNo(const QString&) override { return true; }
     bool askOkCancel(const QString&) override { return true; }
     void beep() override {}
+};
+
+class PrintedPddMessages : public velnor::pdd::PddMessages {
+public:
+    void warn(const QString& text, const QString& detail) override
+    {
+        std::printf("message: %s %s\n", text.toUtf8().constData(), detail.toUtf8().constData());
+    }
+    bool askOkCancel(const QString&) override { return true; }
 };
 
 void save(QWidget* w, const std::filesystem::path& file)
@@ -150,6 +163,25 @@ int main(int argc, char** argv)
     window.findChild<QPushButton*>("Command4")->click();
     app.processEvents();
     save(window.fluoroscopyDialog(), out / "fluoroscopy.png");
+
+    // The depth-dose program on the last case: its graph with a read-out, and
+    // the effective dose window after OK.
+    {
+        const velnor::CalculationState::ComputedCase& last = *window.state().lastCase;
+        velnor::writeDepthDoseHandOff(work, last.conditions, last.dose.esdSoftTissue, last.photonSpectrum);
+        PrintedPddMessages pddMessages;
+        velnor::pdd::DepthDoseWindow pdd(work, &pddMessages);
+        pdd.resize(860, 860);
+        pdd.show();
+        pdd.start();
+        pdd.graph()->readOut(12, true);
+        app.processEvents();
+        save(&pdd, out / "depth-dose.png");
+        pdd.effectiveDoseWindow()->show();
+        pdd.effectiveDoseWindow()->compute();
+        app.processEvents();
+        save(pdd.effectiveDoseWindow(), out / "effective-dose.png");
+    }
 
     // The engine's console window after a short run.
     velnor::writeTextLines(work / "joken.txt", {"020.0", "020.0", "080.0", "100.0", "035.6", "043.2", "00000300000"});
