@@ -11,16 +11,13 @@
 namespace velnor::pdd {
 namespace {
 
-double convertDepth(int mode, double value, double thickness)
+double convertDepth(double mode, double value, double thickness)
 {
-    switch (mode) {
-    case 1:
+    if (mode == 1)
         return value * thickness; // a fraction of the body thickness
-    case 2:
+    if (mode == 2)
         return thickness - value; // measured from the exit surface
-    default:
-        return value;
-    }
+    return value;                 // cm (mode 0, and any other value)
 }
 
 double number(const std::string& text) { return readLeadingNumber(text); }
@@ -43,9 +40,9 @@ std::optional<std::array<OrganRow, kTissueRows>> readOrganDefaults(const std::fi
     for (OrganRow& row : rows) {
         reader.readField(); // tissue name
         const bool inField = reader.readNumber() == 1;
-        const int fromMode = static_cast<int>(reader.readNumber());
+        const double fromMode = reader.readNumber();
         const double from = reader.readNumber();
-        const int toMode = static_cast<int>(reader.readNumber());
+        const double toMode = reader.readNumber();
         const double to = reader.readNumber();
         const std::string percent = reader.readField();
         if (!inField)
@@ -90,8 +87,11 @@ EffectiveDose computeEffectiveDose(const std::array<OrganRow, kTissueRows>& rows
         }
         if (t == kLungRow)
             to = from + kLungDensity * (to - from);
-        int first = static_cast<int>(std::floor(2 * from)) + (t == kExitSkinRow ? 0 : 1);
-        int last = static_cast<int>(std::floor(2 * to));
+        // Points beyond the table count for nothing; bounding keeps the
+        // conversion to an index defined for any typed depth.
+        const double limit = 2.0 * kMaxPoints + 2;
+        int first = static_cast<int>(std::floor(std::min(2 * from, limit))) + (t == kExitSkinRow ? 0 : 1);
+        int last = static_cast<int>(std::floor(std::min(2 * to, limit)));
         first = std::max(first, 1);
         last = std::max(last, 1);
         last = std::max(last, first);

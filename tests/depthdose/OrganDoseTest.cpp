@@ -96,6 +96,13 @@ TEST(OrganDose, DefaultsFromTheBodyPartsFile)
     EXPECT_FALSE(readOrganDefaults(folder.path(), "頭部正面", 20));
     EXPECT_FALSE(readOrganDefaults(folder.path(), "../Organ-data/腹部正面", 20)); // never a path outside
     EXPECT_FALSE(readOrganDefaults(folder.path(), ".hidden", 20));
+
+    // Found by fuzzing: a mode far outside an int was converted to one.
+    lines[2] = "結腸,1,7.8e58,0.25,1e300,5,60";
+    writeTextLines(folder / "Organ-data" / "腹部正面.csv", lines);
+    EXPECT_EQ((*readOrganDefaults(folder.path(), "腹部正面", 20))[2].fromText, "0.3"); // read as cm
+    // And a depth far beyond the table in a body handed over that thick.
+    EXPECT_TRUE(computeEffectiveDose(only(2, "1e300", "1e300"), "x", 1e301, table(40), 1).notComputable);
 }
 
 } // namespace

@@ -897,6 +897,25 @@ private slots:
         QCOMPARE(window.results().row(1).effectiveDoseMsv, std::optional<double>(0.123));
     }
 
+    void aDepthDoseProgramThatCannotStartLeavesTheButtons()
+    {
+        class Broken : public ProgramLauncher {
+            void start(const std::filesystem::path&, const std::filesystem::path&) override
+            {
+                throw CalculationError("cannot be started");
+            }
+        } broken;
+        RecordingMessages messages;
+        MainWindow window(m_folder, &messages, nullptr, &broken);
+        QVERIFY(window.startUp());
+        window.findChild<QPushButton*>("Command2")->click();
+        window.findChild<QPushButton*>("Command3")->click();
+        window.findChild<QPushButton*>("Command11")->click();
+        QCOMPARE(messages.warnings.last(), QString("　深部線量プログラム Velnor17_PDD を起動できません　"));
+        QVERIFY(window.findChild<QPushButton*>("Command11")->isEnabled());
+        QVERIFY(!window.findChild<QPushButton*>("Command5")->isEnabled());
+    }
+
     void missingReferenceFileEndsStartUpWithOneMessage()
     {
         std::filesystem::remove(m_folder / "dATR.dat");
