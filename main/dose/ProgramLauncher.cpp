@@ -59,6 +59,34 @@ void redirect(int fd, const char* path, int flags)
     }
 }
 
+// Starts `arguments` in `workingFolder` without waiting; with empty input
+// unless it runs in a terminal, and when `log` is given its console text in
+// that file (never written through a link). Double fork: the program is adopted by init, so it never waits on us
+// and leaves no zombie behind.
+void startDetached(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                   const std::filesystem::path& workingFolder, bool inTerminal, const std::string& log)
+{
+    const pid_t child = ::fork();
+    if (child < 0)
+        throw CalculationError(std::string("cannot start ") + program.string() + ": " + std::strerror(errno));
+    if (child == 0) {
+        ::setsid();
+        if (::fork() != 0)
+            ::_exit(0);
+        if (::chdir(workingFolder.c_str()) != 0)
+            ::_exit(126);
+        if (!inTerminal)
+            redirect(STDIN_FILENO, "/dev/null", O_RDONLY);
+        if (!log.empty()) {
+            redirect(STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW);
+            ::dup2(STDOUT_FILENO, STDERR_FILENO);
+        }
+        execInChild(arguments);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+}
+
 } // namespace
 
 std::filesystem::path runningProgramFolder()
@@ -93,47 +121,14 @@ void DesktopLauncher::start(const std::filesystem::path& program, const std::fil
     else
         arguments = {program.string()};
     const std::string log = (workingFolder / (program.filename().string() + ".log")).string();
-
-    // Double fork: the program is adopted by init, so it never waits on us and
-    // leaves no zombie behind.
-    const pid_t child = ::fork();
-    if (child < 0)
-        throw CalculationError(std::string("cannot start ") + program.string() + ": " + std::strerror(errno));
-    if (child == 0) {
-        ::setsid();
-        if (::fork() != 0)
-            ::_exit(0);
-        if (::chdir(workingFolder.c_str()) != 0)
-            ::_exit(126);
-        if (terminal.empty()) {
-            redirect(STDIN_FILENO, "/dev/null", O_RDONLY);
-            redirect(STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW);
-            ::dup2(STDOUT_FILENO, STDERR_FILENO);
-        }
-        execInChild(arguments);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    startDetached(program, arguments, workingFolder, !terminal.empty(), terminal.empty() ? log : std::string());
 }
 
 void WindowedLauncher::start(const std::filesystem::path& program, const std::filesystem::path& workingFolder)
 {
     if (!isExecutable(program))
         throw CalculationError("the program " + program.string() + " cannot be started");
-    const pid_t child = ::fork();
-    if (child < 0)
-        throw CalculationError(std::string("cannot start ") + program.string() + ": " + std::strerror(errno));
-    if (child == 0) {
-        ::setsid();
-        if (::fork() != 0)
-            ::_exit(0);
-        if (::chdir(workingFolder.c_str()) != 0)
-            ::_exit(126);
-        redirect(STDIN_FILENO, "/dev/null", O_RDONLY);
-        execInChild({program.string()});
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    startDetached(program, {program.string()}, workingFolder, false, {});
 }
 
 void runToCompletion(const std::filesystem::path& program, const std::filesystem::path& workingFolder)
