@@ -40,6 +40,17 @@ std::filesystem::path findFileIgnoringCase(const std::filesystem::path& folder, 
     return dir / matches.front();
 }
 
+std::string plainFileNameFault(std::string_view name)
+{
+    if (name.empty())
+        return "the file name is empty";
+    if (name.find_first_of("/\\") != std::string_view::npos)
+        return "a file name cannot hold a folder separator";
+    if (name[0] == '.')
+        return "a file name cannot start with \".\"";
+    return {};
+}
+
 bool removeFileQuietly(const std::filesystem::path& folder, std::string_view name)
 {
     const std::filesystem::path dir = folder.empty() ? std::filesystem::path(".") : folder;

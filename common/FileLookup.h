@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace velnor {
@@ -10,6 +11,12 @@ namespace velnor {
 // match wins; otherwise the first match in name order; when no file matches,
 // folder / name as given, so that a new file is created under that name.
 std::filesystem::path findFileIgnoringCase(const std::filesystem::path& folder, std::string_view name);
+
+// Why `name`, typed by a user or handed over by another program, cannot be a
+// file name in a folder we chose, or empty: it must not be empty, hold a
+// folder separator or start with "." (nothing outside the folder, nothing
+// hidden).
+std::string plainFileNameFault(std::string_view name);
 
 // Deletes every file in `folder` whose name is `name` in any letter case (on
 // Linux "ResultBSF.txt" and "resultBSF.txt" can both exist, where Windows saw

@@ -28,7 +28,7 @@ std::optional<std::array<OrganRow, kTissueRows>> readOrganDefaults(const std::fi
                                                                    double thickness)
 {
     // The body part becomes a file name: never a path outside "Organ-data/".
-    if (bodyPart.empty() || bodyPart[0] == '.' || bodyPart.find_first_of("/\\") != std::string::npos)
+    if (!plainFileNameFault(bodyPart).empty())
         return std::nullopt;
     const std::filesystem::path dataFolder = findFileIgnoringCase(folder, "Organ-data");
     const std::filesystem::path path = findFileIgnoringCase(dataFolder, bodyPart + ".csv");

@@ -30,6 +30,14 @@ inline void startRay(float ds, float x0, float y0, float energyKev, PhotonState&
     p.energyKev = energyKev;
 }
 
+// Places the photon at the entry point (xs, zs) of the ray through (x0, y0, 0).
+inline void placeOnRay(float ds, float xs, float zs, float y0, PhotonState& p)
+{
+    p.x = xs;
+    p.z = zs;
+    p.y = (zs + ds) * y0 / ds;
+}
+
 // A circular cylinder of radius R with its axis along y at z = R.
 struct CylinderGeometry {
     float radiusCm = 0;
@@ -56,10 +64,7 @@ struct CylinderGeometry {
         const float inside = r * r - xs * xs;
         if (inside < 0.0f)
             return false;
-        const float zs = r - std::sqrt(inside);
-        p.x = xs;
-        p.z = zs;
-        p.y = (zs + ds) * y0 / ds;
+        placeOnRay(ds, xs, r - std::sqrt(inside), y0, p);
         return true;
     }
     // Left through a side, an end or the back (no score).
@@ -97,10 +102,7 @@ struct EllipseGeometry {
         const float xs = (-b - std::sqrt(d)) / (2.0f * a);
         if (!(xs <= h))
             return false;
-        const float zs = std::max(0.0f, ratio * xs - ds);
-        p.x = xs;
-        p.z = zs;
-        p.y = (zs + ds) * y0 / ds;
+        placeOnRay(ds, xs, std::max(0.0f, ratio * xs - ds), y0, p);
         return true;
     }
     bool outside(float x1, float y1, float z1) const
@@ -148,10 +150,7 @@ struct RacetrackGeometry {
         const float xs = (-b - std::sqrt(d)) / (2.0f * a);
         if (!(xs <= c + r))
             return false;
-        const float zs = std::max(0.0f, ratio * xs - ds);
-        p.x = xs;
-        p.z = zs;
-        p.y = (zs + ds) * y0 / ds;
+        placeOnRay(ds, xs, std::max(0.0f, ratio * xs - ds), y0, p);
         return true;
     }
     bool outside(float x1, float y1, float z1) const

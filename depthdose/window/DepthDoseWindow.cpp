@@ -288,8 +288,8 @@ void DepthDoseWindow::savePdd()
 {
     const std::string name = m_saveName->text().toStdString();
     try {
-        if (name.empty() || name[0] == '.' || name.find_first_of("/\\") != std::string::npos)
-            throw std::runtime_error("the file name must be a plain name in the working folder");
+        if (const std::string fault = plainFileNameFault(name); !fault.empty())
+            throw std::runtime_error(fault);
         const std::string text = readTextFile(findFileIgnoringCase(m_folder, kTableFile));
         writeTextLines(m_folder / name, splitLines(text));
     } catch (const std::exception& e) {

@@ -162,18 +162,13 @@ int nestingDepth(const std::string& text)
     return deepest;
 }
 
-std::string textKey(const nlohmann::json& object, const char* key)
+// A member of an object, or null when it has none (a const lookup of a
+// missing key would be undefined).
+const Json& member(const Json& object, const char* key)
 {
-    if (!object[key].is_string())
-        throw std::invalid_argument(std::string("\"") + key + "\" must be a text");
-    return object[key].get<std::string>();
-}
-
-double numberKey(const nlohmann::json& object, const char* key)
-{
-    if (!object.contains(key) || !object[key].is_number())
-        throw std::invalid_argument(std::string("\"") + key + "\" must be a number");
-    return object[key].get<double>();
+    static const Json none;
+    const auto it = object.find(key);
+    return it == object.end() ? none : *it;
 }
 
 } // namespace
@@ -246,28 +241,28 @@ std::optional<FitRequest> takeDialogKeys(nlohmann::json& c, CalculationState& st
         return std::nullopt;
     if (c.contains("outputTable")) {
         // Another tube output table of the data folder, as the selector would load it.
-        const std::string name = textKey(c, "outputTable");
-        if (const std::string fault = outputFileNameFault(name); !fault.empty())
+        const std::string name = text(member(c, "outputTable"), "outputTable");
+        if (const std::string fault = plainFileNameFault(name); !fault.empty())
             throw std::invalid_argument("\"outputTable\": " + fault);
         state.outputData = loadOutputDataTable(findFileIgnoringCase(data, name));
         c.erase("outputTable");
     }
     if (c.contains("otherFilterFile")) {
-        const std::string name = textKey(c, "otherFilterFile");
-        if (const std::string fault = outputFileNameFault(name); !fault.empty())
+        const std::string name = text(member(c, "otherFilterFile"), "otherFilterFile");
+        if (const std::string fault = plainFileNameFault(name); !fault.empty())
             throw std::invalid_argument("\"otherFilterFile\": " + fault);
         const FilterMaterial material = readFilterMaterialFile(findFileIgnoringCase(data, name));
-        applyOtherFilter(state.conditions, material, numberKey(c, "otherFilterMm"));
+        applyOtherFilter(state.conditions, material, number(member(c, "otherFilterMm"), "otherFilterMm"));
         c.erase("otherFilterFile");
         c.erase("otherFilterMm");
     } else if (c.contains("otherFilterMm")) {
         throw std::invalid_argument("\"otherFilterMm\" needs \"otherFilterFile\"");
     }
     if (c.contains("measuredExposure")) {
-        const double value = numberKey(c, "measuredExposure");
+        const double value = number(member(c, "measuredExposure"), "measuredExposure");
         form::MeasuredUnit unit = form::MeasuredUnit::CoulombPerKg;
         if (c.contains("measuredExposureUnit")) {
-            const std::string u = textKey(c, "measuredExposureUnit");
+            const std::string u = text(member(c, "measuredExposureUnit"), "measuredExposureUnit");
             if (u == "R")
                 unit = form::MeasuredUnit::Roentgen;
             else if (u == "Gy")
@@ -285,8 +280,8 @@ std::optional<FitRequest> takeDialogKeys(nlohmann::json& c, CalculationState& st
         if (!f.is_object())
             throw std::invalid_argument("\"fluoroscopy\" must be an object");
         const bool pulsed = f.value("pulsed", false);
-        const double ma = numberKey(f, "mA");
-        state.conditions.tubeCurrentMa = pulsed ? form::pulsedAverageCurrentMa(ma, numberKey(f, "ms"), numberKey(f, "pps")) : ma;
+        const double ma = number(member(f, "mA"), "mA");
+        state.conditions.tubeCurrentMa = pulsed ? form::pulsedAverageCurrentMa(ma, number(member(f, "ms"), "ms"), number(member(f, "pps"), "pps")) : ma;
         c.erase("fluoroscopy");
     }
     if (!c.contains("fit"))
@@ -295,7 +290,7 @@ std::optional<FitRequest> takeDialogKeys(nlohmann::json& c, CalculationState& st
     c.erase("fit");
     if (!f.is_object())
         throw std::invalid_argument("\"fit\" must be an object");
-    FitRequest r{textKey(f, "target"), textKey(f, "method"), numberKey(f, "measured")};
+    FitRequest r{text(member(f, "target"), "target"), text(member(f, "method"), "method"), number(member(f, "measured"), "measured")};
     if ((r.target != "hvl" && r.target != "atr") || (r.method != "filtration" && r.method != "voltage"))
         throw std::invalid_argument("\"fit\": target \"hvl\" or \"atr\", method \"filtration\" or \"voltage\"");
     return r;

@@ -70,17 +70,6 @@ void saveOutputDataTable(const OutputDataTable& table, const std::filesystem::pa
     writeTextLines(path, lines);
 }
 
-std::string outputFileNameFault(const std::string& name)
-{
-    if (name.empty())
-        return "the file name is empty";
-    if (name.find_first_of("/\\") != std::string::npos)
-        return "a file name cannot hold a folder separator";
-    if (name[0] == '.')
-        return "a file name cannot start with \".\"";
-    return {};
-}
-
 bool isReservedOutputName(const std::string& name) { return name == "DEFAULT-OUTPUT" || name == "default-output"; }
 
 std::string outputDataDisplayName(const OutputDataTable& table)

@@ -37,10 +37,6 @@ void saveOutputDataTable(const OutputDataTable& table, const std::filesystem::pa
 // window shows it ("default-output.op" -> "default-output").
 std::string outputDataDisplayName(const OutputDataTable& table);
 
-// Saving under a typed name (without ".op"): why the name cannot be used, or
-// empty. It must not be empty, hold a folder separator or start with ".", so
-// that nothing is written outside the working folder.
-std::string outputFileNameFault(const std::string& name);
 // "default-output" and "DEFAULT-OUTPUT" are kept for the shipped table (the
 // comparison is exact, as it always was).
 bool isReservedOutputName(const std::string& name);

@@ -1,6 +1,7 @@
 #include "main/records/UserFiles.h"
 
 #include "common/DataFileError.h"
+#include "common/FileLookup.h"
 #include "common/TextEncoding.h"
 #include "common/TextFile.h"
 
@@ -73,16 +74,14 @@ void writeUserName(const std::filesystem::path& path, const std::string& name)
 
 std::string bodyPartFault(const std::vector<std::string>& parts, const std::string& name)
 {
-    if (name.empty())
-        return "the body part is empty";
     if (static_cast<int>(parts.size()) >= kMaxBodyParts)
         return "the list already holds " + std::to_string(kMaxBodyParts) + " body parts";
-    if (name.find_first_of("/\\") != std::string::npos)
-        return "a body part cannot hold a folder separator: it names a file of the depth-dose program";
+    // It names an organ data file of the depth-dose program ...
+    if (const std::string fault = plainFileNameFault(name); !fault.empty())
+        return "body part: " + fault;
+    // ... and is a field of the results file.
     if (name.find(',') != std::string::npos)
         return "a body part cannot hold a comma: it is a field of the results file";
-    if (name[0] == '.')
-        return "a body part cannot start with \".\": it names a file of the depth-dose program";
     return {};
 }
 

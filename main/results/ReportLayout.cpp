@@ -13,23 +13,6 @@ namespace {
 constexpr double kRules[] = {21, 32, 85.5, 129, 139.5, 148.5, 179.5, 209.5, 240.5, 273.5};
 constexpr double kHeaderBottom = 39.5;
 
-std::string surfaceText(const ExposureConditions& c)
-{
-    switch (c.surfaceCode) {
-    case SurfaceCode::FlatBody:
-        return "平面";
-    case SurfaceCode::FlatHead:
-        return "頭平面";
-    case SurfaceCode::Cylinder:
-        return "円柱 " + formatAsIs(c.cylinderRadiusCm);
-    case SurfaceCode::EllipticCylinder:
-        return "楕円 " + formatAsIs(c.ellipseHorizontalCm) + ", " + formatAsIs(c.ellipseVerticalCm);
-    case SurfaceCode::Racetrack:
-        break;
-    }
-    return "Racetrack";
-}
-
 std::string rectificationText(Rectification r)
 {
     switch (r) {
@@ -89,7 +72,7 @@ void addRow(ReportPage& page, const ResultRow& row, int r, double cfAir)
         page.texts.push_back({x, yy, text, 9, maxWidth});
     };
     add(3, y - 2, c.bodyPart, 17.5);
-    add(3, y + 2, surfaceText(c), 17.5);
+    add(3, y + 2, surfaceDescription(c, " ", ", "), 17.5);
     add(22, y, rectificationText(c.rectification));
     add(33, y, formatNumber(c.exposureAt1m, "0.00E+0"));
     add(47, y, formatNumber(c.tubeVoltageKv, "#00"));

@@ -272,15 +272,4 @@ std::string readResultsFileComment(const std::filesystem::path& path)
     }
 }
 
-std::string resultsFileNameFault(const std::string& name)
-{
-    if (name.empty())
-        return "the file name is empty";
-    if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos)
-        return "a file name cannot hold a folder separator";
-    if (name[0] == '.')
-        return "a file name cannot start with \".\"";
-    return {};
-}
-
 } // namespace velnor

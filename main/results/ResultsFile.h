@@ -36,9 +36,4 @@ ResultsFileContent readResultsFile(const std::filesystem::path& path);
 // Line 1 of a results file (what the read window shows), or empty.
 std::string readResultsFileComment(const std::filesystem::path& path);
 
-// Why a typed file name cannot be used, or empty: it must not be empty,
-// hold a folder separator or start with ".", so nothing is written outside
-// the chosen folder or hidden.
-std::string resultsFileNameFault(const std::string& name);
-
 } // namespace velnor

@@ -16,23 +16,24 @@ std::string firstCharacters(const std::string& text, int n)
     return text.substr(0, std::min(i, text.size()));
 }
 
-std::string surfaceText(const ResultRow& row)
+std::string surfaceDescription(const ExposureConditions& c, const std::string& gap, const std::string& separator)
 {
-    const ExposureConditions& c = row.conditions;
     switch (c.surfaceCode) {
     case SurfaceCode::FlatBody:
         return "平面";
     case SurfaceCode::FlatHead:
         return "頭平面";
     case SurfaceCode::Cylinder:
-        return "円柱" + formatAsIs(c.cylinderRadiusCm);
+        return "円柱" + gap + formatAsIs(c.cylinderRadiusCm);
     case SurfaceCode::EllipticCylinder:
-        return "楕円" + formatAsIs(c.ellipseHorizontalCm) + "," + formatAsIs(c.ellipseVerticalCm);
+        return "楕円" + gap + formatAsIs(c.ellipseHorizontalCm) + separator + formatAsIs(c.ellipseVerticalCm);
     case SurfaceCode::Racetrack:
         break;
     }
     return "Racetrack";
 }
+
+std::string surfaceText(const ResultRow& row) { return surfaceDescription(row.conditions, "", ","); }
 
 std::vector<TableText> headingTexts()
 {

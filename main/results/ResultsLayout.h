@@ -36,5 +36,8 @@ std::string firstCharacters(const std::string& text, int n);
 // The surface description of the row's lower line: "平面", "頭平面",
 // "円柱" + radius, "楕円" + radii, "Racetrack".
 std::string surfaceText(const ResultRow& row);
+// The same description with the gap after the shape's name and the separator
+// of the two radii (the printed page spaces them: "円柱 20", "楕円 30, 20").
+std::string surfaceDescription(const ExposureConditions& conditions, const std::string& gap, const std::string& separator);
 
 } // namespace velnor

@@ -164,11 +164,7 @@ MeasuredExposureDialog::MeasuredExposureDialog(QWidget* parent) : QWidget(parent
     layout->addLayout(row);
     layout->addWidget(label("Label4", "入力例", this));
     layout->addWidget(new QLabel("2.58E-04\n0.000258\n25.8e-5", this));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
+    layout->addLayout(controls::buttonRow({ok, cancel}));
     connect(m_value, &QLineEdit::returnPressed, this, [ok] { ok->setFocus(); });
     connect(ok, &QPushButton::clicked, this, &MeasuredExposureDialog::accept);
     connect(cancel, &QPushButton::clicked, this, [this] {
@@ -240,11 +236,7 @@ FluoroscopyDialog::FluoroscopyDialog(Messages& messages, QWidget* parent) : QWid
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(mode);
     layout->addLayout(grid);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
+    layout->addLayout(controls::buttonRow({ok, cancel}));
 
     auto pulsed = [this](bool on) {
         m_text[2]->setEnabled(on);

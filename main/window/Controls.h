@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -31,6 +32,27 @@ inline QLineEdit* edit(const QString& name, QWidget* parent, int maximumWidth = 
     e->setObjectName(name);
     e->setMaximumWidth(maximumWidth);
     return e;
+}
+
+// A window's heading: its text larger by `sizeDelta` points, bold if asked.
+inline QLabel* heading(const QString& text, QWidget* parent, int sizeDelta, bool bold = false)
+{
+    auto* l = new QLabel(text, parent);
+    QFont f = l->font();
+    f.setPointSize(f.pointSize() + sizeDelta);
+    f.setBold(bold);
+    l->setFont(f);
+    return l;
+}
+
+// The row of a dialog's closing buttons, to the right.
+inline QHBoxLayout* buttonRow(std::initializer_list<QWidget*> buttons)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QWidget* b : buttons)
+        row->addWidget(b);
+    return row;
 }
 
 // The names of the regular files in `folder` that end in one of `extensions`

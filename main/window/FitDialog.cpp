@@ -40,11 +40,8 @@ FitDialog::FitDialog(Messages& messages, QWidget* parent) : QWidget(parent, Qt::
     setObjectName("Form11");
     setWindowTitle(kTitle);
     auto* layout = new QVBoxLayout(this);
-    auto* heading = label("Label1", kHeading, this);
-    QFont big = heading->font();
-    big.setPointSize(big.pointSize() + 2);
-    big.setBold(true);
-    heading->setFont(big);
+    auto* heading = controls::heading(kHeading, this, 2, true);
+    heading->setObjectName("Label1");
     layout->addWidget(heading);
 
     auto* target = new QGroupBox(" 対象とする指標", this);

@@ -605,9 +605,10 @@ void MainWindow::onIncidenceNonPlanar()
     if (!form::chooseNonPlanar(m_state.conditions)) {
         m_messages->warn(kCircularNonPlanar);
         m_option["Option6"]->setChecked(true);
+        // The square preset the rule chose, as its own texts.
         m_combo1->setCurrentText(form::kSquarePreset);
-        m_text["Text10"]->setText(QString::fromUtf8(form::fieldPresets()[6].longText));
-        m_text["Text11"]->setText(QString::fromUtf8(form::fieldPresets()[6].shortText));
+        m_text["Text10"]->setText(qs(formatAsIs(m_state.conditions.fieldLongCm.value_or(0.0))));
+        m_text["Text11"]->setText(qs(formatAsIs(m_state.conditions.fieldShortCm.value_or(0.0))));
         m_label["Label22"]->setText(kLongAxisCaption);
         return;
     }

@@ -87,11 +87,7 @@ OutputDataEditor::OutputDataEditor(OutputDataTable& table, Messages& messages, c
     names->addWidget(m_fileName, 1, 1);
     names->addWidget(new QLabel(kFileHint, this), 2, 1);
     layout->addLayout(names);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
+    layout->addLayout(controls::buttonRow({save, cancel}));
 
     for (QLineEdit* e : findChildren<QLineEdit*>())
         e->installEventFilter(this);
@@ -155,7 +151,7 @@ void OutputDataEditor::save()
         m_messages.warn(kReserved);
         return;
     }
-    if (const std::string fault = outputFileNameFault(name); !fault.empty()) {
+    if (const std::string fault = plainFileNameFault(name); !fault.empty()) {
         m_messages.warn(kBadName, QString::fromStdString(fault));
         return;
     }
@@ -201,11 +197,7 @@ OutputDataSelector::OutputDataSelector(OutputDataTable& table, Messages& message
     layout->addWidget(m_files, 1);
     layout->addWidget(new QLabel("コメント", this));
     layout->addWidget(m_comment);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
+    layout->addLayout(controls::buttonRow({ok, cancel}));
     resize(420, 380);
 
     connect(m_files, &QListWidget::currentTextChanged, this, [this](const QString& name) {

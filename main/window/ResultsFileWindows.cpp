@@ -1,6 +1,7 @@
 #include "main/window/ResultsFileWindows.h"
 
 #include "common/DataFileError.h"
+#include "common/FileLookup.h"
 #include "main/results/ResultsFile.h"
 #include "main/window/Controls.h"
 #include "main/window/Messages.h"
@@ -94,21 +95,14 @@ DataSaveWindow::DataSaveWindow(const ResultsTable& table, const double& cfAir, M
     auto* cancel = button("Command2", "Cancel", this);
 
     auto* layout = new QVBoxLayout(this);
-    auto* heading = new QLabel(QString(kSaveHeading1) + "\n" + kSaveHeading2, this);
-    QFont big = heading->font();
-    big.setPointSize(big.pointSize() + 3);
-    heading->setFont(big);
+    auto* heading = controls::heading(QString(kSaveHeading1) + "\n" + kSaveHeading2, this, 3);
     layout->addWidget(heading);
     layout->addWidget(m_panel, 1);
     layout->addWidget(new QLabel(kFileNamePrompt, this));
     layout->addWidget(m_name);
     layout->addWidget(new QLabel(kCommentPrompt, this));
     layout->addWidget(m_comment);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
+    layout->addLayout(controls::buttonRow({ok, cancel}));
     resize(460, 520);
 
     connect(m_panel->list(), &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
@@ -141,7 +135,7 @@ void DataSaveWindow::save()
         return;
     }
     const std::string name = m_name->text().toStdString();
-    if (const std::string fault = resultsFileNameFault(name); !fault.empty()) {
+    if (const std::string fault = plainFileNameFault(name); !fault.empty()) {
         m_messages.warn(kBadName, QString::fromStdString(fault));
         return;
     }
@@ -168,19 +162,12 @@ DataReadWindow::DataReadWindow(Messages& messages, const std::filesystem::path& 
     auto* ok = button("Command1", "OK", this);
     auto* cancel = button("Command2", "Cancel", this);
     auto* layout = new QVBoxLayout(this);
-    auto* heading = new QLabel(kReadHeading, this);
-    QFont big = heading->font();
-    big.setPointSize(big.pointSize() + 3);
-    heading->setFont(big);
+    auto* heading = controls::heading(kReadHeading, this, 3);
     layout->addWidget(heading);
     layout->addWidget(m_panel, 1);
     layout->addWidget(new QLabel(kFileComment, this));
     layout->addWidget(m_comment);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
+    layout->addLayout(controls::buttonRow({ok, cancel}));
     resize(460, 480);
 
     connect(m_panel->list(), &QListWidget::currentTextChanged, this, [this](const QString& name) {

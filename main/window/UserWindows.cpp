@@ -113,12 +113,7 @@ UserNameDialog::UserNameDialog(Mode mode, Messages& messages, const std::filesys
     setWindowTitle(registration ? kRegistrationTitle : kChangeTitle);
     auto* layout = new QVBoxLayout(this);
     if (registration) {
-        auto* welcome = new QLabel(kWelcome, this);
-        QFont big = welcome->font();
-        big.setPointSize(big.pointSize() + 5);
-        big.setBold(true);
-        welcome->setFont(big);
-        layout->addWidget(welcome);
+        layout->addWidget(controls::heading(kWelcome, this, 5, true));
     }
     layout->addWidget(new QLabel(registration ? kEnterName : kEnterNewName, this));
     m_name = new QLineEdit(this);
@@ -131,11 +126,7 @@ UserNameDialog::UserNameDialog(Mode mode, Messages& messages, const std::filesys
     }
     auto* ok = button("Command1", "OK", this);
     auto* cancel = button("Command2", "Cancel", this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
+    layout->addLayout(controls::buttonRow({ok, cancel}));
     connect(m_name, &QLineEdit::returnPressed, this, &UserNameDialog::accept);
     connect(ok, &QPushButton::clicked, this, &UserNameDialog::accept);
     connect(cancel, &QPushButton::clicked, this, [this] {

@@ -107,6 +107,21 @@ TEST(TextFile, FoldersAndDamagedMarkedTextAreRefused)
     EXPECT_THROW(readTextFile(folder / "marked.txt"), DataFileError);
 }
 
+// Names a user types (results, ".op" files) or another program hands over
+// (a body part) stay in their folder.
+TEST(FileLookup, FileNamesStayInTheirFolder)
+{
+    EXPECT_EQ(plainFileNameFault("exam-2026"), "");
+    EXPECT_EQ(plainFileNameFault("unit-a"), "");
+    EXPECT_NE(plainFileNameFault(""), "");
+    EXPECT_NE(plainFileNameFault("../exam"), "");
+    EXPECT_NE(plainFileNameFault("../unit"), "");
+    EXPECT_NE(plainFileNameFault("a/b"), "");
+    EXPECT_NE(plainFileNameFault("a\\b"), "");
+    EXPECT_NE(plainFileNameFault(".hidden"), "");
+    EXPECT_NE(plainFileNameFault(".unit"), "");
+}
+
 TEST(FileLookup, NamesMatchWithoutRegardToCase)
 {
     testing::TempFolder folder;

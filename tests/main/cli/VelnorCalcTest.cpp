@@ -309,6 +309,11 @@ TEST(VelnorCalcDialogs, FitsAndTheDialogsInputs)
     EXPECT_GT(copper["hvl1Cm"].get<double>(), plain["hvl1Cm"].get<double>());
     EXPECT_EQ(run(data, R"({"otherFilterFile": "Cu.ele", "otherFilterMm": -1})").status, 1);
     EXPECT_EQ(run(data, R"({"measuredExposure": -1})").status, 1);
+    // Members missing from the dialogs' objects are named, never looked up blindly.
+    const CommandResult noTarget = run(data, R"({"fit": {"method": "voltage", "measured": 3}})");
+    EXPECT_EQ(noTarget.status, 1);
+    EXPECT_NE(noTarget.output.find("target"), std::string::npos);
+    EXPECT_NE(run(data, R"({"fluoroscopy": {}})").output.find("mA"), std::string::npos);
 }
 
 TEST_F(VelnorCalcTest, CurvedCasesRunTheSurfaceDialogsDefaultHistories)

@@ -120,15 +120,11 @@ TEST(BodyParts, AWriteThatFailsLeavesTheOldFile)
     EXPECT_EQ(entries, 1); // no temporary file left
 }
 
-TEST(OutputFileNames, ReservedAndUnsafeNames)
+TEST(OutputFileNames, ReservedNames)
 {
     EXPECT_TRUE(isReservedOutputName("default-output"));
     EXPECT_TRUE(isReservedOutputName("DEFAULT-OUTPUT"));
     EXPECT_FALSE(isReservedOutputName("Default-Output")); // the comparison is exact
-    EXPECT_EQ(outputFileNameFault("unit-a"), "");
-    EXPECT_NE(outputFileNameFault(""), "");
-    EXPECT_NE(outputFileNameFault("../unit"), "");
-    EXPECT_NE(outputFileNameFault(".unit"), "");
 }
 
 } // namespace
