@@ -17,6 +17,14 @@ SpectrumWeights normaliseWeights(const SpectrumWeights& raw)
     return w;
 }
 
+SpectrumWeights normaliseWeights(const std::array<double, kSpectrumBins + 1>& spectrum)
+{
+    SpectrumWeights raw{};
+    for (int k = 1; k <= kSpectrumBins; ++k)
+        raw[static_cast<std::size_t>(k)] = static_cast<float>(spectrum[static_cast<std::size_t>(k)]);
+    return normaliseWeights(raw);
+}
+
 SpectrumWeights readSpectrumWeights(const std::filesystem::path& path)
 {
     FixedRecords records(path);

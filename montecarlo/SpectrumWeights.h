@@ -18,5 +18,8 @@ SpectrumWeights readSpectrumWeights(const std::filesystem::path& path);
 
 // Normalises raw weights the same way.
 SpectrumWeights normaliseWeights(const SpectrumWeights& raw);
+// The same for a spectrum held in double precision, each bin first rounded
+// to the engine's 32 bits.
+SpectrumWeights normaliseWeights(const std::array<double, kSpectrumBins + 1>& spectrum);
 
 } // namespace velnor::mc

@@ -3,11 +3,10 @@
 #include "common/DataFileError.h"
 #include "common/TextFile.h"
 #include "main/dose/PlanarBackscatter.h"
-#include "main/records/ReferenceLoader.h"
-#include "main/spectrum/SpectrumModel.h"
 #include "montecarlo/CylinderRun.h"
 #include "montecarlo/ResultFile.h"
 #include "tests/TempFolder.h"
+#include "tests/montecarlo/ShippedTables.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +15,6 @@
 
 namespace velnor::mc {
 namespace {
-
-const std::filesystem::path kData = VELNOR_DATA_DIR;
 
 TEST(LaggedGenerator, SeedingAndFirstDraws)
 {
@@ -87,16 +84,8 @@ TEST(Interactions, ComptonAndTurning)
     EXPECT_FLOAT_EQ(p.cosTheta, 0.5f);
 }
 
-class TransportOnShippedData : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        s_tissue = readTissueData(kData / "ICRUSoft.dat");
-        s_absorption = readAbsorptionTable(kData / "Att_coeff2020.dat");
-    }
-    static inline TissueData s_tissue;
-    static inline AbsorptionTable s_absorption;
-};
+using TransportOnShippedData = testing::ShippedTables;
+using testing::kData;
 
 TEST_F(TransportOnShippedData, TablesMustReachAboveTheTopOfTheSpectrum)
 {
@@ -137,23 +126,10 @@ TEST_F(TransportOnShippedData, ScoringDiscIncludesItsEdge)
     EXPECT_EQ(scoreAt(0.51f), 0.0f);
 }
 
-SpectrumWeights spectrumOf(double kv)
-{
-    const AttenuationTable a = readAttenuationTable(kData / "Att_coeff2020.dat");
-    const OutputDataTable op = loadOutputDataTable(kData / "default-output.op");
-    ExposureConditions c;
-    c.tubeVoltageKv = kv;
-    const SpectrumResult s = computeSpectrum(c, a, op);
-    SpectrumWeights raw{};
-    for (int k = 1; k <= kSpectrumBins; ++k)
-        raw[static_cast<std::size_t>(k)] = static_cast<float>(s.photonSpectrum[static_cast<std::size_t>(k)]);
-    return normaliseWeights(raw);
-}
-
 TEST_F(TransportOnShippedData, SameJobSameFactors)
 {
     const Interactions interactions(s_tissue, s_absorption);
-    const SpectrumWeights w = spectrumOf(80);
+    const SpectrumWeights w = testing::spectrumWeightsAt(80);
     const CylinderJob job{15, 20, 100, 120, 30, 40, 20000};
     LaggedGenerator first, second;
     const Tallies a = runHistories(job, w, interactions, first);
@@ -168,7 +144,7 @@ TEST_F(TransportOnShippedData, NearFlatCylinderAgreesWithTheFlatSurfaceMethod)
 {
     // R = 1000 cm is flat over the field; 10 x 10 cm at the surface (FSD = FFD).
     const Interactions interactions(s_tissue, s_absorption);
-    const SpectrumWeights w = spectrumOf(80);
+    const SpectrumWeights w = testing::spectrumWeightsAt(80);
     const CylinderJob job{1000, 15, 100, 100, 10, 10, 4'000'000};
     LaggedGenerator random;
     const auto factors = backscatterFactors(runHistories(job, w, interactions, random));

@@ -34,6 +34,17 @@ std::vector<std::string> tissueFile(int rows)
     return lines;
 }
 
+// 300 rows of 0.5 keV steps; the last three columns (air, soft tissue, skin)
+// are the ones the engine reads.
+std::vector<std::string> absorptionFile()
+{
+    std::vector<std::string> lines;
+    for (int j = 1; j <= 300; ++j)
+        lines.push_back(formatted("%10.3E%15.6E%15.6E%15.6E", 0.5 * j, 1.0, 2.0, 3.0)
+                        + formatted("%15.6E%15.6E%15.6E", 0.01 * j, 0.02 * j, 0.03 * j));
+    return lines;
+}
+
 TEST(TissueData, ThirtySevenRowsThenTheScatteringFunctions)
 {
     testing::TempFolder folder;
@@ -75,10 +86,7 @@ TEST(TissueData, FaultsNameTheFileAndLine)
 TEST(AbsorptionTable, EngineReadsItsColumns)
 {
     testing::TempFolder folder;
-    std::vector<std::string> lines;
-    for (int j = 1; j <= 300; ++j)
-        lines.push_back(formatted("%10.3E%15.6E%15.6E%15.6E", 0.5 * j, 1.0, 2.0, 3.0)
-                        + formatted("%15.6E%15.6E%15.6E", 0.01 * j, 0.02 * j, 0.03 * j));
+    std::vector<std::string> lines = absorptionFile();
     writeTextLines(folder / "Att_Coeff2020.dat", lines);
     const AbsorptionTable t = readAbsorptionTable(folder / "Att_Coeff2020.dat");
     EXPECT_FLOAT_EQ(t.energyKev[299], 150.0f);
@@ -94,10 +102,8 @@ TEST(AbsorptionTable, EngineReadsItsColumns)
 TEST(AbsorptionTable, NonPositiveCoefficientsAreRefused)
 {
     testing::TempFolder folder;
-    std::vector<std::string> lines;
-    for (int j = 1; j <= 300; ++j)
-        lines.push_back(formatted("%10.3E%15.6E%15.6E%15.6E", 0.5 * j, 1.0, 2.0, 3.0)
-                        + formatted("%15.6E%15.6E%15.6E", 0.01 * j, j == 120 ? 0.0 : 0.02 * j, 0.03 * j));
+    std::vector<std::string> lines = absorptionFile();
+    lines[119].replace(70, 15, formatted("%15.6E", 0.0));
     writeTextLines(folder / "Att_Coeff2020.dat", lines);
     try {
         readAbsorptionTable(folder / "Att_Coeff2020.dat");

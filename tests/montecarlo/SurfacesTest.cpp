@@ -1,8 +1,7 @@
 // The elliptic-cylinder and racetrack engines against the cylinder, and the
 // fall of the backscatter factors with the curvature, on the shipped data.
-#include "main/records/ReferenceLoader.h"
-#include "main/spectrum/SpectrumModel.h"
 #include "montecarlo/EngineRun.h"
+#include "tests/montecarlo/ShippedTables.h"
 
 #include <gtest/gtest.h>
 
@@ -11,26 +10,13 @@
 namespace velnor::mc {
 namespace {
 
-const std::filesystem::path kData = VELNOR_DATA_DIR;
-
-class Surfaces : public ::testing::Test {
+class Surfaces : public testing::ShippedTables {
 protected:
     static void SetUpTestSuite()
     {
-        s_tissue = readTissueData(kData / "ICRUSoft.dat");
-        s_absorption = readAbsorptionTable(kData / "Att_coeff2020.dat");
-        const AttenuationTable a = readAttenuationTable(kData / "Att_coeff2020.dat");
-        const OutputDataTable op = loadOutputDataTable(kData / "default-output.op");
-        ExposureConditions c;
-        c.tubeVoltageKv = 80;
-        const SpectrumResult s = computeSpectrum(c, a, op);
-        SpectrumWeights raw{};
-        for (int k = 1; k <= kSpectrumBins; ++k)
-            raw[static_cast<std::size_t>(k)] = static_cast<float>(s.photonSpectrum[static_cast<std::size_t>(k)]);
-        s_weights = normaliseWeights(raw);
+        ShippedTables::SetUpTestSuite();
+        s_weights = testing::spectrumWeightsAt(80);
     }
-    static inline TissueData s_tissue;
-    static inline AbsorptionTable s_absorption;
     static inline SpectrumWeights s_weights;
 
     // Soft-tissue factor and its standard deviation.

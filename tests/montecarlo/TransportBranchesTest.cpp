@@ -3,6 +3,7 @@
 // branch that draws once more or once less changes every later history: each
 // test follows a reference written from the algorithm, draw by draw.
 #include "montecarlo/CylinderRun.h"
+#include "tests/montecarlo/ShippedTables.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +11,6 @@
 
 namespace velnor::mc {
 namespace {
-
-const std::filesystem::path kData = VELNOR_DATA_DIR;
 
 // Whether two generators will give the same draws from here on.
 bool sameState(LaggedGenerator a, LaggedGenerator b)
@@ -28,16 +27,8 @@ void skip(LaggedGenerator& g, int draws)
         g.next();
 }
 
-class TransportBranches : public ::testing::Test {
+class TransportBranches : public testing::ShippedTables {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_tissue = readTissueData(kData / "ICRUSoft.dat");
-        s_absorption = readAbsorptionTable(kData / "Att_coeff2020.dat");
-    }
-    static inline TissueData s_tissue;
-    static inline AbsorptionTable s_absorption;
-
     CylinderGeometry geometry(float r, float t) const
     {
         CylinderGeometry g;

@@ -62,10 +62,7 @@ int main(int argc, char** argv)
         ExposureConditions c;
         c.tubeVoltageKv = 80;
         const SpectrumResult spectrum = computeSpectrum(c, a, loadOutputDataTable(data / "default-output.op"));
-        SpectrumWeights raw{};
-        for (int k = 1; k <= kSpectrumBins; ++k)
-            raw[static_cast<std::size_t>(k)] = static_cast<float>(spectrum.photonSpectrum[static_cast<std::size_t>(k)]);
-        s.weights = normaliseWeights(raw);
+        s.weights = normaliseWeights(spectrum.photonSpectrum);
         s.tissue = readTissueData(data / "ICRUSoft.dat");
         s.absorption = readAbsorptionTable(data / "Att_coeff2020.dat");
         std::printf("80 kV, T 20 cm, FSD 80 cm, FFD 100 cm, %lld histories per run; soft-tissue factors\n", s.histories);
