@@ -109,6 +109,8 @@ long long readFixedInteger(std::string_view line, int firstColumn, int lastColum
     if (s.empty())
         return 0;
     long long value = 0;
+    if (s.size() > 1 && (s[0] == '+' || s[0] == '-') && (s[1] == '+' || s[1] == '-'))
+        notANumber(firstColumn, lastColumn, raw); // "+-7": one sign only
     const char* begin = s.data() + (s[0] == '+' ? 1 : 0);
     const auto result = std::from_chars(begin, s.data() + s.size(), value);
     if (result.ec != std::errc() || result.ptr != s.data() + s.size())

@@ -55,7 +55,10 @@ double FreeFormatReader::readNumber()
            && m_text[m_position] != '\n')
         ++m_position;
     const std::string token = m_text.substr(start, m_position - start);
-    const std::optional<double> value = parseNumber(token);
+    bool overflow = false;
+    const std::optional<double> value = parseNumber(token, &overflow);
+    if (overflow)
+        fail("\"" + token + "\" lies beyond the range of numbers (value " + std::to_string(m_valuesRead + 1) + ")");
     if (!value)
         fail(token.empty() ? "empty value where a number was expected (value " + std::to_string(m_valuesRead + 1) + ")"
                            : "\"" + token + "\" is not a number (value " + std::to_string(m_valuesRead + 1) + ")");

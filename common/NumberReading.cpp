@@ -43,7 +43,7 @@ std::size_t numberPrefixLength(std::string_view text)
 }
 
 // Converts an unsigned number text that numberPrefixLength accepted whole.
-double convert(std::string_view digits)
+double convert(std::string_view digits, bool* overflowed = nullptr)
 {
     double value = 0.0;
     const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
@@ -69,7 +69,11 @@ double convert(std::string_view digits)
         // Decimal exponent of the first significant digit.
         const long long magnitude = first < point ? static_cast<long long>(point - first - 1)
                                                   : -static_cast<long long>(first - point);
-        return exponent + magnitude < 0 ? 0.0 : std::numeric_limits<double>::max();
+        if (exponent + magnitude < 0)
+            return 0.0;
+        if (overflowed)
+            *overflowed = true;
+        return std::numeric_limits<double>::max();
     }
     return value;
 }
@@ -94,8 +98,10 @@ double readLeadingNumber(std::string_view text)
     return negative ? -value : value;
 }
 
-std::optional<double> parseNumber(std::string_view text)
+std::optional<double> parseNumber(std::string_view text, bool* overflow)
 {
+    if (overflow)
+        *overflow = false;
     bool negative = false;
     if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
         negative = text[0] == '-';
@@ -104,7 +110,13 @@ std::optional<double> parseNumber(std::string_view text)
     const std::size_t length = numberPrefixLength(text);
     if (length == 0 || length != text.size())
         return std::nullopt;
-    const double value = convert(text);
+    bool overflowed = false;
+    const double value = convert(text, &overflowed);
+    if (overflowed) {
+        if (overflow)
+            *overflow = true;
+        return std::nullopt;
+    }
     return negative ? -value : value;
 }
 

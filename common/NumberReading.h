@@ -13,7 +13,10 @@ namespace velnor {
 double readLeadingNumber(std::string_view text);
 
 // Strict reading of one value of a data file: the whole text must be a decimal
-// or exponent number (a leading "+" is allowed). Empty when it is not.
-std::optional<double> parseNumber(std::string_view text);
+// or exponent number (a leading "+" is allowed). Empty when it is not, and
+// empty too when its magnitude is beyond the range of double (a file that
+// holds such a number is faulty; clamping it would hide the fault). Then
+// `overflow`, when given, is set. A number too small for double reads 0.
+std::optional<double> parseNumber(std::string_view text, bool* overflow = nullptr);
 
 } // namespace velnor

@@ -90,4 +90,14 @@ std::string decodeFileText(std::string_view bytes)
     return cp932ToUtf8(bytes);
 }
 
+bool holdsControlCharacter(std::string_view text)
+{
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            return true;
+    }
+    return false;
+}
+
 } // namespace velnor

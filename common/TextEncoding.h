@@ -8,6 +8,11 @@ namespace velnor {
 // True when `bytes` is well-formed UTF-8.
 bool isValidUtf8(std::string_view bytes);
 
+// True when `text` holds a control character (a line break, a tab, any
+// other byte below 0x20, or DEL). Such a text cannot be one line or one field
+// of a file.
+bool holdsControlCharacter(std::string_view text);
+
 // Converts Shift_JIS text (Windows code page 932) to UTF-8. Throws
 // std::runtime_error when the bytes are not valid CP932.
 std::string cp932ToUtf8(std::string_view bytes);

@@ -4,10 +4,10 @@
 #include "common/TextEncoding.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,19 +23,78 @@ mode_t currentUmask()
     return mask;
 }
 
+// Temporaries are named "." + file name + "." + the writer's process id +
+// "." + six characters of mkstemp. One whose writer no longer runs was left
+// by a kill or a crash: nobody will rename it, so it is removed.
+std::string temporaryPrefix(const std::filesystem::path& path) { return "." + path.filename().string() + "."; }
+
+void removeStaleTemporaries(const std::filesystem::path& folder, const std::filesystem::path& path)
+{
+    const std::string prefix = temporaryPrefix(path);
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() <= prefix.size() + 7 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const std::string rest = name.substr(prefix.size()); // "<pid>.XXXXXX"
+        const std::size_t dot = rest.size() - 7;
+        if (rest[dot] != '.' || rest.find_first_not_of("0123456789") != dot || dot == 0 || dot > 9)
+            continue;
+        const long pid = std::stol(rest.substr(0, dot));
+        if (pid <= 0 || pid == static_cast<long>(::getpid()))
+            continue;
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
+            std::error_code ignored;
+            std::filesystem::remove(it->path(), ignored);
+        }
+    }
+}
+
 } // namespace
+
+std::string readFileBytes(const std::filesystem::path& path, std::size_t maxBytes)
+{
+    // Non-blocking, so that opening a FIFO returns at once and fstat can
+    // refuse it; a regular file reads the same either way.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw DataFileError(path.string(), std::string("cannot be opened for reading: ") + std::strerror(errno));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        throw DataFileError(path.string(), std::string("cannot be examined: ") + std::strerror(errno));
+    if (S_ISDIR(info.st_mode))
+        throw DataFileError(path.string(), "is a folder, not a file");
+    if (!S_ISREG(info.st_mode))
+        throw DataFileError(path.string(), "is not a regular file (a device, pipe or socket is never read)");
+    if (static_cast<std::uintmax_t>(info.st_size) > maxBytes)
+        throw DataFileError(path.string(), "holds " + std::to_string(info.st_size) + " bytes, more than the "
+                                               + std::to_string(maxBytes) + " any file of this kind can hold");
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw DataFileError(path.string(), std::string("could not be read: ") + std::strerror(errno));
+        if (n == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+        if (bytes.size() > maxBytes) // it grew while being read
+            throw DataFileError(path.string(), "holds more than the " + std::to_string(maxBytes)
+                                                   + " bytes any file of this kind can hold");
+    }
+    return bytes;
+}
 
 std::string readTextFile(const std::filesystem::path& path)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        throw DataFileError(path.string(), "is a folder, not a file");
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw DataFileError(path.string(), "cannot be opened for reading");
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        throw DataFileError(path.string(), "could not be read");
+    const std::string bytes = readFileBytes(path);
     std::string text;
     try {
         text = decodeFileText(bytes);
@@ -97,9 +156,10 @@ void writeBytes(const std::filesystem::path& path, const std::string& content)
 {
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
 
+    removeStaleTemporaries(folder, path);
     // A new file of an unpredictable name, created exclusively (mkstemp uses
     // O_EXCL), so a planted file or link of that name is never written through.
-    std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+    std::string pattern = (folder / (temporaryPrefix(path) + std::to_string(::getpid()) + ".XXXXXX")).string();
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0)
         throw DataFileError(path.string(), std::string("cannot be written: ") + std::strerror(errno));

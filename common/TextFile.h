@@ -11,8 +11,19 @@ namespace velnor {
 // see decodeFileText) with LF or CR LF line ends, and written as UTF-8 with
 // CR LF line ends, the layout Windows programs expect.
 
+// No genuine file of the system comes near this size (the largest, a
+// backscatter table, holds about 120 kB); a larger one is refused unread.
+inline constexpr std::size_t kMaxFileBytes = 16u << 20;
+
+// The bytes of a regular file of at most `maxBytes`. Anything else (a
+// folder, a FIFO that would block for ever, a device such as /dev/zero that
+// never ends, a file that is too large) is refused before reading, with a
+// DataFileError naming the file.
+std::string readFileBytes(const std::filesystem::path& path, std::size_t maxBytes = kMaxFileBytes);
+
 // The file's text as UTF-8 with every line end turned into "\n". Throws
-// DataFileError naming the file when it cannot be opened or decoded.
+// DataFileError naming the file when it cannot be opened or decoded (and as
+// readFileBytes does).
 std::string readTextFile(const std::filesystem::path& path);
 
 // The file's lines without their line ends. A final line end does not start
@@ -29,7 +40,8 @@ struct TextWriteOptions {
 // Writes every line followed by CR LF. The text goes to a temporary file in the
 // same folder that is then renamed over `path`, so readers never see a
 // half-written file and a failed write leaves the old file untouched. Throws
-// DataFileError naming the file on failure.
+// DataFileError naming the file on failure. Temporaries of `path` left by a
+// process that was killed while writing are removed first.
 void writeTextLines(const std::filesystem::path& path, const std::vector<std::string>& lines,
                     TextWriteOptions options = {});
 

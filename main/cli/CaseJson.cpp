@@ -279,9 +279,19 @@ std::optional<FitRequest> takeDialogKeys(nlohmann::json& c, CalculationState& st
         const nlohmann::json f = c["fluoroscopy"];
         if (!f.is_object())
             throw std::invalid_argument("\"fluoroscopy\" must be an object");
-        const bool pulsed = f.value("pulsed", false);
+        const Json& pulsedFlag = member(f, "pulsed");
+        if (!pulsedFlag.is_null() && !pulsedFlag.is_boolean())
+            throw std::invalid_argument("\"pulsed\" must be true or false");
+        const bool pulsed = pulsedFlag.is_boolean() && pulsedFlag.get<bool>();
         const double ma = number(member(f, "mA"), "mA");
-        state.conditions.tubeCurrentMa = pulsed ? form::pulsedAverageCurrentMa(ma, number(member(f, "ms"), "ms"), number(member(f, "pps"), "pps")) : ma;
+        if (pulsed) {
+            const double ms = number(member(f, "ms"), "ms"), pps = number(member(f, "pps"), "pps");
+            if (const std::string fault = form::pulsedFluoroscopyFault(ma, ms, pps); !fault.empty())
+                throw std::invalid_argument("\"fluoroscopy\": " + fault);
+            state.conditions.tubeCurrentMa = form::pulsedAverageCurrentMa(ma, ms, pps);
+        } else {
+            state.conditions.tubeCurrentMa = ma;
+        }
         c.erase("fluoroscopy");
     }
     if (!c.contains("fit"))
@@ -299,6 +309,7 @@ std::optional<FitRequest> takeDialogKeys(nlohmann::json& c, CalculationState& st
 // Runs the fit on the beam of the conditions and applies the fitted value.
 void runFit(const FitRequest& r, CalculationState& state)
 {
+    state.checkConditions(); // a fit is a calculation and is refused like one
     state.computeSpectrum();
     const FitStart start{state.conditions, state.tables, state.outputData, state.beamQuality};
     const bool hvl = r.target == "hvl", voltage = r.method == "voltage";

@@ -215,9 +215,7 @@ int main(int argc, char** argv)
             nlohmann::json caseObject = one;
             const std::optional<velnor::cli::FitRequest> fit = velnor::cli::takeDialogKeys(caseObject, state, dataFolder);
             velnor::cli::applyCase(caseObject, state.conditions);
-            const velnor::form::Check check = velnor::form::checkBeforeCalculation(state.conditions);
-            if (check)
-                throw velnor::CalculationError(check.reason);
+            state.checkConditions();
             if (state.conditions.incidenceMode != velnor::IncidenceMode::Planar) {
                 if (!writeFiles)
                     throw velnor::CalculationError("a curved surface needs the spectrum file for its Monte Carlo program: "
@@ -236,13 +234,16 @@ int main(int argc, char** argv)
                     fit->method == "voltage" ? state.conditions.tubeVoltageKv : state.conditions.inherentFiltrationCm;
             if (brief)
                 result.erase("photonSpectrum");
-            results.push_back(std::move(result));
             const auto& computed = *state.lastCase;
-            table.addRow(computed.conditions, computed.beamQuality, computed.dose);
-            if (!handOffPath.empty()) // what "実効線量概算" would hand to the depth-dose program
+            // What "実効線量概算" would hand to the depth-dose program. A case
+            // whose hand-off cannot be written fails as a whole, so that each
+            // case gives exactly one output.
+            if (!handOffPath.empty())
                 velnor::writeTextLines(handOffPath, velnor::depthDoseHandOffLines(computed.conditions, computed.dose.esdSoftTissue,
                                                                                   computed.photonSpectrum));
+            table.addRow(computed.conditions, computed.beamQuality, computed.dose);
             cfAir = computed.dose.cfAir;
+            results.push_back(std::move(result));
         } catch (const std::exception& e) {
             allSucceeded = false;
             results.push_back({{"error", e.what()}});

@@ -89,8 +89,15 @@ void CalculationState::computeBackscatterAndDose()
     labels.label75 = formatNumber(air, patterns::kSurfaceDoseMgy);
 }
 
+void CalculationState::checkConditions() const
+{
+    if (std::optional<RecordFault> fault = exposureConditionsFault(conditions))
+        throw InputRefused(std::move(*fault));
+}
+
 void CalculationState::calculate()
 {
+    checkConditions();
     computeSpectrum();
     computeExposureAt1m();
     computeBackscatterAndDose();

@@ -62,8 +62,11 @@ struct CalculationState {
     // Conversion factors (Label71, Label72), backscatter factors (Label68..70)
     // and entrance surface doses (Label73..75).
     void computeBackscatterAndDose();
-    // The three above in order: one calculation of the current conditions;
-    // on success it becomes lastCase.
+    // Throws InputRefused when the conditions fail their check
+    // (exposureConditionsFault); every calculation and fit asks it first.
+    void checkConditions() const;
+    // The check, then the three above in order: one calculation of the
+    // current conditions; on success it becomes lastCase.
     void calculate();
     // Changes the conditions and calculates, all or nothing: when any step
     // fails, every record, text and the spectrum file are as they were, and

@@ -23,91 +23,6 @@ const std::array<FieldPreset, 11> kPresets = {{
     {"円形照射野", "10.0", "0"},
 }};
 
-std::string cm(double v) { return formatAsIs(v) + " cm"; }
-
-// The first reason among the conditions' numbers, or empty.
-std::string notPhysical(const ExposureConditions& c)
-{
-    const std::pair<double, const char*> numbers[] = {
-        {c.targetAngleDeg, "target angle"},
-        {c.inherentFiltrationCm, "inherent filtration"},
-        {c.addedAlCm, "added aluminium"},
-        {c.addedCuCm, "added copper"},
-        {c.otherFilterCm, "other filter thickness"},
-        {c.tubeVoltageKv, "tube voltage"},
-        {c.tubeCurrentMa, "tube current"},
-        {c.exposureTimeS, "exposure time"},
-        {c.focusReceptorDistanceCm, "focus-receptor distance"},
-        {c.focusSurfaceDistanceCm, "focus-surface distance"},
-        {c.bodyThicknessCm, "body thickness"},
-        {c.fieldLongCm.value_or(0.0), "long-axis field size"},
-        {c.fieldShortCm.value_or(0.0), "short-axis field size"},
-    };
-    for (const auto& [value, name] : numbers)
-        if (!std::isfinite(value))
-            return std::string(name) + " is not a finite number";
-    const std::pair<double, const char*> filters[] = {
-        {c.inherentFiltrationCm, "inherent filtration"},
-        {c.addedAlCm, "added aluminium"},
-        {c.addedCuCm, "added copper"},
-        {c.otherFilterCm, "other filter thickness"},
-    };
-    for (const auto& [value, name] : filters)
-        if (value < 0)
-            return std::string(name) + " " + formatAsIs(10 * value) + " mm: a filter cannot be thinner than nothing";
-    if (c.exposureSource == ExposureSource::OutputTable) {
-        if (!(c.tubeCurrentMa > 0))
-            return "tube current " + formatAsIs(c.tubeCurrentMa) + " mA: it must be positive";
-        if (!(c.exposureTimeS > 0))
-            return "exposure time " + formatAsIs(c.exposureTimeS) + " s: it must be positive";
-    } else if (!(c.exposureAt1m > 0) || !std::isfinite(c.exposureAt1m) || !c.exposureAt1mSet) {
-        return "measured exposure " + formatAsIs(c.exposureAt1m) + " C/kg: it must be positive";
-    }
-    if (!(c.focusSurfaceDistanceCm > 0))
-        return "focus-surface distance " + cm(c.focusSurfaceDistanceCm) + ": it must be positive";
-    if (!(c.bodyThicknessCm > 0))
-        return "body thickness " + cm(c.bodyThicknessCm) + ": it must be positive";
-    const double longCm = c.fieldLongCm.value_or(0.0), shortCm = c.fieldShortCm.value_or(0.0);
-    if (c.fieldShape == FieldShape::Circular) {
-        if (!(longCm > 0))
-            return "field diameter " + cm(longCm) + ": it must be positive";
-    } else if (!(longCm > 0) || !(shortCm > 0)) {
-        return "field size " + formatAsIs(longCm) + " x " + cm(shortCm) + ": both sides must be positive";
-    }
-    return {};
-}
-
-// The engines' limits, for a curved surface.
-std::string notRunnable(const ExposureConditions& c)
-{
-    if (c.surfaceCode != SurfaceCode::Cylinder && c.surfaceCode != SurfaceCode::EllipticCylinder
-        && c.surfaceCode != SurfaceCode::Racetrack)
-        return "no curved surface has been chosen (surface code " + std::to_string(codeOf(c.surfaceCode)) + ")";
-    SurfaceChoice choice;
-    choice.surface = c.surfaceCode;
-    choice.histories = c.mcHistories;
-    if (c.surfaceCode == SurfaceCode::Cylinder)
-        choice.dimensionsCm = {c.cylinderRadiusCm, 1, 1};
-    else if (c.surfaceCode == SurfaceCode::EllipticCylinder)
-        choice.dimensionsCm = {c.ellipseHorizontalCm, c.ellipseVerticalCm, 1};
-    else
-        choice.dimensionsCm = {c.racetrackACm, c.racetrackBCm, c.racetrackLengthCm};
-    if (std::string fault = surfaceChoiceFault(choice); !fault.empty())
-        return fault;
-    for (const auto& [value, name] : {std::pair{c.focusReceptorDistanceCm, "focus-receptor distance"},
-                                      std::pair{c.focusSurfaceDistanceCm, "focus-surface distance"},
-                                      std::pair{c.bodyThicknessCm, "body thickness"}})
-        if (value > kMaxEngineLengthCm)
-            return std::string(name) + " " + cm(value) + ": the Monte Carlo programs take at most "
-                + cm(kMaxEngineLengthCm);
-    for (const auto& [value, name] : {std::pair{c.fieldLongCm.value_or(0.0), "long-axis field size"},
-                                      std::pair{c.fieldShortCm.value_or(0.0), "short-axis field size"}})
-        if (value > kMaxEngineFieldCm)
-            return std::string(name) + " " + cm(value) + ": the Monte Carlo programs take at most "
-                + cm(kMaxEngineFieldCm);
-    return {};
-}
-
 } // namespace
 
 const std::vector<InputField>& inputFields()
@@ -213,37 +128,8 @@ bool chooseNonPlanar(ExposureConditions& c)
 
 std::string surfaceChoiceFault(const SurfaceChoice& s)
 {
-    static const char* const kNames[3][3] = {
-        {"cylinder radius", "", ""},
-        {"horizontal semi-axis", "vertical semi-axis", ""},
-        {"racetrack width a", "racetrack height b", "racetrack length"},
-    };
-    int count = 0, row = 0;
-    switch (s.surface) {
-    case SurfaceCode::Cylinder:
-        count = 1;
-        break;
-    case SurfaceCode::EllipticCylinder:
-        count = 2, row = 1;
-        break;
-    case SurfaceCode::Racetrack:
-        count = 3, row = 2;
-        break;
-    default:
-        return "surface code " + std::to_string(codeOf(s.surface)) + " is not a curved surface";
-    }
-    for (int i = 0; i < count; ++i) {
-        const double v = s.dimensionsCm[static_cast<std::size_t>(i)];
-        const bool flatTop = s.surface == SurfaceCode::Racetrack && i == 0; // a flat top of 0 is a cylinder
-        const std::string name = kNames[row][i];
-        if (!std::isfinite(v) || (flatTop ? v < 0 : !(v > 0)))
-            return name + " " + formatAsIs(v) + " cm: it must be " + (flatTop ? "0 or more" : "positive");
-        if (v > kMaxEngineLengthCm)
-            return name + " " + formatAsIs(v) + " cm: the Monte Carlo programs take at most " + cm(kMaxEngineLengthCm);
-    }
-    if (!(s.histories >= 1) || s.histories > kMaxHistories || s.histories != std::floor(s.histories))
-        return "history count " + formatAsIs(s.histories) + ": it must be a whole number from 1 to 2147483647";
-    return {};
+    const std::optional<RecordFault> fault = curvedSurfaceFault(s.surface, s.dimensionsCm, s.histories);
+    return fault ? fault->reason : std::string();
 }
 
 void applySurfaceChoice(const SurfaceChoice& s, ExposureConditions& c)
@@ -293,21 +179,28 @@ double pulsedAverageCurrentMa(double pulseCurrentMa, double pulseWidthMs, double
     return pulseCurrentMa * pulseWidthMs * pulsesPerSecond * 0.001; // mA x (ms x pps / 1000) duty
 }
 
+std::string pulsedFluoroscopyFault(double pulseCurrentMa, double pulseWidthMs, double pulsesPerSecond)
+{
+    if (!std::isfinite(pulseCurrentMa) || !(pulseCurrentMa > 0))
+        return "pulse current " + formatAsIs(pulseCurrentMa) + " mA: it must be positive";
+    if (!std::isfinite(pulseWidthMs) || !(pulseWidthMs > 0))
+        return "pulse width " + formatAsIs(pulseWidthMs) + " ms: it must be positive";
+    if (!std::isfinite(pulsesPerSecond) || !(pulsesPerSecond > 0))
+        return "pulse rate " + formatAsIs(pulsesPerSecond) + " pulses/s: it must be positive";
+    // The pulses cannot take more than the whole second.
+    if (pulseWidthMs * pulsesPerSecond * 0.001 > 1)
+        return "pulses of " + formatAsIs(pulseWidthMs) + " ms at " + formatAsIs(pulsesPerSecond)
+            + " pulses/s would last longer than the second that holds them";
+    return {};
+}
+
 Check checkBeforeCalculation(const ExposureConditions& c)
 {
-    const double gap = c.focusReceptorDistanceCm - c.focusSurfaceDistanceCm;
-    // Equal thickness and gap are accepted; "equal" allows for the decimal
-    // rounding of typed values (120 - 100.2 is 19.799999999999997).
-    const double tolerance = 1e-9 * std::max({1.0, std::fabs(c.focusReceptorDistanceCm), std::fabs(c.focusSurfaceDistanceCm)});
-    if (c.bodyThicknessCm > gap + tolerance)
-        return {Refusal::ThicknessExceedsGap, "the body thickness " + cm(c.bodyThicknessCm) + " is larger than FFD - FSD ("
-                                                  + formatAsIs(c.focusReceptorDistanceCm) + " - " + cm(c.focusSurfaceDistanceCm) + ")"};
-    if (std::string reason = notPhysical(c); !reason.empty())
-        return {Refusal::NotPhysical, reason};
-    if (c.incidenceMode == IncidenceMode::NonPlanar)
-        if (std::string reason = notRunnable(c); !reason.empty())
-            return {Refusal::NotPhysical, reason};
-    return {};
+    const std::optional<RecordFault> fault = exposureConditionsFault(c);
+    if (!fault)
+        return {};
+    return {fault->kind == RecordFault::Kind::ThicknessExceedsGap ? Refusal::ThicknessExceedsGap : Refusal::NotPhysical,
+            fault->reason};
 }
 
 } // namespace velnor::form

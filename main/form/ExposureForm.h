@@ -68,17 +68,11 @@ struct SurfaceChoice {
     std::array<double, 3> dimensionsCm{};        // radius; horizontal, vertical; a, b, length
     double histories = 0;
 };
-// Why the choice cannot be run, or empty: every dimension must be a positive
-// number (a racetrack's flat top may be 0) no larger than the engines take,
-// and the history count a whole number from 1 to 2^31 - 1.
+// Why the choice cannot be run, or empty: the conditions' own check of a
+// curved surface (curvedSurfaceFault).
 std::string surfaceChoiceFault(const SurfaceChoice& choice);
 // Stores the choice: surface code, its dimensions, the history count.
 void applySurfaceChoice(const SurfaceChoice& choice, ExposureConditions& conditions);
-
-// Limits that keep the Monte Carlo engines' 32-bit geometry meaningful.
-inline constexpr double kMaxEngineLengthCm = 1000; // distances, radii, thickness
-inline constexpr double kMaxEngineFieldCm = 200;   // field sizes at the receptor
-inline constexpr double kMaxHistories = 2147483647; // a 32-bit counter
 
 // The measured-exposure dialog: a measured exposure in C/kg or R, or an air
 // kerma in Gy, at 1 m from the focus, as an exposure in C/kg.
@@ -93,6 +87,10 @@ bool setMeasuredExposure(ExposureConditions& conditions, double exposureCkg);
 
 // The fluoroscopy dialog: the average tube current of pulsed fluoroscopy.
 double pulsedAverageCurrentMa(double pulseCurrentMa, double pulseWidthMs, double pulsesPerSecond);
+// Why the pulse settings are not physical, or empty: current, width and rate
+// positive, and the pulses no longer than the second they fill (width x rate
+// at most 1).
+std::string pulsedFluoroscopyFault(double pulseCurrentMa, double pulseWidthMs, double pulsesPerSecond);
 
 enum class Refusal {
     None,
@@ -104,7 +102,9 @@ struct Check {
     std::string reason; // names the value
     explicit operator bool() const { return refusal != Refusal::None; }
 };
-// The checks before a calculation of the conditions as they were read.
+// The checks before a calculation of the conditions as they were read: the
+// conditions' own check (exposureConditionsFault), with its two refusals that
+// the window words differently.
 Check checkBeforeCalculation(const ExposureConditions& conditions);
 
 } // namespace velnor::form

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "main/records/EnergyGrid.h"
+#include "main/records/RecordFault.h"
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -90,5 +92,35 @@ struct ExposureConditions {
 
     std::string bodyPart = "腹部正面";
 };
+
+// The physical ranges of the conditions. They are wide enough for every
+// diagnostic examination and exclude what only a typing slip gives (a
+// distance of 1e-10 cm gives an entrance dose of 1e23 mGy).
+namespace limits {
+inline constexpr double kMinDistanceCm = 1, kMaxDistanceCm = 1000;     // FFD, FSD
+inline constexpr double kMinThicknessCm = 0.1, kMaxThicknessCm = 100;
+inline constexpr double kMinFieldCm = 0.1, kMaxFieldCm = 200;          // at the receptor
+inline constexpr double kMinCurrentMa = 0.001, kMaxCurrentMa = 10000;
+inline constexpr double kMinTimeS = 0.0001, kMaxTimeS = 3600;
+inline constexpr double kMinVoltageKv = 1, kMaxVoltageKv = 150;        // the tables end at 150 keV
+inline constexpr double kMaxFiltrationCm = 10;                         // of any one filter
+inline constexpr double kMaxExposureCkg = 1;                           // at 1 m; about 34 Gy air kerma
+inline constexpr double kMaxEngineLengthCm = 1000;   // dimensions of a curved surface
+inline constexpr double kMinEngineLengthCm = 0.1;    // the job file's "000.0"
+inline constexpr double kMaxHistories = 2147483647;  // a 32-bit counter
+} // namespace limits
+
+// Whether a curved surface's dimensions (cylinder: radius; ellipse:
+// horizontal and vertical semi-axes; racetrack: flat top a, height b,
+// length) and history count make a job its Monte Carlo program can run.
+// Only the dimensions of `surface` are looked at.
+std::optional<RecordFault> curvedSurfaceFault(SurfaceCode surface, const std::array<double, 3>& dimensionsCm,
+                                              double histories);
+
+// Whether the conditions can be calculated: every number finite and within
+// its physical range, the body between the entrance surface and the
+// receptor, the texts one line each, and for a curved surface a job that its
+// Monte Carlo program can run. Empty when they can.
+std::optional<RecordFault> exposureConditionsFault(const ExposureConditions& conditions);
 
 } // namespace velnor

@@ -6,8 +6,6 @@
 #include "common/TextFile.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace velnor {
@@ -27,18 +25,24 @@ std::optional<std::string> readUserName(const std::filesystem::path& path)
     return lines[kUserNameLine - 1];
 }
 
+std::string userNameFault(const std::string& name)
+{
+    if (holdsControlCharacter(name))
+        return "the user name holds a line break or another control character; it is one line of the user file";
+    return {};
+}
+
 void writeUserName(const std::filesystem::path& path, const std::string& name)
 {
+    if (const std::string fault = userNameFault(name); !fault.empty())
+        throw std::invalid_argument(fault);
     const std::string file = path.filename().string();
     std::string bytes;
     {
         std::error_code ec;
         if (!std::filesystem::is_regular_file(path, ec))
             throw DataFileError(file, "cannot be opened: the user name is kept in its line 32");
-        std::ifstream in(path, std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.bad())
-            throw DataFileError(file, "could not be read");
+        bytes = readFileBytes(path);
     }
     // The end of line 31, with its own line end (LF, CR LF or CR).
     std::size_t end = 0;
@@ -60,7 +64,9 @@ void writeUserName(const std::filesystem::path& path, const std::string& name)
     if (!kept.empty() && kept.back() != '\n' && kept.back() != '\r')
         kept += "\r\n"; // line 31 had no line end
     // The name in the file's own encoding, so that the file reads as one text.
-    const bool utf8 = kept.rfind("\xEF\xBB\xBF", 0) == 0 || isValidUtf8(kept);
+    // The whole file decides, as its reader decides: lines 1 to 31 may be
+    // plain ASCII while a later line shows that the file is Shift_JIS.
+    const bool utf8 = bytes.rfind("\xEF\xBB\xBF", 0) == 0 || isValidUtf8(bytes);
     std::string encodedName = name;
     if (!utf8) {
         try {
@@ -82,6 +88,8 @@ std::string bodyPartFault(const std::vector<std::string>& parts, const std::stri
     // ... and is a field of the results file.
     if (name.find(',') != std::string::npos)
         return "a body part cannot hold a comma: it is a field of the results file";
+    if (holdsControlCharacter(name))
+        return "a body part cannot hold a line break or another control character: it is one line of the list";
     return {};
 }
 

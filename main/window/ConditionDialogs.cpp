@@ -29,6 +29,7 @@ const char* const kExposureTitle = "  実測照射線量入力";
 const char* const kFluoroscopyTitle = "  透視モード設定";
 const char* const kEnterCurrent = "　管電流を入力してください　";
 const char* const kEnterData = "　データを入力してください　";
+const char* const kPulsesRefused = "　このパルス条件では平均管電流を計算できません　";
 
 using controls::button;
 using controls::edit;
@@ -279,8 +280,13 @@ void FluoroscopyDialog::compute()
         m_messages.warn(kEnterData);
         return;
     }
-    m_text[4]->setText(QString::fromStdString(
-        formatAsIs(form::pulsedAverageCurrentMa(numberIn(m_text[1]), numberIn(m_text[2]), numberIn(m_text[3])))));
+    const double ma = numberIn(m_text[1]), ms = numberIn(m_text[2]), pps = numberIn(m_text[3]);
+    if (const std::string fault = form::pulsedFluoroscopyFault(ma, ms, pps); !fault.empty()) {
+        m_messages.beep();
+        m_messages.warn(kPulsesRefused, QString::fromStdString(fault));
+        return;
+    }
+    m_text[4]->setText(QString::fromStdString(formatAsIs(form::pulsedAverageCurrentMa(ma, ms, pps))));
 }
 
 } // namespace velnor

@@ -686,16 +686,23 @@ void MainWindow::showLabels()
         m_label["Label78"]->setText(qs(l.label78));
 }
 
+bool MainWindow::refusedInput()
+{
+    const form::Check check = form::checkBeforeCalculation(m_state.conditions);
+    if (!check)
+        return false;
+    if (check.refusal == form::Refusal::ThicknessExceedsGap)
+        m_messages->warn(kThicknessRefused, QString::fromStdString(check.reason));
+    else
+        m_messages->warn(kInputRefused, QString::fromStdString(check.reason));
+    return true;
+}
+
 void MainWindow::calculate()
 {
     readAllFields();
-    if (const form::Check check = form::checkBeforeCalculation(m_state.conditions)) {
-        if (check.refusal == form::Refusal::ThicknessExceedsGap)
-            m_messages->warn(kThicknessRefused, QString::fromStdString(check.reason));
-        else
-            m_messages->warn(kInputRefused, QString::fromStdString(check.reason));
+    if (refusedInput())
         return;
-    }
     try {
         m_state.calculate();
     } catch (const std::exception& e) {
@@ -735,6 +742,9 @@ void MainWindow::runFit(int targetCode, int methodCode, double measured)
 {
     const bool hvl = static_cast<FitDialog::Target>(targetCode) == FitDialog::Target::Hvl;
     const bool voltage = static_cast<FitDialog::Method>(methodCode) == FitDialog::Method::Voltage;
+    // A fit is a calculation: the conditions it starts from pass the same checks.
+    if (refusedInput())
+        return;
     const FitStart start{m_state.conditions, m_state.tables, m_state.outputData, m_state.beamQuality};
     FitOutcome outcome;
     if (hvl)

@@ -71,6 +71,8 @@ public:
 
     // The button actions.
     void calculate();
+    // Shows the refusal of the conditions, if they are refused.
+    bool refusedInput();
     void addToResults();
     void startDepthDose();
     void addEffectiveDose();

@@ -93,11 +93,15 @@ TEST_F(CalculationStateTest, FailedStepsKeepTheEarlierStepsNewAndTheRestOld)
     EXPECT_EQ(state.labels.label78, before.labels.label78);
     EXPECT_EQ(state.dose.esdSoftTissue, before.dose.esdSoftTissue);
 
-    // FSD 0: backscatter factors are shown, doses are not.
+    // FSD 0 is refused before any step: nothing changes.
     state = before;
     state.conditions.focusSurfaceDistanceCm = 0;
     state.conditions.bodyThicknessCm = 0;
-    EXPECT_THROW(state.calculate(), CalculationError);
+    EXPECT_THROW(state.calculate(), InputRefused);
+    EXPECT_EQ(state.photonSpectrum, before.photonSpectrum);
+    EXPECT_EQ(state.labels.label65, before.labels.label65);
+    // The dose step on its own, with FSD 0: backscatter factors are shown, doses are not.
+    EXPECT_THROW(state.computeBackscatterAndDose(), CalculationError);
     EXPECT_NE(state.labels.label68, before.labels.label68);
     EXPECT_EQ(state.labels.label73, before.labels.label73);
     EXPECT_EQ(state.dose.esdAir, before.dose.esdAir);
@@ -137,6 +141,9 @@ TEST_F(CalculationStateTest, NoResultIsEverNotANumber)
 TEST_F(CalculationStateTest, CurvedSurfaceNeedsItsProgram)
 {
     state.conditions.incidenceMode = velnor::IncidenceMode::NonPlanar;
+    state.conditions.surfaceCode = SurfaceCode::Cylinder;
+    state.conditions.cylinderRadiusCm = 15;
+    state.conditions.mcHistories = 1e6;
     EXPECT_THROW(state.calculate(), CalculationError);
     state.nonPlanarBackscatter = [](const ExposureConditions&, const BinArray&) { return BackscatterFactors{1.3, 1.31, 1.32, {}, {}, {}}; };
     state.calculate();

@@ -264,10 +264,10 @@ private slots:
     {
         child<QPushButton>("Command2")->click();
         const QString dose = label("Label73");
-        type("Text5", "160"); // above the tables
+        type("Text5", "20"); // below the tube output table
         child<QPushButton>("Command2")->click();
         QCOMPARE(m_messages->warnings.last(), QString("　???  正しく計算できませんでした  ???   "));
-        QVERIFY(m_messages->details.last().contains("150 kV"));
+        QVERIFY(m_messages->details.last().contains("40 kV"));
         QCOMPARE(label("Label73"), dose);
     }
 
@@ -421,7 +421,7 @@ private slots:
         child<QPushButton>("Command3")->click();
         m_window->resultsWindow()->findChild<QPushButton*>("Command5")->click(); // clear, answered OK
         QVERIFY(label("Label73").isEmpty());
-        type("Text5", "160");
+        type("Text5", "20");
         child<QPushButton>("Command2")->click(); // fails after the spectrum step
         QCOMPARE(m_messages->warnings.last(), QString("　???  正しく計算できませんでした  ???   "));
         for (const char* name : {"Label68", "Label71", "Label73", "Label74", "Label75", "Label78"})
