@@ -60,6 +60,8 @@ void CalculationState::computeBackscatterAndDose()
             throw CalculationError("curved-surface backscatter factors are not available");
         bsf = nonPlanarBackscatter(conditions, photonSpectrum);
     }
+    if (const auto fault = backscatterFactorsFault(bsf))
+        throw CalculationError(fault->reason);
     dose.bsfSoftTissue = bsf.softTissue;
     dose.bsfSkin = bsf.skin;
     dose.bsfAir = bsf.air;

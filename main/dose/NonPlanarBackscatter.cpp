@@ -66,6 +66,10 @@ void readStandardDeviations(const std::filesystem::path& folder, BackscatterFact
         f.softTissueSd = soft;
         f.skinSd = skin;
     } catch (const DataFileError&) {
+        // A side file that is there but unreadable gives no deviations.
+        f.airSd.reset();
+        f.softTissueSd.reset();
+        f.skinSd.reset();
     }
 }
 
@@ -81,6 +85,9 @@ BackscatterFactors readResultFile(const std::filesystem::path& folder)
         f.softTissue = reader.readNumber();
         f.skin = reader.readNumber();
         readStandardDeviations(folder, f);
+        // Whatever wrote the file, its numbers must be factors.
+        if (const auto fault = backscatterFactorsFault(f))
+            throw DataFileError(path.filename().string(), fault->reason);
         return f;
     } catch (const DataFileError& e) {
         throw CalculationError(std::string("no backscatter factors from the Monte Carlo program: ") + e.what());

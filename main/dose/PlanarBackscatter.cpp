@@ -150,4 +150,13 @@ BackscatterFactors planarBackscatter(const ExposureConditions& c, const Referenc
     return f;
 }
 
+std::optional<RecordFault> backscatterFactorsFault(const BackscatterFactors& f)
+{
+    if (auto fault = backscatterFactorFault(f.softTissue, f.softTissueSd, "bsfSoftTissue"))
+        return fault;
+    if (auto fault = backscatterFactorFault(f.skin, f.skinSd, "bsfSkin"))
+        return fault;
+    return backscatterFactorFault(f.air, f.airSd, "bsfAir");
+}
+
 } // namespace velnor

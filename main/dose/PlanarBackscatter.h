@@ -1,5 +1,7 @@
 #pragma once
 
+#include "main/records/DoseResults.h"
+
 #include "main/records/EnergyGrid.h"
 #include "main/records/ExposureConditions.h"
 
@@ -17,6 +19,10 @@ struct BackscatterFactors {
     // One standard deviation of each, when a Monte Carlo engine gave them.
     std::optional<double> softTissueSd, skinSd, airSd;
 };
+
+// Whether the three factors (and their deviations) are physical, as
+// backscatterFactorFault says of each.
+std::optional<RecordFault> backscatterFactorsFault(const BackscatterFactors& factors);
 
 // The field at the entrance surface, cut into rings of 0.1 cm around the beam
 // axis: how many rings each sum of the planar method covers.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "main/records/RecordFault.h"
+
 #include <optional>
 
 namespace velnor {
@@ -12,5 +14,10 @@ struct BeamQuality {
     std::optional<double> qualityIndex; // only from stored results files
     double atrIndex = 0;               // acrylic transmittance index X1 / X0
 };
+
+// Whether the indices are physical: a positive finite first HVL and
+// effective energy, a second HVL and quality index positive when present, an
+// ATR index from 0 to 1 (a transmitted share).
+std::optional<RecordFault> beamQualityFault(const BeamQuality& beamQuality);
 
 } // namespace velnor

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "main/records/RecordFault.h"
+
 #include <optional>
 
 namespace velnor {
@@ -20,5 +22,20 @@ struct DoseResults {
     // (curved surfaces); empty for a flat surface.
     std::optional<double> bsfSoftTissueSd, bsfSkinSd, bsfAirSd;
 };
+
+// A backscatter factor adds the scatter from the body to the primary beam, so
+// it is at least 1; at diagnostic energies it stays well below 3 (about 1.2
+// to 1.6 for fields of 10 to 40 cm).
+inline constexpr double kMinBackscatterFactor = 1;
+inline constexpr double kMaxBackscatterFactor = 3;
+
+// Whether one backscatter factor and its standard deviation (if any) are
+// physical; `field` names it.
+std::optional<RecordFault> backscatterFactorFault(double factor, const std::optional<double>& sd, const char* field);
+
+// Whether the results are physical: conversion factors positive and finite,
+// backscatter factors as backscatterFactorFault says, doses finite and not
+// negative.
+std::optional<RecordFault> doseResultsFault(const DoseResults& dose);
 
 } // namespace velnor

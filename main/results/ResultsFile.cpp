@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <optional>
+#include <stdexcept>
 
 namespace velnor {
 namespace {
@@ -47,15 +48,11 @@ std::string surfaceName(SurfaceCode s)
 
 SurfaceCode surfaceFromName(const std::string& s)
 {
-    if (s == "平面")
-        return SurfaceCode::FlatBody;
-    if (s == "頭平面")
-        return SurfaceCode::FlatHead;
-    if (s == "円柱面")
-        return SurfaceCode::Cylinder;
-    if (s == "楕円柱面")
-        return SurfaceCode::EllipticCylinder;
-    return SurfaceCode::Racetrack;
+    for (SurfaceCode c : {SurfaceCode::FlatBody, SurfaceCode::FlatHead, SurfaceCode::Cylinder, SurfaceCode::EllipticCylinder,
+                          SurfaceCode::Racetrack})
+        if (s == surfaceName(c))
+            return c;
+    throw std::invalid_argument("\"" + s + "\" is not a surface (平面, 頭平面, 円柱面, 楕円柱面 or Racetrack)");
 }
 
 std::string rectificationName(Rectification r)
@@ -73,11 +70,10 @@ std::string rectificationName(Rectification r)
 
 Rectification rectificationFromName(const std::string& s)
 {
-    if (s == "定電圧")
-        return Rectification::ConstantPotential;
-    if (s == "三相12")
-        return Rectification::ThreePhase12Peak;
-    return Rectification::SinglePhaseFullWave;
+    for (Rectification r : {Rectification::ConstantPotential, Rectification::ThreePhase12Peak, Rectification::SinglePhaseFullWave})
+        if (s == rectificationName(r))
+            return r;
+    throw std::invalid_argument("\"" + s + "\" is not a waveform (定電圧, 三相12 or 単相全波)");
 }
 
 // One quantity line: its caption, how a row's value is written and how a
@@ -85,6 +81,7 @@ Rectification rectificationFromName(const std::string& s)
 // for its error messages.
 struct Quantity {
     const char* caption;
+    const char* field; // the record field it holds, as its check names it
     std::function<std::string(const ResultRow&, double cfAir)> write;
     std::function<void(const std::string&, ResultRow&, double& cfAir, const std::function<double(const std::string&)>& number)> read;
 };
@@ -101,69 +98,69 @@ double lenientNumber(const std::string& s) { return parseNumber(s).value_or(0.0)
 const std::vector<Quantity>& quantities()
 {
     static const std::vector<Quantity> q = {
-        {"照射部位", FIELD(textField(r.conditions.bodyPart)),
+        {"照射部位", "bodyPart", FIELD(textField(r.conditions.bodyPart)),
          [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.bodyPart = s; }},
-        {"入射面", FIELD(surfaceName(r.conditions.surfaceCode)),
+        {"入射面", "surfaceCode", FIELD(surfaceName(r.conditions.surfaceCode)),
          [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.surfaceCode = surfaceFromName(s); }},
-        {"円柱半径", FIELD(asIsOrDash(r.conditions.cylinderRadiusCm)),
+        {"円柱半径", "cylinderRadiusCm", FIELD(asIsOrDash(r.conditions.cylinderRadiusCm)),
          [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.cylinderRadiusCm = lenientNumber(s); }},
-        {"楕円水平半径", FIELD(asIsOrDash(r.conditions.ellipseHorizontalCm)),
+        {"楕円水平半径", "ellipseHorizontalCm", FIELD(asIsOrDash(r.conditions.ellipseHorizontalCm)),
          [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.ellipseHorizontalCm = lenientNumber(s); }},
-        {"楕円垂直半径", FIELD(asIsOrDash(r.conditions.ellipseVerticalCm)),
+        {"楕円垂直半径", "ellipseVerticalCm", FIELD(asIsOrDash(r.conditions.ellipseVerticalCm)),
          [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.ellipseVerticalCm = lenientNumber(s); }},
-        {"Racetrack a", FIELD(asIs(r.conditions.racetrackACm)),
+        {"Racetrack a", "racetrackACm", FIELD(asIs(r.conditions.racetrackACm)),
          [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.racetrackACm = lenientNumber(s); }},
-        {"Racetrack b", FIELD(asIs(r.conditions.racetrackBCm)),
+        {"Racetrack b", "racetrackBCm", FIELD(asIs(r.conditions.racetrackBCm)),
          [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.racetrackBCm = lenientNumber(s); }},
-        {"Racetrack L", FIELD(asIs(r.conditions.racetrackLengthCm)),
+        {"Racetrack L", "racetrackLengthCm", FIELD(asIs(r.conditions.racetrackLengthCm)),
          [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.racetrackLengthCm = lenientNumber(s); }},
-        {"整流方式", FIELD(rectificationName(r.conditions.rectification)),
+        {"整流方式", "rectification", FIELD(rectificationName(r.conditions.rectification)),
          [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.rectification = rectificationFromName(s); }},
-        {"照射線量 at 1m (C/kg)", FIELD(formatNumber(r.conditions.exposureAt1m, "0.00E+00")), STORE(r.conditions.exposureAt1m)},
-        {"管電圧 (kV)", FIELD(asIs(r.conditions.tubeVoltageKv)), STORE(r.conditions.tubeVoltageKv)},
-        {"管電流 (mA)", FIELD(asIs(r.conditions.tubeCurrentMa)), STORE(r.conditions.tubeCurrentMa)},
-        {"時間 (sec)", FIELD(asIs(r.conditions.exposureTimeS)), STORE(r.conditions.exposureTimeS)},
-        {"ﾀｰｹﾞｯﾄ角度(度)", FIELD(asIs(r.conditions.targetAngleDeg)), STORE(r.conditions.targetAngleDeg)},
-        {"固有濾過(mmAL)", FIELD(asIs(10 * r.conditions.inherentFiltrationCm)), STORE_MM(r.conditions.inherentFiltrationCm)},
-        {"ｱﾙﾐ付加 (mm)", FIELD(asIs(10 * r.conditions.addedAlCm)), STORE_MM(r.conditions.addedAlCm)},
-        {"銅付加 (mm)", FIELD(asIs(10 * r.conditions.addedCuCm)), STORE_MM(r.conditions.addedCuCm)},
-        {"その他フィルタ", FIELD(r.conditions.otherFilterName.empty() ? std::string(kDash) : textField(r.conditions.otherFilterName)),
+        {"照射線量 at 1m (C/kg)", "exposureAt1m", FIELD(formatNumber(r.conditions.exposureAt1m, "0.00E+00")), STORE(r.conditions.exposureAt1m)},
+        {"管電圧 (kV)", "tubeVoltageKv", FIELD(asIs(r.conditions.tubeVoltageKv)), STORE(r.conditions.tubeVoltageKv)},
+        {"管電流 (mA)", "tubeCurrentMa", FIELD(asIs(r.conditions.tubeCurrentMa)), STORE(r.conditions.tubeCurrentMa)},
+        {"時間 (sec)", "exposureTimeS", FIELD(asIs(r.conditions.exposureTimeS)), STORE(r.conditions.exposureTimeS)},
+        {"ﾀｰｹﾞｯﾄ角度(度)", "targetAngleDeg", FIELD(asIs(r.conditions.targetAngleDeg)), STORE(r.conditions.targetAngleDeg)},
+        {"固有濾過(mmAL)", "inherentFiltrationCm", FIELD(asIs(10 * r.conditions.inherentFiltrationCm)), STORE_MM(r.conditions.inherentFiltrationCm)},
+        {"ｱﾙﾐ付加 (mm)", "addedAlCm", FIELD(asIs(10 * r.conditions.addedAlCm)), STORE_MM(r.conditions.addedAlCm)},
+        {"銅付加 (mm)", "addedCuCm", FIELD(asIs(10 * r.conditions.addedCuCm)), STORE_MM(r.conditions.addedCuCm)},
+        {"その他フィルタ", "otherFilterName", FIELD(r.conditions.otherFilterName.empty() ? std::string(kDash) : textField(r.conditions.otherFilterName)),
          [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.otherFilterName = s == kDash ? "" : s; }},
-        {"　上記厚(mm)", FIELD(asIs(10 * r.conditions.otherFilterCm)), STORE_MM(r.conditions.otherFilterCm)},
-        {"FFD (cm)", FIELD(asIs(r.conditions.focusReceptorDistanceCm)), STORE(r.conditions.focusReceptorDistanceCm)},
-        {"FSD (cm)", FIELD(asIs(r.conditions.focusSurfaceDistanceCm)), STORE(r.conditions.focusSurfaceDistanceCm)},
-        {"体厚 (cm)", FIELD(asIs(r.conditions.bodyThicknessCm)), STORE(r.conditions.bodyThicknessCm)},
-        {"照射野 at FFD", FIELD(textField(r.conditions.fieldPresetName)),
+        {"　上記厚(mm)", "otherFilterCm", FIELD(asIs(10 * r.conditions.otherFilterCm)), STORE_MM(r.conditions.otherFilterCm)},
+        {"FFD (cm)", "focusReceptorDistanceCm", FIELD(asIs(r.conditions.focusReceptorDistanceCm)), STORE(r.conditions.focusReceptorDistanceCm)},
+        {"FSD (cm)", "focusSurfaceDistanceCm", FIELD(asIs(r.conditions.focusSurfaceDistanceCm)), STORE(r.conditions.focusSurfaceDistanceCm)},
+        {"体厚 (cm)", "bodyThicknessCm", FIELD(asIs(r.conditions.bodyThicknessCm)), STORE(r.conditions.bodyThicknessCm)},
+        {"照射野 at FFD", "fieldPresetName", FIELD(textField(r.conditions.fieldPresetName)),
          [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.fieldPresetName = s; }},
-        {"長軸 (cm)", FIELD(asIs(r.conditions.fieldLongCm.value_or(0.0))), STORE(r.conditions.fieldLongCm)},
-        {"短軸 (cm)", FIELD(asIs(r.conditions.fieldShortCm.value_or(0.0))), STORE(r.conditions.fieldShortCm)},
-        {"第１半価層 (mmAL)", FIELD(formatNumber(10 * r.beamQuality.hvl1Cm, "#0.000")), STORE_MM(r.beamQuality.hvl1Cm)},
+        {"長軸 (cm)", "fieldLongCm", FIELD(asIs(r.conditions.fieldLongCm.value_or(0.0))), STORE(r.conditions.fieldLongCm)},
+        {"短軸 (cm)", "fieldShortCm", FIELD(asIs(r.conditions.fieldShortCm.value_or(0.0))), STORE(r.conditions.fieldShortCm)},
+        {"第１半価層 (mmAL)", "hvl1Cm", FIELD(formatNumber(10 * r.beamQuality.hvl1Cm, "#0.000")), STORE_MM(r.beamQuality.hvl1Cm)},
         // Empty until a file supplies one: written as 0, and 0 (no layer) reads back as empty.
-        {"第２半価層 (mmAL)", FIELD(formatNumber(10 * r.beamQuality.hvl2Cm.value_or(0.0), "#0.000")),
+        {"第２半価層 (mmAL)", "hvl2Cm", FIELD(formatNumber(10 * r.beamQuality.hvl2Cm.value_or(0.0), "#0.000")),
          [](const std::string& s, ResultRow& r, double&, const Number& number) {
              const double mm = number(s);
              r.beamQuality.hvl2Cm = mm > 0 ? std::optional<double>(0.1 * mm) : std::nullopt;
          }},
-        {"実効エネルギー (keV)", FIELD(formatNumber(r.beamQuality.effectiveEnergyKev, "#00.00")), STORE(r.beamQuality.effectiveEnergyKev)},
-        {"線質指標 QI", FIELD(formatNumber(r.beamQuality.qualityIndex.value_or(0.0), "0.000")),
+        {"実効エネルギー (keV)", "effectiveEnergyKev", FIELD(formatNumber(r.beamQuality.effectiveEnergyKev, "#00.00")), STORE(r.beamQuality.effectiveEnergyKev)},
+        {"線質指標 QI", "qualityIndex", FIELD(formatNumber(r.beamQuality.qualityIndex.value_or(0.0), "0.000")),
          [](const std::string& s, ResultRow& r, double&, const Number& number) {
              const double qi = number(s);
              r.beamQuality.qualityIndex = qi > 0 ? std::optional<double>(qi) : std::nullopt;
          }},
-        {"後方散乱係数 Soft", FIELD(formatNumber(r.dose.bsfSoftTissue, "0.000")), STORE(r.dose.bsfSoftTissue)},
-        {"後方散乱係数 Skin", FIELD(formatNumber(r.dose.bsfSkin, "0.000")), STORE(r.dose.bsfSkin)},
-        {"後方散乱係数 Air", FIELD(formatNumber(r.dose.bsfAir, "0.000")), STORE(r.dose.bsfAir)},
-        {"吸収線量変換係数(Soft) (Gy/C/kg)", FIELD(formatNumber(r.dose.cfSoftTissue, "00.00")), STORE(r.dose.cfSoftTissue)},
-        {"吸収線量変換係数(skin) (Gy/C/kg)", FIELD(formatNumber(r.dose.cfSkin, "00.00")), STORE(r.dose.cfSkin)},
-        {"吸収線量変換係数(Air) (Gy/C/kg)", [](const ResultRow&, double cfAir) { return formatNumber(cfAir, "00.00"); },
+        {"後方散乱係数 Soft", "bsfSoftTissue", FIELD(formatNumber(r.dose.bsfSoftTissue, "0.000")), STORE(r.dose.bsfSoftTissue)},
+        {"後方散乱係数 Skin", "bsfSkin", FIELD(formatNumber(r.dose.bsfSkin, "0.000")), STORE(r.dose.bsfSkin)},
+        {"後方散乱係数 Air", "bsfAir", FIELD(formatNumber(r.dose.bsfAir, "0.000")), STORE(r.dose.bsfAir)},
+        {"吸収線量変換係数(Soft) (Gy/C/kg)", "cfSoftTissue", FIELD(formatNumber(r.dose.cfSoftTissue, "00.00")), STORE(r.dose.cfSoftTissue)},
+        {"吸収線量変換係数(skin) (Gy/C/kg)", "cfSkin", FIELD(formatNumber(r.dose.cfSkin, "00.00")), STORE(r.dose.cfSkin)},
+        {"吸収線量変換係数(Air) (Gy/C/kg)", "cfAir", [](const ResultRow&, double cfAir) { return formatNumber(cfAir, "00.00"); },
          [](const std::string& s, ResultRow& r, double& cfAir, const Number& number) {
              cfAir = number(s);
              r.dose.cfAir = cfAir;
          }},
-        {"入射表面線量 (Soft) (mGy)", FIELD(formatNumber(r.dose.esdSoftTissue, "##0.00")), STORE(r.dose.esdSoftTissue)},
-        {"入射表面線量 (skin) (mGy)", FIELD(formatNumber(r.dose.esdSkin, "##0.00")), STORE(r.dose.esdSkin)},
-        {"入射表面線量 (air) (mGy)", FIELD(formatNumber(r.dose.esdAir, "##0.00")), STORE(r.dose.esdAir)},
-        {"実効線量概算値 (mSv)", FIELD(r.effectiveDoseMsv ? formatNumber(*r.effectiveDoseMsv, "##0.000") : std::string(kDash)),
+        {"入射表面線量 (Soft) (mGy)", "esdSoftTissue", FIELD(formatNumber(r.dose.esdSoftTissue, "##0.00")), STORE(r.dose.esdSoftTissue)},
+        {"入射表面線量 (skin) (mGy)", "esdSkin", FIELD(formatNumber(r.dose.esdSkin, "##0.00")), STORE(r.dose.esdSkin)},
+        {"入射表面線量 (air) (mGy)", "esdAir", FIELD(formatNumber(r.dose.esdAir, "##0.00")), STORE(r.dose.esdAir)},
+        {"実効線量概算値 (mSv)", "effectiveDoseMsv", FIELD(r.effectiveDoseMsv ? formatNumber(*r.effectiveDoseMsv, "##0.000") : std::string(kDash)),
          [](const std::string& s, ResultRow& r, double&, const Number& number) {
              if (s == kDash)
                  r.effectiveDoseMsv.reset();
@@ -177,6 +174,9 @@ const std::vector<Quantity>& quantities()
 #undef FIELD
 #undef STORE
 #undef STORE_MM
+
+// The spreadsheet column of row k (from 0): the captions fill column 1.
+std::string columnOf(int k) { return "column " + std::to_string(k + 2) + " (row " + std::to_string(k + 1) + "): "; }
 
 std::vector<std::string> splitFields(const std::string& line)
 {
@@ -240,15 +240,21 @@ ResultsFileContent readResultsFile(const std::filesystem::path& path)
         if (static_cast<int>(fields.size()) < n + 1)
             throw DataFileError(file, lineNumber, "the line holds " + std::to_string(fields.size() - 1) + " values for "
                                                      + std::to_string(n) + " rows");
-        const Number number = [&](const std::string& text) {
-            const std::optional<double> v = parseNumber(trimmed(text));
+        const Number number = [](const std::string& text) {
+            bool overflow = false;
+            const std::optional<double> v = parseNumber(trimmed(text), &overflow);
             if (!v)
-                throw DataFileError(file, lineNumber, "\"" + text + "\" is not a number");
+                throw std::invalid_argument("\"" + text + "\" " + (overflow ? "lies beyond the range of numbers" : "is not a number"));
             return *v;
         };
-        for (int k = 0; k < n; ++k)
-            quantities()[static_cast<std::size_t>(q)].read(fields[static_cast<std::size_t>(k + 1)], content.rows[static_cast<std::size_t>(k)],
-                                                           content.cfAir, number);
+        for (int k = 0; k < n; ++k) {
+            try {
+                quantities()[static_cast<std::size_t>(q)].read(fields[static_cast<std::size_t>(k + 1)],
+                                                               content.rows[static_cast<std::size_t>(k)], content.cfAir, number);
+            } catch (const std::invalid_argument& e) {
+                throw DataFileError(file, lineNumber, columnOf(k) + e.what());
+            }
+        }
     }
     for (ResultRow& r : content.rows) {
         r.fromFile = true;
@@ -258,6 +264,18 @@ ResultsFileContent readResultsFile(const std::filesystem::path& path)
         const bool curved = c.surfaceCode != SurfaceCode::FlatBody && c.surfaceCode != SurfaceCode::FlatHead;
         c.incidenceMode = curved ? IncidenceMode::NonPlanar : IncidenceMode::Planar;
         c.fieldShape = c.fieldPresetName == kCircularPreset ? FieldShape::Circular : FieldShape::Rectangular;
+    }
+    // Every row must hold a case that could have been computed; the line and
+    // column of the first value that could not be are named.
+    for (int k = 0; k < n; ++k) {
+        const std::optional<RecordFault> fault = resultRowFault(content.rows[static_cast<std::size_t>(k)]);
+        if (!fault)
+            continue;
+        int lineNumber = 0;
+        for (int q = 0; q < kResultsQuantityLines; ++q)
+            if (fault->field == quantities()[static_cast<std::size_t>(q)].field)
+                lineNumber = 3 + q;
+        throw DataFileError(file, lineNumber, columnOf(k) + fault->reason);
     }
     return content;
 }

@@ -1,6 +1,29 @@
 #include "main/results/ResultsTable.h"
 
+#include "common/DisplayFormat.h"
+
+#include <cmath>
+
 namespace velnor {
+
+std::optional<RecordFault> resultRowFault(const ResultRow& row)
+{
+    ExposureConditions c = row.conditions;
+    c.exposureSource = ExposureSource::Measured; // the row's exposure at 1 m is what it was computed with
+    c.exposureAt1mSet = true;
+    if (c.incidenceMode == IncidenceMode::NonPlanar)
+        c.mcHistories = 1;
+    if (auto fault = exposureConditionsFault(c))
+        return fault;
+    if (auto fault = beamQualityFault(row.beamQuality))
+        return fault;
+    if (auto fault = doseResultsFault(row.dose))
+        return fault;
+    if (row.effectiveDoseMsv && (!std::isfinite(*row.effectiveDoseMsv) || *row.effectiveDoseMsv < 0))
+        return RecordFault{RecordFault::Kind::NotPhysical, "effectiveDoseMsv",
+                           "effective dose " + formatAsIs(*row.effectiveDoseMsv) + " mSv: it must be a finite number of 0 or more"};
+    return std::nullopt;
+}
 
 int ResultsTable::addRow(const ExposureConditions& conditions, const BeamQuality& beamQuality, const DoseResults& dose)
 {

@@ -23,6 +23,12 @@ struct ResultRow {
 
 inline constexpr int kMaxResultRows = 15;
 
+// Whether a row holds a case that could have been computed: its conditions,
+// beam quality and results pass their records' checks, and an effective dose
+// is finite and not negative. A row keeps no history count and its exposure
+// at 1 m stands for itself, so those are taken as given.
+std::optional<RecordFault> resultRowFault(const ResultRow& row);
+
 // Up to fifteen rows of results; rows 1 .. nextFreeRow - 1 are filled.
 class ResultsTable {
 public:
