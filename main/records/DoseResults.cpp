@@ -8,7 +8,9 @@ namespace velnor {
 
 std::optional<RecordFault> backscatterFactorFault(double factor, const std::optional<double>& sd, const char* field)
 {
-    if (!std::isfinite(factor) || factor < kMinBackscatterFactor || factor >= kMaxBackscatterFactor)
+    // A field too small to scatter gives 1 up to the rounding of its sums.
+    constexpr double kRounding = 1e-6;
+    if (!std::isfinite(factor) || factor < kMinBackscatterFactor - kRounding || factor >= kMaxBackscatterFactor)
         return RecordFault{RecordFault::Kind::NotPhysical, field,
                            std::string("backscatter factor ") + field + " " + formatAsIs(factor) + ": it must be at least "
                                + formatAsIs(kMinBackscatterFactor) + " and below " + formatAsIs(kMaxBackscatterFactor)};
