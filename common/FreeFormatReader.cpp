@@ -32,6 +32,7 @@ void FreeFormatReader::skipToValue()
     }
     if (m_position >= m_text.size())
         fail("too few values: the file ends after " + std::to_string(m_valuesRead) + " values");
+    m_lastValueLine = m_line;
 }
 
 // After a value: blanks, then one comma or one line end belong to it.

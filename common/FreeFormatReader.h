@@ -37,6 +37,8 @@ public:
 
     // The line (from 1) where the reader stands.
     int lineNumber() const { return m_line; }
+    // The line of the value read last (0 before any).
+    int lastValueLine() const { return m_lastValueLine; }
 
     const std::string& sourceName() const { return m_sourceName; }
 
@@ -50,6 +52,7 @@ private:
     std::size_t m_position = 0;
     int m_line = 1;
     int m_valuesRead = 0;
+    int m_lastValueLine = 0;
 };
 
 } // namespace velnor

@@ -34,6 +34,42 @@ double checkedLog(double v, const char* what)
 
 } // namespace
 
+std::optional<HandOffFault> handOffFault(const HandOff& h)
+{
+    struct Range {
+        int line;
+        double value, low, high;
+        const char* name;
+        const char* unit;
+    };
+    const Range ranges[] = {
+        {1, h.tubeVoltageKv, kMinVoltageKv, kMaxVoltageKv, "tube voltage", "kV"},
+        {2, h.focusReceptorCm, kMinDistanceCm, kMaxDistanceCm, "focus-receptor distance", "cm"},
+        {3, h.focusSurfaceCm, kMinDistanceCm, kMaxDistanceCm, "focus-surface distance", "cm"},
+        {4, h.thicknessCm, kMinThicknessCm, kMaxHandOffThicknessCm, "body thickness", "cm"},
+        {5, h.fieldLongCm, kMinFieldCm, kMaxFieldCm, "field size", "cm"},
+        {7, h.surfaceDoseMgy, 0, kMaxSurfaceDoseMgy, "entrance surface dose", "mGy"},
+    };
+    for (const Range& r : ranges)
+        if (!(r.value >= r.low && r.value <= r.high)) // NaN fails too
+            return HandOffFault{r.line, std::string(r.name) + " " + formatAsIs(r.value) + " " + r.unit + ": it must lie between "
+                                            + formatAsIs(r.low) + " and " + formatAsIs(r.high) + " " + r.unit};
+    // The short axis is 0 for a circular field (its diameter is the long axis).
+    if (h.fieldShortCm != 0 && !(h.fieldShortCm >= kMinFieldCm && h.fieldShortCm <= kMaxFieldCm))
+        return HandOffFault{6, "field size " + formatAsIs(h.fieldShortCm) + " cm: it must be 0 (a circular field) or lie between "
+                                   + formatAsIs(kMinFieldCm) + " and " + formatAsIs(kMaxFieldCm) + " cm"};
+    if (!(h.focusSurfaceCm < h.focusReceptorCm))
+        return HandOffFault{3, "focus-surface distance " + formatAsIs(h.focusSurfaceCm) + " cm: it must be shorter than the focus-receptor distance "
+                                   + formatAsIs(h.focusReceptorCm) + " cm"};
+    for (int e = 1; e <= kBins; ++e) {
+        const double w = h.spectrum[static_cast<std::size_t>(e)];
+        if (!std::isfinite(w) || w < 0)
+            return HandOffFault{7 + e, "spectrum weight " + formatAsIs(w) + " of bin " + std::to_string(e)
+                                           + ": it must be a finite number of 0 or more"};
+    }
+    return std::nullopt;
+}
+
 HandOff readHandOff(const std::filesystem::path& path)
 {
     FreeFormatReader reader = FreeFormatReader::fromFile(path);
@@ -48,6 +84,8 @@ HandOff readHandOff(const std::filesystem::path& path)
     for (int e = 1; e <= kBins; ++e)
         h.spectrum[static_cast<std::size_t>(e)] = reader.readNumber();
     h.bodyPart = reader.atEndOfText() ? std::string() : reader.readField();
+    if (const std::optional<HandOffFault> fault = handOffFault(h))
+        throw DataFileError(path.filename().string(), fault->line, fault->reason);
     return h;
 }
 

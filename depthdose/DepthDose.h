@@ -2,6 +2,7 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,29 @@ struct HandOff {
 };
 inline constexpr int kHandOffLines = 308;
 
-// Reads the hand-off file. Throws DataFileError naming the file and line when
-// it is missing, short or holds a value that is not a number.
+// Limits of a hand-off a calculation can use: the kernels and coefficients
+// span 10 to 150 keV; distances, thickness and fields as the main program
+// allows them; an entrance dose far above any diagnostic exposure is a fault.
+inline constexpr double kMinVoltageKv = 10, kMaxVoltageKv = 150;
+inline constexpr double kMinDistanceCm = 1, kMaxDistanceCm = 1000;
+inline constexpr double kMinThicknessCm = 0.1, kMaxHandOffThicknessCm = 100;
+inline constexpr double kMinFieldCm = 0.1, kMaxFieldCm = 200;
+inline constexpr double kMaxSurfaceDoseMgy = 1e5; // 100 Gy
+
+// Why a hand-off cannot be used: the line of the file that holds the value
+// and the reason naming it.
+struct HandOffFault {
+    int line = 0;
+    std::string reason;
+};
+// The hand-off's one check: every number finite and within the limits above
+// (the short-axis field 0 for a circular field), FSD below FFD, spectrum
+// weights not negative. Empty when it can be used.
+std::optional<HandOffFault> handOffFault(const HandOff& handOff);
+
+// Reads the hand-off file and checks it (handOffFault). Throws DataFileError
+// naming the file and line when it is missing, short, holds a value that is
+// not a number or one that cannot be used.
 HandOff readHandOff(const std::filesystem::path& path);
 
 // The reference data of a calculation.

@@ -5,6 +5,12 @@
 #include "common/FreeFormatReader.h"
 #include "common/TextFile.h"
 
+#include "common/NumberReading.h"
+#include "common/TextEncoding.h"
+
+#include <cctype>
+#include <stdexcept>
+#include <string_view>
 #include <vector>
 
 namespace velnor {
@@ -12,65 +18,168 @@ namespace velnor {
 namespace {
 constexpr double kMmToCm = 0.1;
 constexpr double kCmToMm = 10.0;
-// Bounds of a plausible table: the strongest diagnostic tubes give about
-// 1e-5 C/kg per mAs at 1 m, so 1e-3 is far beyond any real unit.
 constexpr double kMaxExposurePerMas = 1e-3;
 constexpr double kMaxTableKv = 1000;
 constexpr double kMaxFiltrationMm = 100;
+const char* const kCodeNames[4] = {"", "constant potential", "three-phase 12-peak", "single-phase full-wave"};
 
-double readBounded(FreeFormatReader& reader, double low, double high, const char* what)
+std::string cellName(const OutputDataCell& c, const OutputDataTable& t)
 {
-    const int line = reader.lineNumber();
-    const double v = reader.readNumber();
-    if (!(v >= low && v <= high))
-        throw DataFileError(reader.sourceName(), line,
-                            std::string(what) + " " + formatAsIs(v) + " lies outside " + formatAsIs(low) + " to " + formatAsIs(high));
-    return v;
+    switch (c.kind) {
+    case OutputDataCell::Kind::Voltage:
+        return "tube voltage of row " + std::to_string(c.row);
+    case OutputDataCell::Kind::Exposure:
+        return std::string("exposure per mAs, ") + kCodeNames[c.code] + ", row " + std::to_string(c.row) + " ("
+            + formatAsIs(t.kvGrid[static_cast<std::size_t>(c.row)]) + " kV)";
+    case OutputDataCell::Kind::Aluminium:
+        return std::string("aluminium filtration, ") + kCodeNames[c.code];
+    case OutputDataCell::Kind::Copper:
+        return std::string("copper filtration, ") + kCodeNames[c.code];
+    case OutputDataCell::Kind::Comment:
+        break;
+    }
+    return "comment";
+}
+
+std::optional<OutputDataFault> outside(const OutputDataTable& t, OutputDataCell cell, double v, double low, double high, const char* unit)
+{
+    if (v >= low && v <= high)
+        return std::nullopt;
+    return OutputDataFault{cell, cellName(cell, t) + " " + formatAsIs(v) + " " + unit + ": it must lie between " + formatAsIs(low)
+                                     + " and " + formatAsIs(high) + " " + unit};
+}
+
+// The voltage as "###.#" when that reads back as the same number, else with
+// every digit it needs (40.04 must not become "40.").
+std::string voltageText(double kv)
+{
+    const std::string pattern = formatNumber(kv, "###.# ");
+    const std::optional<double> back = parseNumber(pattern.substr(0, pattern.size() - 1));
+    return back && *back == kv ? pattern : formatAsIs(kv) + " ";
 }
 } // namespace
+
+std::optional<OutputDataFault> outputDataTableFault(const OutputDataTable& t)
+{
+    using Kind = OutputDataCell::Kind;
+    if (holdsControlCharacter(t.comment))
+        return OutputDataFault{{Kind::Comment, 0, 0}, "the comment holds a line break or another control character; it is one line of the file"};
+    for (int row = 1; row <= kOutputRows; ++row) {
+        const double kv = t.kvGrid[static_cast<std::size_t>(row)];
+        if (auto f = outside(t, {Kind::Voltage, 0, row}, kv, 1, kMaxTableKv, "kV"))
+            return f;
+        if (row > 1 && !(kv > t.kvGrid[static_cast<std::size_t>(row - 1)]))
+            return OutputDataFault{{Kind::Voltage, 0, row}, "the tube voltages do not ascend ("
+                                                                + formatAsIs(t.kvGrid[static_cast<std::size_t>(row - 1)]) + " then "
+                                                                + formatAsIs(kv) + " kV)"};
+    }
+    for (int code = 1; code <= 3; ++code) {
+        const auto k = static_cast<std::size_t>(code);
+        for (int row = 1; row <= kOutputRows; ++row)
+            if (auto f = outside(t, {Kind::Exposure, code, row}, t.exposurePerMas[k][static_cast<std::size_t>(row)], 0, kMaxExposurePerMas, "C/kg"))
+                return f;
+        if (auto f = outside(t, {Kind::Aluminium, code, 0}, t.filtrationAl[k] * kCmToMm, 0, kMaxFiltrationMm, "mm"))
+            return f;
+        if (auto f = outside(t, {Kind::Copper, code, 0}, t.filtrationCu[k] * kCmToMm, 0, kMaxFiltrationMm, "mm"))
+            return f;
+    }
+    return std::nullopt;
+}
 
 OutputDataTable loadOutputDataTable(const std::filesystem::path& path)
 {
     FreeFormatReader reader = FreeFormatReader::fromFile(path);
     OutputDataTable table;
+    // The line each value stood on, to name it when the check fails.
+    std::array<int, kOutputRows + 1> kvLine{};
+    std::array<std::array<int, kOutputRows + 1>, 4> exposureLine{};
+    std::array<int, 4> alLine{}, cuLine{};
+    auto read = [&reader](int& line) {
+        const double v = reader.readNumber();
+        line = reader.lastValueLine();
+        return v;
+    };
     table.comment = reader.readLine();
-    for (int row = 1; row <= kOutputRows; ++row)
-        table.kvGrid[row] = readBounded(reader, 1, kMaxTableKv, "tube voltage (kV)");
-    for (int code = 1; code <= 3; ++code) {
-        for (int row = 1; row <= kOutputRows; ++row)
-            table.exposurePerMas[code][row] = readBounded(reader, 0, kMaxExposurePerMas, "exposure per mAs (C/kg)");
-        table.filtrationAl[code] = readBounded(reader, 0, kMaxFiltrationMm, "aluminium filtration (mm)") * kMmToCm;
-        table.filtrationCu[code] = readBounded(reader, 0, kMaxFiltrationMm, "copper filtration (mm)") * kMmToCm;
+    for (std::size_t row = 1; row <= kOutputRows; ++row)
+        table.kvGrid[row] = read(kvLine[row]);
+    for (std::size_t code = 1; code <= 3; ++code) {
+        for (std::size_t row = 1; row <= kOutputRows; ++row)
+            table.exposurePerMas[code][row] = read(exposureLine[code][row]);
+        table.filtrationAl[code] = read(alLine[code]) * kMmToCm;
+        table.filtrationCu[code] = read(cuLine[code]) * kMmToCm;
     }
-    for (int row = 2; row <= kOutputRows; ++row)
-        if (!(table.kvGrid[row] > table.kvGrid[row - 1]))
-            throw DataFileError(path.filename().string(), 2,
-                                "the tube voltages do not ascend (" + formatAsIs(table.kvGrid[row - 1]) + " then "
-                                    + formatAsIs(table.kvGrid[row]) + " kV)");
+    if (const std::optional<OutputDataFault> fault = outputDataTableFault(table)) {
+        const OutputDataCell& c = fault->cell;
+        const auto code = static_cast<std::size_t>(c.code), row = static_cast<std::size_t>(c.row);
+        int line = 1;
+        switch (c.kind) {
+        case OutputDataCell::Kind::Voltage:
+            line = kvLine[row];
+            break;
+        case OutputDataCell::Kind::Exposure:
+            line = exposureLine[code][row];
+            break;
+        case OutputDataCell::Kind::Aluminium:
+            line = alLine[code];
+            break;
+        case OutputDataCell::Kind::Copper:
+            line = cuLine[code];
+            break;
+        case OutputDataCell::Kind::Comment:
+            break;
+        }
+        throw DataFileError(path.filename().string(), line, fault->reason);
+    }
     table.fileName = path.filename().string();
     return table;
 }
 
 void saveOutputDataTable(const OutputDataTable& table, const std::filesystem::path& path)
 {
+    if (const std::optional<OutputDataFault> fault = outputDataTableFault(table))
+        throw std::invalid_argument(fault->reason);
     std::vector<std::string> lines;
     lines.push_back(table.comment);
     std::string voltages;
     for (int row = 1; row <= kOutputRows; ++row)
-        voltages += formatNumber(table.kvGrid[row], "###.# ");
+        voltages += voltageText(table.kvGrid[static_cast<std::size_t>(row)]);
     lines.push_back(voltages);
-    for (int code = 1; code <= 3; ++code) {
+    for (std::size_t code = 1; code <= 3; ++code) {
         std::string line;
-        for (int row = 1; row <= kOutputRows; ++row)
+        for (std::size_t row = 1; row <= kOutputRows; ++row)
             line += formatNumber(table.exposurePerMas[code][row], "0.00E+00 ");
         line += formatNumber(table.filtrationAl[code] * kCmToMm, "#0.00 ");
         line += formatNumber(table.filtrationCu[code] * kCmToMm, "#0.00");
         lines.push_back(line);
     }
+    // What is written must read back: the patterns round, and a value at a
+    // limit could round beyond it.
+    FreeFormatReader back(lines[0] + "\n" + lines[1] + "\n" + lines[2] + "\n" + lines[3] + "\n" + lines[4] + "\n", path.filename().string());
+    OutputDataTable rounded;
+    rounded.comment = back.readLine();
+    for (std::size_t row = 1; row <= kOutputRows; ++row)
+        rounded.kvGrid[row] = back.readNumber();
+    for (std::size_t code = 1; code <= 3; ++code) {
+        for (std::size_t row = 1; row <= kOutputRows; ++row)
+            rounded.exposurePerMas[code][row] = back.readNumber();
+        rounded.filtrationAl[code] = back.readNumber() * kMmToCm;
+        rounded.filtrationCu[code] = back.readNumber() * kMmToCm;
+    }
+    if (const std::optional<OutputDataFault> fault = outputDataTableFault(rounded))
+        throw std::invalid_argument("as written, " + fault->reason);
     writeTextLines(path, lines);
 }
 
-bool isReservedOutputName(const std::string& name) { return name == "DEFAULT-OUTPUT" || name == "default-output"; }
+bool isReservedOutputName(const std::string& name)
+{
+    constexpr std::string_view kReserved = "default-output";
+    if (name.size() != kReserved.size())
+        return false;
+    for (std::size_t i = 0; i < name.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(name[i])) != kReserved[i])
+            return false;
+    return true;
+}
 
 std::string outputDataDisplayName(const OutputDataTable& table)
 {

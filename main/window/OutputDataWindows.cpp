@@ -30,6 +30,7 @@ const char* const kReserved = "　このファイル名は使用禁止です　"
 const char* const kOverwrite = "　この名前のファイルはすでに存在します。上書きしますか？　";
 const char* const kBadName = "　このファイル名は使用できません　";
 const char* const kNotWritten = "　ファイルを保存できませんでした　";
+const char* const kBadCell = "　入力された出力データは使用できません　";
 const char* const kNoComment = "No comment";
 const char* const kSelectorTitle = "  平均出力データ選択";
 const char* const kSelectorPrompt = "平均出力データファイルを選択して下さい";
@@ -38,7 +39,6 @@ const char* const kNotLoaded = "　この出力データファイルは読み込
 
 QLineEdit* edit(const QString& name, QWidget* parent) { return controls::edit(name, parent, 110); }
 
-double numberIn(const QLineEdit* e) { return readLeadingNumber(e->text().toStdString()); }
 
 } // namespace
 
@@ -136,15 +136,62 @@ bool OutputDataEditor::eventFilter(QObject* watched, QEvent* event)
     return true;
 }
 
+QLineEdit* OutputDataEditor::cellEdit(const OutputDataCell& cell) const
+{
+    switch (cell.kind) {
+    case OutputDataCell::Kind::Exposure:
+        return m_exposure[cell.code][cell.row];
+    case OutputDataCell::Kind::Aluminium:
+        return m_al[cell.code];
+    case OutputDataCell::Kind::Copper:
+        return m_cu[cell.code];
+    case OutputDataCell::Kind::Comment:
+        return m_comment;
+    case OutputDataCell::Kind::Voltage:
+        break;
+    }
+    return nullptr;
+}
+
+void OutputDataEditor::refuseCell(QLineEdit* cell, const std::string& reason)
+{
+    m_messages.beep();
+    m_messages.warn(kBadCell, QString::fromStdString(reason));
+    if (cell) {
+        cell->setFocus();
+        cell->selectAll();
+    }
+}
+
 void OutputDataEditor::save()
 {
-    // The current table takes the typed values before the name is looked at.
+    // Every cell must hold a number the file's reader accepts; nothing is
+    // taken or written otherwise.
+    OutputDataTable typed = m_table;
     for (int code = 1; code <= 3; ++code) {
-        for (int row = 1; row <= kOutputRows; ++row)
-            m_table.exposurePerMas[code][row] = numberIn(m_exposure[code][row]);
-        m_table.filtrationAl[code] = 0.1 * numberIn(m_al[code]);
-        m_table.filtrationCu[code] = 0.1 * numberIn(m_cu[code]);
+        for (int row = 1; row <= kOutputRows; ++row) {
+            const std::optional<double> v = parseNumber(m_exposure[code][row]->text().trimmed().toStdString());
+            if (!v)
+                return refuseCell(m_exposure[code][row], "the exposure per mAs of row " + std::to_string(row) + ", column "
+                                                             + std::to_string(code) + " (\"" + m_exposure[code][row]->text().toStdString()
+                                                             + "\") is not a number");
+            typed.exposurePerMas[code][row] = *v;
+        }
+        for (QLineEdit* e : {m_al[code], m_cu[code]}) {
+            const std::optional<double> mm = parseNumber(e->text().trimmed().toStdString());
+            if (!mm)
+                return refuseCell(e, std::string(e == m_al[code] ? "the aluminium" : "the copper") + " filtration of column "
+                                         + std::to_string(code) + " (\"" + e->text().toStdString() + "\") is not a number");
+            (e == m_al[code] ? typed.filtrationAl[code] : typed.filtrationCu[code]) = 0.1 * *mm;
+        }
     }
+    typed.comment = m_comment->text().isEmpty() ? std::string(kNoComment) : m_comment->text().toStdString();
+    if (const std::optional<OutputDataFault> fault = outputDataTableFault(typed))
+        return refuseCell(cellEdit(fault->cell), fault->reason);
+    // The current table takes the typed values before the name is looked at.
+    const std::string comment = m_table.comment;
+    m_table = typed;
+    m_table.comment = comment;
     const std::string name = m_fileName->text().toStdString();
     if (isReservedOutputName(name)) {
         m_messages.beep();
@@ -164,7 +211,7 @@ void OutputDataEditor::save()
             return;
     }
     OutputDataTable written = m_table;
-    written.comment = m_comment->text().isEmpty() ? std::string(kNoComment) : m_comment->text().toStdString();
+    written.comment = typed.comment;
     try {
         saveOutputDataTable(written, path);
     } catch (const std::exception& e) {

@@ -33,6 +33,9 @@ protected:
 
 private:
     void save();
+    // The field of a cell of the table (none for a voltage, which is not typed).
+    QLineEdit* cellEdit(const OutputDataCell& cell) const;
+    void refuseCell(QLineEdit* cell, const std::string& reason);
 
     OutputDataTable& m_table;
     Messages& m_messages;

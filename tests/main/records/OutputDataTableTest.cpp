@@ -81,8 +81,15 @@ TEST(OutputDataTable, ShortOrDisorderedFilesAreRefusedWithTheirName)
     }
     OutputDataTable t = sampleTable();
     t.kvGrid[3] = 45.0;
-    saveOutputDataTable(t, folder / "disorder.op");
-    EXPECT_THROW(loadOutputDataTable(folder / "disorder.op"), DataFileError);
+    EXPECT_THROW(saveOutputDataTable(t, folder / "disorder.op"), std::invalid_argument); // the writer refuses it too
+    EXPECT_FALSE(std::filesystem::exists(folder / "disorder.op"));
+    writeTextLines(folder / "disorder.op", {"comment", "40 50 45 70 80 90 100 110 120 130 140 150"});
+    try {
+        loadOutputDataTable(folder / "disorder.op");
+        FAIL();
+    } catch (const DataFileError& e) {
+        EXPECT_EQ(e.lineNumber(), 2) << e.what();
+    }
     EXPECT_THROW(loadOutputDataTable(folder / "missing.op"), DataFileError);
 }
 

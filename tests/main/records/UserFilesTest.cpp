@@ -124,7 +124,8 @@ TEST(OutputFileNames, ReservedNames)
 {
     EXPECT_TRUE(isReservedOutputName("default-output"));
     EXPECT_TRUE(isReservedOutputName("DEFAULT-OUTPUT"));
-    EXPECT_FALSE(isReservedOutputName("Default-Output")); // the comparison is exact
+    EXPECT_TRUE(isReservedOutputName("Default-Output")); // it would replace the shipped file
+    EXPECT_FALSE(isReservedOutputName("default-output2"));
 }
 
 } // namespace

@@ -637,14 +637,34 @@ private slots:
         QCOMPARE(m_window->state().outputData.filtrationAl[1], 0.32);
         QCOMPARE(m_window->state().outputData.exposurePerMas[1][5], 1.5e-6);
 
-        // "Default-Output" is the shipped file to Windows: the overwrite question, answered No.
+        // "Default-Output" is the shipped file in another letter case: reserved too.
         const std::string shipped = readTextFile(m_folder / "default-output.op");
         name->setText("Default-Output");
-        m_messages->answer = false;
         save->click();
-        QCOMPARE(m_messages->questions.last(), QString("　この名前のファイルはすでに存在します。上書きしますか？　"));
+        QCOMPARE(m_messages->warnings.last(), QString("　このファイル名は使用禁止です　"));
         QCOMPARE(readTextFile(m_folder / "default-output.op"), shipped);
         QVERIFY(!std::filesystem::exists(m_folder / "Default-Output.op"));
+
+        // A cell the reader would refuse: named, focused, nothing written or taken.
+        name->setText("unit-bad");
+        const struct {
+            const char* cell;
+            const char* text;
+            const char* reason;
+        } bad[] = {{"Exposure2_3", "-1.2E-05", "exposure per mAs"}, {"Exposure2_3", "1.2E-0", "exposure per mAs"},
+                   {"Exposure2_3", "abc", "not a number"}, {"Cu3", "", "not a number"}, {"Al2", "150", "aluminium"}};
+        for (const auto& b : bad) {
+            auto* cell = editor->findChild<QLineEdit*>(b.cell);
+            const QString kept = cell->text();
+            const double before = m_window->state().outputData.exposurePerMas[2][3];
+            cell->setText(b.text);
+            save->click();
+            QCOMPARE(m_messages->warnings.last(), QString("　入力された出力データは使用できません　"));
+            QVERIFY2(m_messages->details.last().contains(b.reason), qPrintable(m_messages->details.last()));
+            QVERIFY(!std::filesystem::exists(m_folder / "unit-bad.op"));
+            QCOMPARE(m_window->state().outputData.exposurePerMas[2][3], before);
+            cell->setText(kept);
+        }
 
         name->setText("../escape");
         save->click();
