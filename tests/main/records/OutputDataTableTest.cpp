@@ -83,7 +83,10 @@ TEST(OutputDataTable, ShortOrDisorderedFilesAreRefusedWithTheirName)
     t.kvGrid[3] = 45.0;
     EXPECT_THROW(saveOutputDataTable(t, folder / "disorder.op"), std::invalid_argument); // the writer refuses it too
     EXPECT_FALSE(std::filesystem::exists(folder / "disorder.op"));
-    writeTextLines(folder / "disorder.op", {"comment", "40 50 45 70 80 90 100 110 120 130 140 150"});
+    saveOutputDataTable(sampleTable(), folder / "disorder.op");
+    std::vector<std::string> lines = readTextLines(folder / "disorder.op");
+    lines[1] = "40 50 45 70 80 90 100 110 120 130 140 150";
+    writeTextLines(folder / "disorder.op", lines);
     try {
         loadOutputDataTable(folder / "disorder.op");
         FAIL();
