@@ -13,6 +13,13 @@ std::string fixedField(double value, int width, int decimals)
     return static_cast<int>(text.size()) > width ? std::string(static_cast<std::size_t>(width), '*') : text;
 }
 
+std::string widenedField(double value, int width, int decimals)
+{
+    char buffer[400];
+    std::snprintf(buffer, sizeof buffer, "%*.*f", width, decimals, value);
+    return buffer;
+}
+
 std::string integerField(long long value, int width)
 {
     char buffer[64];

@@ -10,6 +10,10 @@ namespace velnor::mc {
 // that does not fit shows as `width` asterisks.
 std::string fixedField(double value, int width, int decimals);
 
+// The same field, widened to hold a value that does not fit: the echo of a
+// job must show every value the job may hold (1000.0 cm in a field of 5).
+std::string widenedField(double value, int width, int decimals);
+
 // A whole number right-aligned in `width` columns, or asterisks.
 std::string integerField(long long value, int width);
 

@@ -63,6 +63,8 @@ Tallies runHistories(const CylinderJob& job, const SpectrumWeights& weights, con
 
 std::optional<std::array<Factor, 3>> backscatterFactors(const Tallies& t)
 {
+    if (t.scoringHistories < kMinScoringHistories)
+        return std::nullopt;
     std::array<Factor, 3> f;
     for (std::size_t m = 0; m < 3; ++m) {
         if (!(t.primary[m] > 0.0f))

@@ -37,8 +37,9 @@ struct Factor {
     float value = 0;     // (S + P) / P
     double sigma = 0;    // one standard deviation, from the per-history sums
 };
-// Backscatter factors of air, soft tissue and skin; empty when a primary
-// tally is zero (no history reached the scoring disc).
+// Backscatter factors of air, soft tissue and skin; empty when fewer than
+// kMinScoringHistories primary photons reached the scoring disc (too few to
+// give a factor and its uncertainty).
 std::optional<std::array<Factor, 3>> backscatterFactors(const Tallies& tallies);
 
 } // namespace velnor::mc

@@ -158,8 +158,9 @@ int runEngineProgram(SurfaceKind kind, int argc, char** argv)
 
     const auto factors = backscatterFactors(tallies);
     if (!factors)
-        return fail("No history reached the 0.5 cm scoring disc at the apex (too few histories or too small a field),\n"
-                    " *** so the backscatter factors are undefined.");
+        return fail("Only " + std::to_string(tallies.scoringHistories) + " primary photons crossed the 0.5 cm scoring disc at the apex\n"
+                    " *** (at least " + std::to_string(kMinScoringHistories) + " are needed): too few histories or too small a field,\n"
+                    " *** so the backscatter factors and their uncertainties are undefined.");
     const Factor& air = (*factors)[0];
     const Factor& soft = (*factors)[1];
     const Factor& skin = (*factors)[2];

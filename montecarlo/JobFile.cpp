@@ -79,11 +79,11 @@ CylinderJob readJobFile(const std::filesystem::path& path) { return readEngineJo
 std::vector<std::string> jobEchoLines(const CylinderJob& job)
 {
     return {
-        " Curvature radius = " + fixedField(job.radiusCm, 6, 1) + " [cm]",
-        " Thickness = " + fixedField(job.thicknessCm, 6, 1) + " [cm]",
-        " Focus-Surface distance = " + fixedField(job.focusSurfaceCm, 5, 1) + " [cm]",
-        " Focus - FPD distance   = " + fixedField(job.focusReceptorCm, 5, 1) + " [cm]",
-        " Field size = " + fixedField(job.fieldAlongCm, 4, 1) + " ×" + fixedField(job.fieldAcrossCm, 4, 1) + " [cm2]",
+        " Curvature radius = " + widenedField(job.radiusCm, 6, 1) + " [cm]",
+        " Thickness = " + widenedField(job.thicknessCm, 6, 1) + " [cm]",
+        " Focus-Surface distance = " + widenedField(job.focusSurfaceCm, 5, 1) + " [cm]",
+        " Focus - FPD distance   = " + widenedField(job.focusReceptorCm, 5, 1) + " [cm]",
+        " Field size = " + widenedField(job.fieldAlongCm, 4, 1) + " ×" + widenedField(job.fieldAcrossCm, 4, 1) + " [cm2]",
         " History number = " + integerField(job.histories, 10),
     };
 }

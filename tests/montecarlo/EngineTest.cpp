@@ -182,9 +182,16 @@ TEST(JobFile, PaddedAndPlainValuesReadTheSame)
     EXPECT_EQ(echo[4], " Field size = 40.0 ×30.0 [cm2]");
     EXPECT_EQ(echo[0], " Curvature radius =   15.0 [cm]");
     EXPECT_EQ(echo[5], " History number =    1000000");
+    // The largest values a job may hold widen their fields instead of showing "*****".
     CylinderJob wide = padded;
-    wide.radiusCm = 12345;
-    EXPECT_EQ(jobEchoLines(wide)[0], " Curvature radius = ****** [cm]");
+    wide.radiusCm = 1000;
+    wide.focusSurfaceCm = 900;
+    wide.focusReceptorCm = 1000;
+    wide.fieldAlongCm = 200;
+    const std::vector<std::string> wideEcho = jobEchoLines(wide);
+    EXPECT_EQ(wideEcho[0], " Curvature radius = 1000.0 [cm]");
+    EXPECT_EQ(wideEcho[3], " Focus - FPD distance   = 1000.0 [cm]");
+    EXPECT_EQ(wideEcho[4], " Field size = 200.0 ×30.0 [cm2]");
 }
 
 TEST(JobFile, FaultsAreRefusedBeforeTheSimulation)

@@ -41,6 +41,25 @@ protected:
     }
 };
 
+// A run with too few photons through the scoring disc gives no factor on any
+// surface (1 000 histories on a racetrack once read 1.0000 +- 0.0000).
+TEST_F(Surfaces, TooFewScoringPhotonsGiveNoFactor)
+{
+    const Interactions interactions(s_tissue, s_absorption);
+    for (const auto& [kind, shape] : {std::pair{SurfaceKind::Cylinder, std::array<float, 3>{15, 0, 0}},
+                                      std::pair{SurfaceKind::Ellipse, std::array<float, 3>{15, 10, 0}},
+                                      std::pair{SurfaceKind::Racetrack, std::array<float, 3>{10, 20, 80}}}) {
+        EngineJob job;
+        job.kind = kind;
+        job.shapeCm = shape;
+        job.common = CylinderJob{shape[0], 20, 80, 100, 25, 25, 1000};
+        LaggedGenerator random;
+        const Tallies t = runEngineJob(job, s_weights, interactions, random);
+        EXPECT_LT(t.scoringHistories, kMinScoringHistories);
+        EXPECT_FALSE(backscatterFactors(t));
+    }
+}
+
 TEST_F(Surfaces, AnEllipseWithEqualAxesIsTheCylinder)
 {
     const Factor cylinder = run(SurfaceKind::Cylinder, {15, 0, 0});
