@@ -2,13 +2,13 @@
 // work and checking. See kUsage.
 #include "common/DisplayFormat.h"
 #include "common/FileLookup.h"
+#include "common/TextFile.h"
 #include "depthdose/DepthDose.h"
 #include "depthdose/OrganDose.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 
 namespace {
@@ -88,10 +88,13 @@ int main(int argc, char** argv)
                     throw std::runtime_error("there are no organ data for \"" + h.bodyPart + "\"");
                 rows = *defaults;
             } else {
-                std::ifstream in(rowsPath);
-                if (!in)
-                    return usageError("cannot open " + rowsPath.string());
-                const nlohmann::json j = nlohmann::json::parse(in);
+                std::string text;
+                try {
+                    text = velnor::readFileBytes(rowsPath);
+                } catch (const std::exception& e) {
+                    return usageError(e.what());
+                }
+                const nlohmann::json j = nlohmann::json::parse(text);
                 if (!j.is_array() || j.size() != kTissueRows)
                     return usageError("--rows needs a list of sixteen rows");
                 for (std::size_t t = 0; t < kTissueRows; ++t)

@@ -232,6 +232,70 @@ Json resultJson(const CalculationState& s)
     return result;
 }
 
+Json rowJson(const ResultRow& row)
+{
+    const ExposureConditions& c = row.conditions;
+    auto size = [](const std::optional<double>& v) { return v ? Json(*v) : Json("-"); };
+    Json j{
+        {"bodyPart", c.bodyPart},
+        {"targetAngleDeg", c.targetAngleDeg},
+        {"inherentFiltrationCm", c.inherentFiltrationCm},
+        {"addedAlCm", c.addedAlCm},
+        {"addedCuCm", c.addedCuCm},
+        {"otherFilterName", c.otherFilterName},
+        {"otherFilterCm", c.otherFilterCm},
+        {"tubeVoltageKv", c.tubeVoltageKv},
+        {"tubeCurrentMa", c.tubeCurrentMa},
+        {"exposureTimeS", c.exposureTimeS},
+        {"focusReceptorDistanceCm", c.focusReceptorDistanceCm},
+        {"bodyThicknessCm", c.bodyThicknessCm},
+        {"focusSurfaceDistanceCm", c.focusSurfaceDistanceCm},
+        {"fieldPresetName", c.fieldPresetName},
+        {"fieldShape", codeOf(c.fieldShape)},
+        {"fieldLongCm", size(c.fieldLongCm)},
+        {"fieldShortCm", size(c.fieldShortCm)},
+        {"rectification", codeOf(c.rectification)},
+        {"incidenceMode", codeOf(c.incidenceMode)},
+        {"surfaceCode", codeOf(c.surfaceCode)},
+        {"headPhantom", c.headPhantom},
+        {"exposureAt1m", c.exposureAt1m},
+        {"hvl1Cm", row.beamQuality.hvl1Cm},
+        {"effectiveEnergyKev", row.beamQuality.effectiveEnergyKev},
+        {"cfSoftTissue", row.dose.cfSoftTissue},
+        {"cfSkin", row.dose.cfSkin},
+        {"cfAir", row.dose.cfAir},
+        {"bsfSoftTissue", row.dose.bsfSoftTissue},
+        {"bsfSkin", row.dose.bsfSkin},
+        {"bsfAir", row.dose.bsfAir},
+        {"esdSoftTissue", row.dose.esdSoftTissue},
+        {"esdSkin", row.dose.esdSkin},
+        {"esdAir", row.dose.esdAir},
+    };
+    switch (c.surfaceCode) {
+    case SurfaceCode::Cylinder:
+        j["cylinderRadiusCm"] = c.cylinderRadiusCm;
+        break;
+    case SurfaceCode::EllipticCylinder:
+        j["ellipseHorizontalCm"] = c.ellipseHorizontalCm;
+        j["ellipseVerticalCm"] = c.ellipseVerticalCm;
+        break;
+    case SurfaceCode::Racetrack:
+        j["racetrackACm"] = c.racetrackACm;
+        j["racetrackBCm"] = c.racetrackBCm;
+        j["racetrackLengthCm"] = c.racetrackLengthCm;
+        break;
+    default:
+        break;
+    }
+    if (row.beamQuality.hvl2Cm)
+        j["hvl2Cm"] = *row.beamQuality.hvl2Cm;
+    if (row.beamQuality.qualityIndex)
+        j["qualityIndex"] = *row.beamQuality.qualityIndex;
+    if (row.effectiveDoseMsv)
+        j["effectiveDoseMsv"] = *row.effectiveDoseMsv;
+    return j;
+}
+
 // Applies and removes the keys that stand for the main window's dialogs: the
 // tube output table, the other filter, the measured exposure, fluoroscopy;
 // returns the fit to run, if any.

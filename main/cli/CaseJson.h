@@ -1,6 +1,7 @@
 #pragma once
 
 #include "main/dose/CalculationState.h"
+#include "main/results/ResultsTable.h"
 
 #include <nlohmann/json.hpp>
 
@@ -41,5 +42,11 @@ void runFit(const FitRequest& request, CalculationState& state);
 
 // The results of a successful calculation as a JSON object.
 nlohmann::json resultJson(const CalculationState& state);
+
+// One row of a results file as a JSON object: its conditions under the keys a
+// case is given with (so that it can be computed again), its beam quality
+// and results under the keys of resultJson, and its effective dose
+// (effectiveDoseMsv) when it has one.
+nlohmann::json rowJson(const ResultRow& row);
 
 } // namespace velnor::cli

@@ -1,6 +1,7 @@
 // velnor-calc: the main program's dose calculation without windows, JSON in,
 // JSON out. See usage() for everything it does.
 #include "main/cli/CaseJson.h"
+#include "common/TextEncoding.h"
 #include "common/TextFile.h"
 #include "main/dose/DepthDoseHandOff.h"
 #include "main/dose/NonPlanarBackscatter.h"
@@ -14,7 +15,6 @@
 #include <QGuiApplication>
 
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <iterator>
 #include <optional>
@@ -22,6 +22,7 @@
 namespace {
 
 const char* const kUsage = R"(usage: velnor-calc [--data DIR] [--no-files] [CASE.json | -]
+       velnor-calc --read RESULTS.csv
 
 Computes the entrance surface dose of diagnostic X-ray exposures exactly as the
 main program Velnor_V17 does when "この条件で計算する" is pressed: spectrum and
@@ -58,10 +59,15 @@ array of such objects. Missing keys keep the main window's start-up values:
         inherentFiltrationCm or tubeVoltageKv
   A case is refused, with the same reasons as in the main window, when
   bodyThicknessCm exceeds focusReceptorDistanceCm - focusSurfaceDistanceCm,
-  or when a value has no physical meaning: a tube current, exposure time,
-  measured exposure, body thickness, distance or field size of 0 or less (a
-  field size of "-" counts as 0), a negative filtration, a number that is not
-  finite, a code outside its values.
+  or when a value lies outside its physical range: distances 1 to 1000 cm,
+  body thickness 0.1 to 100 cm, field sizes 0.1 to 200 cm (a field size of
+  "-" counts as 0), tube current 0.001 to 10000 mA and exposure time 0.0001
+  to 3600 s (with the tube output table), a measured exposure above 0 and at
+  most 1 C/kg, tube voltage 1 to 150 kV, target angle between 0 and 90
+  degrees, filtrations 0 to 100 mm each; a number that is not finite, a code
+  outside its values, a text with a line break or tab. Pulsed fluoroscopy
+  needs a positive current, width and rate, and pulses no longer than the
+  second (ms x pps at most 1000).
 
 Curved surfaces: incidenceMode 2 with surfaceCode 1 (cylinder, give
 cylinderRadiusCm), 2 (elliptic cylinder: ellipseHorizontalCm,
@@ -94,6 +100,15 @@ Options:
   --brief      leave the 300-value photonSpectrum out of each output
   --handoff FILE  write the depth-dose hand-off (Velnor2PDD.dat) of each
                computed case, as "実効線量概算" would (the last case stays)
+  --read FILE.csv  check a results file as the results window's "データ読込"
+               does (every line and value present, every row a case that could
+               have been computed) and print its rows as a JSON array, one
+               object per row: the conditions under the input keys above (so a
+               row can be computed again), hvl1Cm, effectiveEnergyKev,
+               exposureAt1m, cf*, bsf*, esd* as in a case's output, and
+               hvl2Cm, qualityIndex, effectiveDoseMsv when the row has them.
+               A file that is refused gives {"error": "<file, line, column
+               and reason>"} and exit status 1.
   --help       this text
 
 Exit status: 0 when every case succeeded, 1 when a case failed, 2 for unusable
@@ -121,6 +136,22 @@ int usageError(const std::string& message)
     return 2;
 }
 
+// --read: the rows of a results file, checked as the read window checks them.
+int readResults(const std::filesystem::path& path)
+{
+    try {
+        const velnor::ResultsFileContent content = velnor::readResultsFile(path);
+        nlohmann::json rows = nlohmann::json::array();
+        for (const velnor::ResultRow& row : content.rows)
+            rows.push_back(velnor::cli::rowJson(row));
+        std::cout << rows.dump(2) << "\n";
+        return 0;
+    } catch (const std::exception& e) {
+        std::cout << nlohmann::json{{"error", e.what()}}.dump(2) << "\n";
+        return 1;
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -143,6 +174,10 @@ int main(int argc, char** argv)
             dataFolder = argv[i];
         } else if (arg == "--no-files") {
             writeFiles = false;
+        } else if (arg == "--read") {
+            if (++i == argc)
+                return usageError("--read needs a results file");
+            return readResults(argv[i]);
         } else if (arg == "--csv" || arg == "--report" || arg == "--comment" || arg == "--handoff") {
             if (++i == argc)
                 return usageError(arg + " needs a value");
@@ -170,15 +205,14 @@ int main(int argc, char** argv)
     try {
         std::string text;
         if (input == "-") {
-            text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+            char buffer[65536];
+            while (std::cin.read(buffer, sizeof buffer) || std::cin.gcount() > 0) {
+                text.append(buffer, static_cast<std::size_t>(std::cin.gcount()));
+                if (text.size() > velnor::kMaxFileBytes)
+                    return usageError("the input holds more than " + std::to_string(velnor::kMaxFileBytes) + " bytes");
+            }
         } else {
-            std::error_code ec;
-            if (!std::filesystem::is_regular_file(input, ec))
-                return usageError("cannot open " + input + ": it is not a file");
-            std::ifstream in(input, std::ios::binary);
-            if (!in)
-                return usageError("cannot open " + input);
-            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            text = velnor::readFileBytes(input);
         }
         cases = velnor::cli::parseCases(text);
     } catch (const std::exception& e) {
@@ -251,6 +285,8 @@ int main(int argc, char** argv)
     }
     std::cout << (many ? results : results[0]).dump(2) << "\n";
     if (tableWanted) {
+        if (velnor::holdsControlCharacter(comment))
+            return usageError("--comment must be one line (no line break or tab): it is line 1 of the results file");
         if (table.empty())
             return usageError("no case was computed, so there is no results table to write");
         try {

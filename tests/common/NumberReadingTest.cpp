@@ -57,6 +57,14 @@ TEST(NumberReading, OverflowAndUnderflowFollowTheMagnitude)
     EXPECT_EQ(readLeadingNumber("-1e400"), -DBL_MAX);
     EXPECT_EQ(readLeadingNumber("1e99999999999999999999"), DBL_MAX);
     EXPECT_EQ(parseNumber("0.0001e-400"), std::optional<double>(0.0));
+    // A data value that overflows is a fault of its file, not the largest double.
+    bool overflow = false;
+    EXPECT_FALSE(parseNumber("1.9279E+3000", &overflow));
+    EXPECT_TRUE(overflow);
+    EXPECT_FALSE(parseNumber("-1e400", &overflow));
+    EXPECT_TRUE(overflow);
+    EXPECT_EQ(parseNumber("1.7976931348623157e308", &overflow), DBL_MAX); // the largest double itself is a number
+    EXPECT_FALSE(overflow);
 }
 
 } // namespace

@@ -62,6 +62,16 @@ TEST(FreeFormatReader, FailuresNameTheFileAndLine)
     FreeFormatReader empty("1,,2", "gaps.dat");
     empty.readNumber();
     EXPECT_THROW(empty.readNumber(), DataFileError);
+
+    FreeFormatReader huge("0.5\n1.9279E+3000\n", "dATR.dat");
+    huge.readNumber();
+    try {
+        huge.readNumber();
+        FAIL() << "an overflowing value is not a number of the file";
+    } catch (const DataFileError& e) {
+        EXPECT_EQ(e.lineNumber(), 2);
+        EXPECT_NE(std::string(e.what()).find("beyond the range"), std::string::npos) << e.what();
+    }
 }
 
 TEST(FixedWidth, ColumnsImpliedDecimalsAndExponents)
@@ -95,6 +105,9 @@ TEST(FixedWidth, MalformedFieldsAreRefused)
     EXPECT_EQ(readFixedInteger("00001000000", 1, 11), 1000000);
     EXPECT_EQ(readFixedInteger("   42", 1, 5), 42);
     EXPECT_THROW(readFixedInteger("4.2", 1, 3), std::invalid_argument);
+    EXPECT_THROW(readFixedInteger("+-7", 1, 3), std::invalid_argument); // one sign only
+    EXPECT_THROW(readFixedInteger("-+7", 1, 3), std::invalid_argument);
+    EXPECT_EQ(readFixedInteger(" -7", 1, 3), -7);
     // One sign per part: these are not numbers in any notation.
     EXPECT_THROW(readFixedReal("1E+-5", 1, 5, 0), std::invalid_argument);
     EXPECT_THROW(readFixedReal("+-7", 1, 3, 0), std::invalid_argument);

@@ -8,6 +8,8 @@
 
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace velnor {
@@ -105,6 +107,63 @@ TEST(TextFile, FoldersAndDamagedMarkedTextAreRefused)
     EXPECT_THROW(readTextFile(folder / "Primary.dat"), DataFileError);
     std::ofstream(folder / "marked.txt", std::ios::binary) << "\xEF\xBB\xBF" << "ok\xFF\xFE";
     EXPECT_THROW(readTextFile(folder / "marked.txt"), DataFileError);
+}
+
+// Only regular files of a sane size are read: a FIFO would block for ever and
+// a device such as /dev/zero never ends.
+TEST(TextFile, OnlyRegularFilesOfASaneSizeAreRead)
+{
+    testing::TempFolder folder;
+    ASSERT_EQ(::mkfifo((folder / "Primary.dat").c_str(), 0600), 0);
+    EXPECT_THROW(readTextFile(folder / "Primary.dat"), DataFileError); // returns at once
+    std::filesystem::create_symlink("/dev/zero", folder / "zero.dat");
+    EXPECT_THROW(readTextFile(folder / "zero.dat"), DataFileError);
+    EXPECT_THROW(readFileBytes("/dev/zero"), DataFileError);
+    {
+        std::ofstream big(folder / "big.dat", std::ios::binary);
+        big.seekp(static_cast<std::streamoff>(kMaxFileBytes));
+        big << 'x';
+    }
+    try {
+        readTextFile(folder / "big.dat");
+        FAIL() << "a file beyond the limit is read";
+    } catch (const DataFileError& e) {
+        EXPECT_NE(std::string(e.what()).find("big.dat"), std::string::npos);
+    }
+    writeTextLines(folder / "ok.dat", {"1 2"});
+    std::filesystem::create_symlink(folder / "ok.dat", folder / "link.dat");
+    EXPECT_EQ(readTextFile(folder / "link.dat"), "1 2\n"); // a link to a regular file is fine
+}
+
+// A write killed before its rename leaves a temporary; the next write of the
+// same file removes it, but never one of a writer that still runs.
+TEST(TextFile, StaleTemporariesOfAFileAreRemovedWhenItIsNextWritten)
+{
+    testing::TempFolder folder;
+    const pid_t dead = ::fork();
+    if (dead == 0)
+        ::_exit(0);
+    ASSERT_GT(dead, 0);
+    int status = 0;
+    ::waitpid(dead, &status, 0); // its process id now belongs to nobody
+    const std::filesystem::path stale = folder / (".out.txt." + std::to_string(dead) + ".AbC123");
+    const std::filesystem::path live = folder / (".out.txt." + std::to_string(::getppid()) + ".XyZ789");
+    const std::filesystem::path other = folder / (".other.txt." + std::to_string(dead) + ".AbC123");
+    for (const auto& p : {stale, live, other})
+        writeBytes(folder / "tmp", "partial"), std::filesystem::rename(folder / "tmp", p);
+    writeTextLines(folder / "out.txt", {"new"});
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_TRUE(std::filesystem::exists(live));
+    EXPECT_TRUE(std::filesystem::exists(other)); // another file's business
+    EXPECT_EQ(readBytes(folder / "out.txt"), "new\r\n");
+}
+
+TEST(TextEncoding, ControlCharactersAreFoundInUtf8Text)
+{
+    EXPECT_FALSE(holdsControlCharacter("山田 太郎"));
+    EXPECT_TRUE(holdsControlCharacter("山田\r\n太郎"));
+    EXPECT_TRUE(holdsControlCharacter("a\tb"));
+    EXPECT_TRUE(holdsControlCharacter(std::string("a\0b", 3)));
 }
 
 // Names a user types (results, ".op" files) or another program hands over

@@ -231,13 +231,84 @@ TEST_F(VelnorCalcTest, CodesAndWholeNumbersAreCheckedAtTheBoundary)
     }
 }
 
-TEST_F(VelnorCalcTest, RefusalsGiveTheReasonsTheWindowGives)
+// Values outside their physical ranges are refused with the value named,
+// whatever else the case holds; each of these once gave a dose.
+TEST_F(VelnorCalcTest, CasesOutsideThePhysicalRangesAreRefusedByName)
 {
-    ExposureConditions c;
-    c.bodyThicknessCm = 0;
-    const std::string reason = form::checkBeforeCalculation(c).reason;
-    const auto j = nlohmann::json::parse(run(dataArg() + " --no-files", R"({"bodyThicknessCm": 0})").output);
-    EXPECT_EQ(j["error"].get<std::string>(), reason);
+    const struct {
+        const char* json;
+        const char* named;
+    } refused[] = {
+        {R"({"focusSurfaceDistanceCm":1e-10,"bodyThicknessCm":1e-10,"focusReceptorDistanceCm":1e-9})", "focus-receptor distance 1E-09"},
+        {R"({"tubeCurrentMa":1e-300,"exposureTimeS":1e-300})", "tube current 1E-300 mA"},
+        {R"({"exposureTimeS":5000})", "exposure time 5000 s"},
+        {R"({"fieldLongCm":1e300})", "long-axis field size 1E+300"},
+        {R"({"focusReceptorDistanceCm":2000,"focusSurfaceDistanceCm":1500})", "focus-receptor distance 2000"},
+        {R"({"bodyThicknessCm":0.05})", "body thickness 0.05"},
+        {R"({"tubeVoltageKv":-75})", "tube voltage -75"},
+        {R"({"fluoroscopy":{"pulsed":true,"mA":2,"ms":-5,"pps":-15}})", "pulse width -5"},
+        {R"({"fluoroscopy":{"pulsed":true,"mA":2,"ms":500,"pps":30}})", "longer than the second"},
+        {R"({"bodyPart":"胸部\n正面"})", "bodyPart holds a line break"},
+    };
+    for (const auto& r : refused) {
+        const CommandResult result = run(dataArg() + " --no-files", r.json);
+        EXPECT_EQ(result.status, 1) << r.json;
+        const auto j = nlohmann::json::parse(result.output);
+        ASSERT_TRUE(j.contains("error")) << r.json << " gave " << result.output;
+        EXPECT_NE(j["error"].get<std::string>().find(r.named), std::string::npos) << j["error"];
+    }
+    // A fit starts from the same checks.
+    const auto fit = nlohmann::json::parse(
+        run(dataArg() + " --no-files", R"({"tubeCurrentMa":-100,"fit":{"target":"hvl","method":"filtration","measured":3.2}})").output);
+    EXPECT_NE(fit["error"].get<std::string>().find("tube current -100"), std::string::npos) << fit;
+    // A legal duty cycle still gives the average current.
+    EXPECT_EQ(run(dataArg() + " --no-files", R"({"fluoroscopy":{"pulsed":true,"mA":20,"ms":5,"pps":15}})").status, 0);
+}
+
+// Each case gives exactly one output, in order, even when its hand-off file
+// cannot be written.
+TEST_F(VelnorCalcTest, OneOutputPerCaseWhenAnOutputFileFails)
+{
+    const std::string unwritable = (data / "no-such-folder" / "Velnor2PDD.dat").string();
+    const CommandResult three = run(dataArg() + " --no-files --brief --handoff " + unwritable, "[{}, {}, {}]");
+    EXPECT_EQ(three.status, 1);
+    const auto j = nlohmann::json::parse(three.output);
+    ASSERT_EQ(j.size(), 3u);
+    for (const auto& one : j)
+        EXPECT_NE(one["error"].get<std::string>().find("Velnor2PDD.dat"), std::string::npos) << one;
+    const auto single = nlohmann::json::parse(run(dataArg() + " --no-files --brief --handoff " + unwritable, "{}").output);
+    EXPECT_TRUE(single.is_object() && single.contains("error")) << single;
+}
+
+// --read: the rows of a results file, or the refusal naming line and column.
+TEST_F(VelnorCalcTest, ReadPrintsTheRowsOfAResultsFileOrItsFault)
+{
+    const std::string csv = (data / "exam.csv").string();
+    ASSERT_EQ(run(dataArg() + " --no-files --csv " + csv, R"([{}, {"tubeVoltageKv": 90, "bodyPart": "胸部正面"}])").status, 0);
+    const CommandResult r = run("--read " + csv);
+    ASSERT_EQ(r.status, 0) << r.output;
+    const auto rows = nlohmann::json::parse(r.output);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1]["tubeVoltageKv"], 90.0);
+    EXPECT_EQ(rows[1]["bodyPart"], "胸部正面");
+    EXPECT_GT(rows[0]["esdSoftTissue"].get<double>(), 0);
+    // A row read back computes again as the case it came from.
+    nlohmann::json again = rows[1];
+    for (const char* result : {"hvl1Cm", "effectiveEnergyKev", "cfSoftTissue", "cfSkin", "cfAir", "bsfSoftTissue", "bsfSkin",
+                               "bsfAir", "esdSoftTissue", "esdSkin", "esdAir", "exposureAt1m"})
+        again.erase(result);
+    const auto recomputed = nlohmann::json::parse(run(dataArg() + " --no-files --brief", again.dump()).output);
+    EXPECT_NEAR(recomputed["esdSoftTissue"].get<double>(), rows[1]["esdSoftTissue"].get<double>(), 0.005);
+
+    std::vector<std::string> lines = readTextLines(csv);
+    lines[12] = "管電圧 (kV),75,-90";
+    writeTextLines(data / "bad.csv", lines);
+    const CommandResult bad = run("--read " + (data / "bad.csv").string());
+    EXPECT_EQ(bad.status, 1);
+    const std::string error = nlohmann::json::parse(bad.output)["error"];
+    EXPECT_NE(error.find("line 13"), std::string::npos) << error;
+    EXPECT_NE(error.find("column 3"), std::string::npos) << error;
+    EXPECT_NE(run("--help").output.find("--read"), std::string::npos);
 }
 
 TEST_F(VelnorCalcTest, BatchesBecomeAResultsFileAndAPrintedPage)

@@ -118,5 +118,44 @@ TEST(NonPlanarBackscatter, FailuresNeverShowAnotherCasesFactors)
     EXPECT_THROW(nonPlanarBackscatter(cylinderCase(), 30, 40, folder.path(), shortResult, wait), CalculationError);
 }
 
+// Whatever writes the result file, its numbers must be backscatter factors
+// (at least 1, below 3) with finite, non-negative deviations.
+TEST(NonPlanarBackscatter, TheResultFileIsCheckedBeforeUse)
+{
+    testing::TempFolder folder;
+    makeProgram(folder / "bsfmc_cylinder");
+    for (const std::vector<std::string>& result :
+         {std::vector<std::string>{"-16.2", "1.3", "1.3"}, {"1.3", "0.5", "1.3"}, {"1.3", "1.3", "3.5"}, {"1.3", "1.3", "1e400"}}) {
+        FakeEngine engine(result);
+        try {
+            nonPlanarBackscatter(cylinderCase(), 30, 40, folder.path(), engine, [] {});
+            ADD_FAILURE() << result[0] << " " << result[1] << " " << result[2] << " was taken";
+        } catch (const CalculationError& e) {
+            EXPECT_NE(std::string(e.what()).find("ResultBSF.txt"), std::string::npos) << e.what();
+        }
+    }
+    for (const char* sd : {"-0.01", "nan"}) {
+        FakeEngine engine({"1.3", "1.3", "1.3"});
+        class WithDeviations : public ProgramLauncher {
+        public:
+            WithDeviations(FakeEngine& engine, std::string sd) : m_engine(engine), m_sd(std::move(sd)) {}
+            void start(const std::filesystem::path& program, const std::filesystem::path& folder) override
+            {
+                m_engine.start(program, folder);
+                writeTextLines(folder / "ResultBSF_SD.txt", {"0.01", m_sd, "0.01"});
+            }
+
+        private:
+            FakeEngine& m_engine;
+            std::string m_sd;
+        } launcher(engine, sd);
+        const bool readable = std::string(sd) != "nan"; // "nan" is no number: no deviations at all
+        if (readable)
+            EXPECT_THROW(nonPlanarBackscatter(cylinderCase(), 30, 40, folder.path(), launcher, [] {}), CalculationError) << sd;
+        else
+            EXPECT_FALSE(nonPlanarBackscatter(cylinderCase(), 30, 40, folder.path(), launcher, [] {}).softTissueSd);
+    }
+}
+
 } // namespace
 } // namespace velnor
