@@ -143,5 +143,39 @@ TEST(HandOff, MissingAndShortFilesAreRefused)
     EXPECT_THROW(readHandOff(folder / "Velnor2PDD.dat"), DataFileError);
 }
 
+// Every value of a hand-off is checked before use, naming its line: each of
+// these once gave a result (a negative effective dose, "Inf" cells, a 500 kV
+// beam read as 80 kV, a logarithm of a negative scatter).
+TEST(HandOff, ValuesACalculationCannotUseAreRefusedByLine)
+{
+    testing::TempFolder folder;
+    std::vector<std::string> good = {"80", "100", "80", "20", "43.2", "35.6", "1.234"};
+    for (int e = 1; e <= kBins; ++e)
+        good.push_back(e > 20 && e < 160 ? "1.000E-01" : "0.000E+00");
+    good.push_back("腹部正面");
+    writeTextLines(folder / "Velnor2PDD.dat", good);
+    EXPECT_EQ(readHandOff(folder / "Velnor2PDD.dat").tubeVoltageKv, 80);
+    const struct {
+        int line;
+        const char* text;
+    } cases[] = {{7, "-5"}, {7, "1e308"}, {1, "500"}, {1, "5"}, {5, "0"}, {6, "-1"}, {3, "100"}, {4, "0"}, {2, "1e-9"}, {50, "-1"}};
+    for (const auto& c : cases) {
+        std::vector<std::string> lines = good;
+        lines[static_cast<std::size_t>(c.line - 1)] = c.text;
+        writeTextLines(folder / "Velnor2PDD.dat", lines);
+        try {
+            readHandOff(folder / "Velnor2PDD.dat");
+            ADD_FAILURE() << "line " << c.line << " \"" << c.text << "\" was taken";
+        } catch (const DataFileError& e) {
+            EXPECT_EQ(e.lineNumber(), c.line) << e.what();
+        }
+    }
+    // A circular field hands over a short axis of 0.
+    std::vector<std::string> circle = good;
+    circle[5] = "0";
+    writeTextLines(folder / "Velnor2PDD.dat", circle);
+    EXPECT_EQ(readHandOff(folder / "Velnor2PDD.dat").fieldShortCm, 0);
+}
+
 } // namespace
 } // namespace velnor::pdd

@@ -130,5 +130,40 @@ TEST(OutputDataTable, NegativeAndAbsurdValuesAreRefusedByLine)
     refuses(4, "2.50", "-2.50", "aluminium filtration");
 }
 
+// The writer writes only what its reader accepts, and voltages that read
+// back as they were (40.01 and 40.04 once both became "40.").
+TEST(OutputDataTable, TheWriterWritesOnlyWhatItsReaderTakes)
+{
+    testing::TempFolder folder;
+    OutputDataTable t = sampleTable();
+    t.kvGrid[1] = 40.01;
+    t.kvGrid[2] = 40.04;
+    saveOutputDataTable(t, folder / "fine.op");
+    const OutputDataTable back = loadOutputDataTable(folder / "fine.op");
+    EXPECT_EQ(back.kvGrid[1], 40.01);
+    EXPECT_EQ(back.kvGrid[2], 40.04);
+    EXPECT_EQ(back.kvGrid[5], t.kvGrid[5]);
+    const struct {
+        void (*change)(OutputDataTable&);
+        const char* named;
+    } refused[] = {
+        {[](OutputDataTable& x) { x.exposurePerMas[2][3] = -1.2e-5; }, "exposure per mAs, three-phase 12-peak, row 3"},
+        {[](OutputDataTable& x) { x.exposurePerMas[1][1] = 1.2; }, "exposure per mAs"},
+        {[](OutputDataTable& x) { x.filtrationCu[3] = -0.01; }, "copper filtration"},
+        {[](OutputDataTable& x) { x.comment = "two\nlines"; }, "comment"},
+    };
+    for (const auto& r : refused) {
+        OutputDataTable bad = sampleTable();
+        r.change(bad);
+        try {
+            saveOutputDataTable(bad, folder / "bad.op");
+            ADD_FAILURE() << r.named << " was written";
+        } catch (const std::invalid_argument& e) {
+            EXPECT_NE(std::string(e.what()).find(r.named), std::string::npos) << e.what();
+            EXPECT_FALSE(std::filesystem::exists(folder / "bad.op"));
+        }
+    }
+}
+
 } // namespace
 } // namespace velnor

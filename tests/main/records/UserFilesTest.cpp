@@ -74,6 +74,31 @@ TEST(UserName, AShiftJisFileGetsAShiftJisName)
     EXPECT_EQ(bytesOf(primary).substr(0, utf8ToCp932(referenceLines()).size()), utf8ToCp932(referenceLines()));
 }
 
+// The name is one line of the file: a line break would cut it (it once read
+// back as "山田" alone) or push reference data out of place.
+TEST(UserName, ANameIsOneLine)
+{
+    testing::TempFolder folder;
+    const std::filesystem::path primary = folder / "Primary.dat";
+    std::ofstream(primary, std::ios::binary) << referenceLines();
+    for (const char* bad : {"山田\r\n太郎", "山田\t太郎", "a\nb"})
+        EXPECT_THROW(writeUserName(primary, bad), std::invalid_argument) << bad;
+    EXPECT_EQ(bytesOf(primary), referenceLines());
+}
+
+// Lines 1 to 31 happen to be plain ASCII, but a later line shows the file is
+// Shift_JIS: the name must be written in Shift_JIS, as the reader decides.
+TEST(UserName, TheWholeFileDecidesItsEncoding)
+{
+    testing::TempFolder folder;
+    const std::filesystem::path primary = folder / "Primary.dat";
+    const std::string reference = referenceLines() + utf8ToCp932("ﾊｺ 旧ユーザー") + "\r\n";
+    std::ofstream(primary, std::ios::binary) << reference;
+    writeUserName(primary, "新ユーザー");
+    EXPECT_EQ(bytesOf(primary), referenceLines() + utf8ToCp932("新ユーザー") + "\r\n");
+    EXPECT_EQ(readUserName(primary), std::optional<std::string>("新ユーザー"));
+}
+
 TEST(BodyParts, AddRemoveAndRefusals)
 {
     testing::TempFolder folder;
@@ -83,7 +108,8 @@ TEST(BodyParts, AddRemoveAndRefusals)
     EXPECT_EQ(readBodyParts(list), (std::vector<std::string>{"胸部正面", "頭部正面"}));
     addBodyPart(list, "胸部正面"); // a name already there is added again
     EXPECT_EQ(readBodyParts(list).size(), 3u);
-    for (const std::string& bad : {std::string("腰椎/側面"), std::string("腰椎,側面"), std::string(".hidden"), std::string()})
+    for (const std::string& bad : {std::string("腰椎/側面"), std::string("腰椎,側面"), std::string(".hidden"), std::string(),
+                                   std::string("p\nq"), std::string("p\tq")})
         EXPECT_THROW(addBodyPart(list, bad), std::invalid_argument) << bad;
     std::vector<std::string> thirty(30, "部位");
     writeTextLines(list, thirty);

@@ -172,6 +172,44 @@ TEST(ResultsFile, DamagedFilesAreRefusedByLine)
     refused(lines, 13, "a word for a number");
 }
 
+// Values that no calculation gives are refused with their line and column,
+// before the table is replaced; each of these was once read as a case.
+TEST(ResultsFile, ValuesNoCalculationGivesAreRefusedByLineAndColumn)
+{
+    testing::TempFolder folder;
+    const ResultsTable table = tableOf({row(SurfaceCode::FlatBody, 75), row(SurfaceCode::Cylinder, 80)});
+    const std::vector<std::string> good = resultsFileLines("c", table, 33.97);
+    const struct {
+        int line; // 1-based
+        const char* text;
+        const char* reason;
+    } cases[] = {
+        {38, "入射表面線量 (Soft) (mGy),1.23,-5", "entrance surface dose"},
+        {39, "入射表面線量 (skin) (mGy),1.14,1e400", "beyond the range"},
+        {13, "管電圧 (kV),75,-75", "tube voltage -75"},
+        {11, "整流方式,三相12,六相", "not a waveform"},
+        {4, "入射面,平面,曲面", "not a surface"},
+        {24, "体厚 (cm),20,0", "body thickness 0"},
+        {32, "後方散乱係数 Soft,1.352,0.5", "backscatter factor"},
+        {41, "実効線量概算値 (mSv),―,-0.1", "effective dose"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> lines = good;
+        lines[static_cast<std::size_t>(c.line - 1)] = c.text;
+        writeTextLines(folder / "bad.csv", lines);
+        try {
+            readResultsFile(folder / "bad.csv");
+            ADD_FAILURE() << c.text << " was accepted";
+        } catch (const DataFileError& e) {
+            EXPECT_EQ(e.lineNumber(), c.line) << e.what();
+            EXPECT_NE(std::string(e.what()).find("column 3 (row 2)"), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << e.what();
+        }
+    }
+    writeTextLines(folder / "good.csv", good);
+    EXPECT_EQ(readResultsFile(folder / "good.csv").rows.size(), 2u);
+}
+
 TEST(ResultsFile, CommasInTextsDoNotShiftTheColumns)
 {
     testing::TempFolder folder;
