@@ -3,6 +3,7 @@
 #include "common/DataFileError.h"
 #include "common/DisplayFormat.h"
 #include "common/NumberReading.h"
+#include "common/TextEncoding.h"
 #include "common/TextFile.h"
 
 #include <functional>
@@ -215,6 +216,12 @@ std::vector<std::string> resultsFileLines(const std::string& comment, const Resu
 
 void writeResultsFile(const std::filesystem::path& path, const std::string& comment, const ResultsTable& table, double cfAir)
 {
+    // Only what the reader takes back is written.
+    if (holdsControlCharacter(comment))
+        throw std::invalid_argument("the comment holds a line break or another control character; it is line 1 of the file");
+    for (int k = 1; k < table.nextFreeRow(); ++k)
+        if (const std::optional<RecordFault> fault = resultRowFault(table.row(k)))
+            throw std::invalid_argument("row " + std::to_string(k) + ": " + fault->reason);
     writeTextLines(path, resultsFileLines(comment, table, cfAir), TextWriteOptions{true});
 }
 

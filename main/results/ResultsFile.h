@@ -25,7 +25,9 @@ inline constexpr int kResultsQuantityLines = 39;
 std::vector<std::string> resultsFileLines(const std::string& comment, const ResultsTable& table, double cfAir);
 
 // Writes the file whole (a temporary file, then a rename). Throws
-// DataFileError when it cannot be written.
+// std::invalid_argument, writing nothing, when the comment is not one line or
+// a row fails its check (resultRowFault), and DataFileError when the file
+// cannot be written.
 void writeResultsFile(const std::filesystem::path& path, const std::string& comment, const ResultsTable& table, double cfAir);
 
 // Reads and checks the whole file before anything is used: 1 to 15 rows,

@@ -9,8 +9,13 @@ namespace velnor {
 std::optional<RecordFault> resultRowFault(const ResultRow& row)
 {
     ExposureConditions c = row.conditions;
-    c.exposureSource = ExposureSource::Measured; // the row's exposure at 1 m is what it was computed with
+    // The row's exposure at 1 m is what it was computed with, measured or from
+    // the output table (which the ranges of current and time let reach above
+    // the limit of a measurement): it must be positive, nothing more.
+    c.exposureSource = ExposureSource::Measured;
     c.exposureAt1mSet = true;
+    if (c.exposureAt1m > limits::kMaxExposureCkg && std::isfinite(c.exposureAt1m))
+        c.exposureAt1m = limits::kMaxExposureCkg;
     if (c.incidenceMode == IncidenceMode::NonPlanar)
         c.mcHistories = 1;
     if (auto fault = exposureConditionsFault(c))
