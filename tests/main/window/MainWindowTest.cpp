@@ -792,9 +792,28 @@ private slots:
         QCOMPARE(child<QLineEdit>("Text5")->text(), QString("75"));
         QCOMPARE(readTextFile(m_folder / "X_SPCTL.dat"), spectrumBefore);
 
-        // The filtration fit to 3.2 mm Al.
+        // A fit is a calculation: conditions typed since are checked first, with
+        // the compute button's messages.
+        auto leave = [this](const char* field, const QString& text) {
+            type(field, text);
+            QFocusEvent out(QEvent::FocusOut);
+            QApplication::sendEvent(child<QLineEdit>(field), &out);
+        };
         dialog->findChild<QRadioButton*>("Option3")->setChecked(true);
         dialog->findChild<QLineEdit*>("Text1")->setText("3.2");
+        leave("Text6", "-100");
+        ok->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　入力された条件では計算できません　"));
+        QVERIFY(m_messages->details.last().contains("tube current -100"));
+        leave("Text6", "200");
+        leave("Text23", "90");
+        ok->click();
+        QCOMPARE(m_messages->warnings.last(), QString("  被写体厚が (FFD-FSD) より大きくなっています  "));
+        QCOMPARE(label("Label65"), hvlBefore);
+        QVERIFY(dialog->isVisible());
+        leave("Text23", "20");
+
+        // The filtration fit to 3.2 mm Al.
         ok->click();
         QVERIFY(!dialog->isVisible());
         QCOMPARE(label("Label65"), QString("3.200"));
@@ -868,6 +887,14 @@ private slots:
         fluoro->findChild<QPushButton*>("Command3")->click();
         QCOMPARE(m_messages->warnings.last(), QString("　データを入力してください　"));
         fluoro->findChild<QLineEdit*>("Text1")->setText("2");
+        // Pulses longer than the second that holds them, or of negative width and rate.
+        for (const auto& [ms, pps] : {std::pair{"500", "30"}, std::pair{"-5", "-15"}}) {
+            fluoro->findChild<QLineEdit*>("Text2")->setText(ms);
+            fluoro->findChild<QLineEdit*>("Text3")->setText(pps);
+            fluoro->findChild<QPushButton*>("Command3")->click();
+            QCOMPARE(m_messages->warnings.last(), QString("　このパルス条件では平均管電流を計算できません　"));
+            QVERIFY(fluoro->findChild<QLineEdit*>("Text4")->text().isEmpty());
+        }
         fluoro->findChild<QLineEdit*>("Text2")->setText("5");
         fluoro->findChild<QLineEdit*>("Text3")->setText("15");
         fluoro->findChild<QPushButton*>("Command3")->click();
