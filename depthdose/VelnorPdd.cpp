@@ -31,6 +31,12 @@ gonads, thyroid, oesophagus, liver, bladder, bone surface, entrance skin,
 exit skin, brain, salivary glands, remainder), also:
   cells             the sixteen result-cell texts (µSv, "-" for a row not in the field)
   effectiveDoseMsv  the approximate effective dose
+The hand-off is refused, naming its line, when a value cannot be used: a tube
+voltage outside 10 to 150 kV, distances outside 1 to 1000 cm or an FSD not
+shorter than the FFD, a thickness outside 0.1 to 100 cm, a field size outside
+0.1 to 200 cm (a short axis of 0 is a circular field), an entrance dose that
+is negative, not finite or above 100000 mGy, a negative spectrum weight. Only
+regular files are read.
 A failure gives {"error": "..."} and exit status 1; unusable arguments exit 2.
 )";
 

@@ -29,6 +29,8 @@ std::string userNameFault(const std::string& name)
 {
     if (holdsControlCharacter(name))
         return "the user name holds a line break or another control character; it is one line of the user file";
+    if (!isValidUtf8(name))
+        return "the user name is not valid text";
     return {};
 }
 
@@ -74,6 +76,22 @@ void writeUserName(const std::filesystem::path& path, const std::string& name)
         } catch (const std::exception&) {
             throw DataFileError(file, "is in Shift_JIS, which cannot hold the name \"" + name + "\"");
         }
+    }
+    // The reader tells the encodings apart by the bytes; a Shift_JIS name
+    // whose bytes happen to form UTF-8 ("ﾊｺ") beside plain ASCII lines would
+    // read back as another name. Such a file is written in UTF-8 instead.
+    auto readsBack = [&](const std::string& encoded) {
+        try {
+            const std::vector<std::string> lines = splitLines(decodeFileText(kept + encoded + "\r\n"));
+            return lines.size() == static_cast<std::size_t>(kUserNameLine) && lines.back() == name;
+        } catch (const std::exception&) {
+            return false;
+        }
+    };
+    if (!readsBack(encodedName)) {
+        if (!readsBack(name))
+            throw DataFileError(file, "cannot hold the name \"" + name + "\" in a way that reads back as written");
+        encodedName = name;
     }
     writeBytes(path, kept + encodedName + "\r\n");
 }

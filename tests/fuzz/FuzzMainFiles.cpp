@@ -1,7 +1,9 @@
 // Every file the main program reads: the differential backscatter, coefficient
 // and ATR tables, a tube output table, "Primary.dat", the body-part list, a
-// filter material, the engine's result file and a results file. The first byte chooses the
-// reader; the seeds are the shipped files.
+// filter material, the engine's result file and a results file; and two round
+// trips: a tube output table that was read is written and must read back the
+// same, and a user name written into "Primary.dat" must read back as itself.
+// The first byte chooses the reader; the seeds are the shipped files.
 #include "common/DataFileError.h"
 #include "main/dose/NonPlanarBackscatter.h"
 #include "main/records/CalculationError.h"
@@ -20,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size < 1)
         return 0;
-    const int reader = data[0] % 9;
+    const int reader = data[0] % 11;
     ++data;
     --size;
     try {
@@ -56,9 +58,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fuzz::writeInput("ResultBSF.txt", data, size);
             readResultFile(fuzz::folder());
             break;
-        default:
+        case 8:
             readResultsFile(fuzz::writeInput("results.csv", data, size));
             break;
+        case 9: {
+            const OutputDataTable t = loadOutputDataTable(fuzz::writeInput("unit.op", data, size));
+            saveOutputDataTable(t, fuzz::folder() / "again.op"); // what the reader took, the writer writes
+            const OutputDataTable back = loadOutputDataTable(fuzz::folder() / "again.op");
+            if (back.kvGrid != t.kvGrid || back.comment != t.comment)
+                __builtin_trap();
+            break;
+        }
+        default: {
+            // The name is the text after the last line end; the rest is the file.
+            const std::string all = fuzz::text(data, size);
+            const std::size_t cut = all.find_last_of('\n');
+            const std::string file = cut == std::string::npos ? std::string() : all.substr(0, cut + 1);
+            const std::string name = cut == std::string::npos ? all : all.substr(cut + 1);
+            const std::filesystem::path primary = fuzz::writeInput("Primary.dat", reinterpret_cast<const std::uint8_t*>(file.data()), file.size());
+            try {
+                writeUserName(primary, name);
+            } catch (const std::exception&) {
+                break; // refused: the file is as it was
+            }
+            if (readUserName(primary) != std::optional<std::string>(name))
+                __builtin_trap();
+            break;
+        }
         }
     } catch (const DataFileError&) {
     } catch (const CalculationError&) {
