@@ -36,6 +36,7 @@ const char* const kTerms1 = "Velnor_V17 の利用条件について";
 const char* const kTerms2 = "“はじめにお読み下さい.txt”";
 const char* const kTerms3 = "を必ずお読み下さい";
 const char* const kNoName = "名前が入力されていません";
+const char* const kNameNotOneLine = "　改行やタブを含む名前は登録できません　";
 const char* const kNotStored = "　ユーザー名を保存できませんでした　";
 const char* const kBodyPartsTitle = " 照射部位追加・削除";
 const char* const kBodyParts = "照射部位";
@@ -150,6 +151,10 @@ void UserNameDialog::accept()
     if (name.isEmpty()) {
         m_messages.warn(kNoName);
         return;
+    }
+    if (const std::string fault = userNameFault(name.toStdString()); !fault.empty()) {
+        m_messages.warn(kNameNotOneLine, QString::fromStdString(fault));
+        return; // the dialog stays open for a correction
     }
     try {
         writeUserName(findFileIgnoringCase(m_folder, files::kPrimary), name.toStdString());

@@ -712,6 +712,11 @@ private slots:
         QVERIFY(registration->isVisible());
         registration->findChild<QPushButton*>("Command1")->click();
         QCOMPARE(m_messages->warnings.last(), QString("名前が入力されていません"));
+        registration->findChild<QLineEdit*>("Text1")->setText("山田\r\n太郎");
+        registration->findChild<QPushButton*>("Command1")->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　改行やタブを含む名前は登録できません　"));
+        QVERIFY(registration->isVisible());
+        QCOMPARE(readTextLines(m_folder / "Primary.dat").size(), std::size_t(31));
         registration->findChild<QLineEdit*>("Text1")->setText("放射線科");
         registration->findChild<QPushButton*>("Command1")->click();
         QVERIFY(!registration->isVisible());
