@@ -30,12 +30,13 @@ std::optional<RecordFault> resultRowFault(const ResultRow& row)
     return std::nullopt;
 }
 
-int ResultsTable::addRow(const ExposureConditions& conditions, const BeamQuality& beamQuality, const DoseResults& dose)
+int ResultsTable::addRow(const ExposureConditions& conditions, const BeamQuality& beamQuality, const DoseResults& dose,
+                         const std::optional<BinArray>& photonSpectrum)
 {
     if (full())
         return 0;
     ResultRow& r = m_rows[static_cast<std::size_t>(m_nextFreeRow)];
-    r = ResultRow{conditions, beamQuality, dose, std::nullopt};
+    r = ResultRow{conditions, beamQuality, dose, std::nullopt, false, photonSpectrum};
     ExposureConditions& c = r.conditions;
     if (c.bodyPart.empty())
         c.bodyPart = "　";
@@ -48,6 +49,14 @@ int ResultsTable::addRow(const ExposureConditions& conditions, const BeamQuality
     if (c.surfaceCode != SurfaceCode::Racetrack)
         c.racetrackACm = c.racetrackBCm = c.racetrackLengthCm = 0;
     return m_nextFreeRow++;
+}
+
+bool ResultsTable::setEffectiveDoseOfRow(int k, double msv)
+{
+    if (k < 1 || k >= m_nextFreeRow)
+        return false;
+    m_rows[static_cast<std::size_t>(k)].effectiveDoseMsv = msv;
+    return true;
 }
 
 void ResultsTable::setEffectiveDoseOfLastRow(double msv)

@@ -19,6 +19,9 @@ struct ResultRow {
     DoseResults dose;
     std::optional<double> effectiveDoseMsv; // from the depth-dose program
     bool fromFile = false; // read from a results file: drawn with "―" when it has no effective dose
+    // The photon spectrum of a case computed in this run, for the depth-dose
+    // hand-off of the row; a results file keeps none.
+    std::optional<BinArray> photonSpectrum;
 };
 
 inline constexpr int kMaxResultRows = 15;
@@ -40,8 +43,12 @@ public:
     // Stores one computed case in the next free row and returns its number
     // (0 when the table is full). An empty body part is kept as one
     // ideographic space.
-    int addRow(const ExposureConditions& conditions, const BeamQuality& beamQuality, const DoseResults& dose);
+    int addRow(const ExposureConditions& conditions, const BeamQuality& beamQuality, const DoseResults& dose,
+               const std::optional<BinArray>& photonSpectrum = std::nullopt);
     void setEffectiveDoseOfLastRow(double msv);
+    // Row k (1 .. nextFreeRow - 1) takes its effective dose; false for a row
+    // the table does not hold.
+    bool setEffectiveDoseOfRow(int k, double msv);
     // The rows of a results file, as they were stored (at most fifteen).
     void replaceRows(const std::vector<ResultRow>& rows);
     void clear();

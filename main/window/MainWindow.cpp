@@ -474,11 +474,18 @@ void MainWindow::connectControls()
     connect(m_surfaceDialog, &SurfaceShapeDialog::cancelled, this, &MainWindow::onSurfaceCancelled);
     connect(m_surfaceDialog, &SurfaceShapeDialog::shapeCheckRequested, this, &MainWindow::onShapeCheck);
     connect(m_resultsWindow, &ResultsWindow::cleared, this, &MainWindow::onResultsCleared);
+    connect(m_resultsWindow, &ResultsWindow::read, this, [this] { workflow(form::WorkflowEvent::TableRead); });
     connect(m_resultsWindow, &ResultsWindow::printed, this, [this] {
-        // The printed page is the record now: the last case's doses are cleared.
+        // The printed page is the record now: the last case's doses are
+        // cleared, in the record as on the screen.
+        ResultLabels& l = m_state.labels;
+        for (std::string* text : {&l.label68, &l.label69, &l.label70, &l.label71, &l.label72, &l.label73, &l.label74, &l.label75,
+                                  &l.label78, &l.sd68, &l.sd69, &l.sd70})
+            text->clear();
         for (const char* name : {"Label68", "Label69", "Label70", "Label71", "Label72", "Label73", "Label74", "Label75", "Label78",
                                  "LabelSd68", "LabelSd69", "LabelSd70"})
             m_label[name]->clear();
+        workflow(form::WorkflowEvent::Printed);
     });
 }
 
@@ -510,8 +517,8 @@ bool MainWindow::startUp()
     m_userName = m_guest ? QString(kGuestUserName) : qs(*startup.userName);
     m_resultsWindow->setUserName(m_userName);
     m_command["Command8"]->setVisible(m_guest);
-    for (const char* name : {"Command3", "Command10", "Command11", "Command14", "Command5"})
-        m_command[name]->setEnabled(false);
+    m_workflow = form::WorkflowState{};
+    showWorkflow();
     setWindowTitle(m_guest ? QString(kTitlePrefix) : QString(kTitlePrefix) + "  :  " + m_userName);
     return true;
 }
@@ -654,18 +661,20 @@ void MainWindow::onResultsCleared()
         m_label[QString("Label%1").arg(i)]->clear();
     for (const char* name : {"Label78", "LabelSd68", "LabelSd69", "LabelSd70"})
         m_label[name]->clear();
+    workflow(form::WorkflowEvent::TableCleared);
 }
 
 BackscatterFactors MainWindow::runMonteCarlo()
 {
-    // The distances and sizes are read again from the fields: the job carries
-    // the receptor-plane sizes as typed.
-    ExposureConditions& c = m_state.conditions;
-    c.focusSurfaceDistanceCm = numberIn(m_text["Text9"]->text());
-    c.focusReceptorDistanceCm = numberIn(m_text["Text8"]->text());
-    const double shortAxis = numberIn(m_text["Text11"]->text());
-    const double longAxis = numberIn(m_text["Text10"]->text());
-    return nonPlanarBackscatter(c, shortAxis, longAxis, m_folder, *m_launcher, [this] {
+    // The job carries the conditions as they were checked (the calculation
+    // has just read every field), with the receptor-plane sizes as typed.
+    const ExposureConditions& c = m_state.conditions;
+    workflow(form::WorkflowEvent::EngineStarted);
+    struct Ended {
+        MainWindow* window;
+        ~Ended() { window->workflow(form::WorkflowEvent::EngineEnded); }
+    } ended{this};
+    return nonPlanarBackscatter(c, c.fieldShortCm.value_or(0.0), c.fieldLongCm.value_or(0.0), m_folder, *m_launcher, [this] {
         QApplication::processEvents();
         m_messages->warn(kMonteCarloWait);
     });
@@ -701,12 +710,16 @@ bool MainWindow::refusedInput()
 void MainWindow::calculate()
 {
     readAllFields();
-    if (refusedInput())
+    if (refusedInput()) {
+        // The inputs on the screen have no result: the previous case is not added for them.
+        workflow(form::WorkflowEvent::CalculationFailed);
         return;
+    }
     try {
         m_state.calculate();
     } catch (const std::exception& e) {
         showLabels(); // what the finished steps have shown stays
+        workflow(form::WorkflowEvent::CalculationFailed);
         m_messages->beep();
         m_messages->warn(kCalculationFailed, QString::fromUtf8(e.what()));
         return;
@@ -722,11 +735,9 @@ void MainWindow::afterCalculation()
     m_state.conditions.bodyPart = part.isEmpty() ? std::string("　") : part.toStdString();
     m_state.lastCase->conditions.bodyPart = m_state.conditions.bodyPart;
     QApplication::processEvents();
-    if (!m_results.full()) {
-        for (const char* name : {"Command10", "Command3", "Command14"})
-            m_command[name]->setEnabled(true);
+    workflow(form::WorkflowEvent::CalculationSucceeded);
+    if (m_command["Command3"]->isEnabled())
         m_command["Command3"]->setFocus();
-    }
     // The measured-exposure choice is made again for the next case; the
     // source itself stays.
     QButtonGroup* group = m_option["Option4"]->group();
@@ -804,44 +815,48 @@ void MainWindow::runFit(int targetCode, int methodCode, double measured)
 
 void MainWindow::addToResults()
 {
-    if (m_results.full() || !m_state.lastCase)
+    if (!form::enabled(m_workflow, form::Command::AddToResults) || !m_state.lastCase)
         return;
     const CalculationState::ComputedCase& computed = *m_state.lastCase;
-    m_results.addRow(computed.conditions, computed.beamQuality, computed.dose);
+    m_results.addRow(computed.conditions, computed.beamQuality, computed.dose, computed.photonSpectrum);
+    workflow(form::WorkflowEvent::RowAdded);
     m_resultsWindow->tableChanged();
     if (m_results.full()) {
         m_messages->beep();
         m_messages->warn(kTableFull);
     }
-    m_command["Command3"]->setEnabled(false);
-    m_command["Command11"]->setEnabled(true);
     m_command["Command11"]->setFocus();
 }
 
 void MainWindow::startDepthDose()
 {
-    if (!m_state.lastCase)
+    // The case handed over is the last row's, as the row holds it: its
+    // effective dose comes back into that row, whatever was computed since.
+    if (!form::enabled(m_workflow, form::Command::EstimateEffectiveDose) || m_results.empty())
         return;
-    const CalculationState::ComputedCase& computed = *m_state.lastCase;
+    const ResultRow& row = m_results.row(m_results.nextFreeRow() - 1);
+    if (!row.photonSpectrum)
+        return;
     const std::filesystem::path program = locateProgram(kDepthDoseProgram, m_folder);
     if (program.empty()) {
         m_messages->warn(kDepthDoseMissing, "Velnor17_PDD is neither in the working folder nor beside Velnor_V17");
         return; // the buttons stay as they are
     }
     try {
-        writeDepthDoseHandOff(m_folder, computed.conditions, computed.dose.esdSoftTissue, computed.photonSpectrum);
+        writeDepthDoseHandOff(m_folder, row.conditions, row.dose.esdSoftTissue, *row.photonSpectrum);
         QApplication::processEvents();
         m_windowedLauncher->start(program, m_folder);
     } catch (const std::exception& e) {
         m_messages->warn(kDepthDoseMissing, QString::fromUtf8(e.what()));
         return;
     }
-    m_command["Command5"]->setEnabled(true);
-    m_command["Command11"]->setEnabled(false);
+    workflow(form::WorkflowEvent::DepthDoseStarted);
 }
 
 void MainWindow::addEffectiveDose()
 {
+    if (!form::enabled(m_workflow, form::Command::AddEffectiveDose))
+        return;
     double msv = 0;
     try {
         FreeFormatReader reader = FreeFormatReader::fromFile(findFileIgnoringCase(m_folder, files::kEffectiveDose));
@@ -850,16 +865,28 @@ void MainWindow::addEffectiveDose()
         if (!(msv >= 0) || !std::isfinite(msv))
             throw std::runtime_error("the effective dose is not a number of 0 or more");
     } catch (const std::exception& e) {
+        // The answer may still come (the button stays), or the program can be started again.
         m_messages->warn(kNoEffectiveDose, QString::fromUtf8(e.what()));
-        m_command["Command5"]->setEnabled(false);
+        workflow(form::WorkflowEvent::EffectiveDoseMissing);
         return;
     }
     QApplication::processEvents();
-    m_results.setEffectiveDoseOfLastRow(msv);
+    m_results.setEffectiveDoseOfRow(m_workflow.awaitingRow, msv);
     m_resultsWindow->tableChanged();
     removeFileQuietly(m_folder, files::kEffectiveDose);
-    m_command["Command5"]->setEnabled(false);
-    m_command["Command11"]->setEnabled(true);
+    workflow(form::WorkflowEvent::EffectiveDoseAdded);
+}
+
+void MainWindow::workflow(form::WorkflowEvent event)
+{
+    m_workflow = form::next(m_workflow, event, m_results.nextFreeRow() - 1);
+    showWorkflow();
+}
+
+void MainWindow::showWorkflow()
+{
+    for (form::Command c : form::kWorkflowCommands)
+        m_command[form::commandName(c)]->setEnabled(form::enabled(m_workflow, c));
 }
 
 void MainWindow::requestExit()

@@ -3,6 +3,7 @@
 #include "main/dose/CalculationState.h"
 #include "main/dose/ProgramLauncher.h"
 #include "main/form/ExposureForm.h"
+#include "main/form/Workflow.h"
 #include "main/results/ResultsTable.h"
 
 #include <QWidget>
@@ -46,6 +47,8 @@ public:
     explicit MainWindow(const std::filesystem::path& workingFolder, Messages* messages = nullptr,
                         ProgramLauncher* launcher = nullptr, ProgramLauncher* windowedLauncher = nullptr);
     ~MainWindow() override;
+
+    const form::WorkflowState& workflowState() const { return m_workflow; }
 
     // Loads the reference data and fills the window with the start-up values.
     // False (after one message naming the faulty file) when a reference file
@@ -102,6 +105,9 @@ private:
     void afterCalculation();
     void reloadBodyParts();
     BackscatterFactors runMonteCarlo();
+    // Moves the workflow on and enables the commands it allows.
+    void workflow(form::WorkflowEvent event);
+    void showWorkflow();
 
     std::filesystem::path m_folder;
     std::unique_ptr<Messages> m_ownMessages;
@@ -112,6 +118,7 @@ private:
     ProgramLauncher* m_windowedLauncher;
     CalculationState m_state;
     ResultsTable m_results;
+    form::WorkflowState m_workflow;
     QString m_userName;
     bool m_guest = true;
 

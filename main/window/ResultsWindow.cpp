@@ -158,6 +158,7 @@ ResultsWindow::ResultsWindow(ResultsTable& table, double& cfAir, Messages& messa
         m_table.replaceRows(content.rows);
         m_cfAir = content.cfAir;
         tableChanged();
+        emit this->read();
     });
 }
 

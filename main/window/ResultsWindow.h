@@ -64,6 +64,8 @@ public:
 signals:
     void cleared();
     void printed();
+    // The rows of a results file replaced the table.
+    void read();
 
 private:
     void clearTable();

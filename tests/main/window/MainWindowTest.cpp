@@ -941,12 +941,69 @@ private slots:
         QVERIFY(!std::filesystem::exists(m_folder / "Eff-Dose.dat"));
         QVERIFY(estimate->isEnabled());
         QVERIFY(!addDose->isEnabled());
-        // Pressed again before the program has answered: the warning, nothing stored.
-        addDose->setEnabled(true);
-        addDose->click();
+    }
+
+    // The effective dose lands in the row whose case was handed over, and no
+    // order of clicks leads to a dead end.
+    void effectiveDoseLandsInItsRowWithoutDeadEnds()
+    {
+        class SlowProgram : public ProgramLauncher {
+        public:
+            void start(const std::filesystem::path&, const std::filesystem::path& folder) override
+            {
+                handedKv = readTextLines(folder / "Velnor2PDD.dat").at(0);
+            }
+            std::string handedKv;
+        } program;
+        RecordingMessages messages;
+        MainWindow window(m_folder, &messages, nullptr, &program);
+        QVERIFY(window.startUp());
+        auto button = [&](const char* name) { return window.findChild<QPushButton*>(name); };
+        auto answer = [&](const char* msv) { writeTextLines(m_folder / "Eff-Dose.dat", {"実効線量 (mSv)", msv}); };
+        button("Command2")->click();
+        button("Command3")->click(); // case A, 75 kV, is row 1
+        window.findChild<QLineEdit*>("Text5")->setText("90");
+        button("Command2")->click(); // case B, not added
+        QVERIFY(button("Command3")->isEnabled());
+        button("Command11")->click();
+        QCOMPARE(program.handedKv, std::string("75")); // the row's case, not the one on the screen
+
+        // Asked for before the program answered: the warning, and both ways on stay open.
+        button("Command5")->click();
         QCOMPARE(messages.warnings.last(), QString("実効線量は計算されていません"));
-        QVERIFY(!addDose->isEnabled());
-        QCOMPARE(window.results().row(1).effectiveDoseMsv, std::optional<double>(0.123));
+        QVERIFY(button("Command5")->isEnabled());
+        QVERIFY(button("Command11")->isEnabled());
+        answer("0.111");
+        button("Command5")->click();
+        QCOMPARE(window.results().row(1).effectiveDoseMsv, std::optional<double>(0.111));
+        QCOMPARE(window.results().nextFreeRow(), 2);
+
+        // B is added as row 2; its answer goes to row 2 even when C is computed meanwhile.
+        button("Command3")->click();
+        button("Command11")->click();
+        QCOMPARE(program.handedKv, std::string("90"));
+        window.findChild<QLineEdit*>("Text5")->setText("100");
+        button("Command2")->click();
+        answer("0.222");
+        button("Command5")->click();
+        QCOMPARE(window.results().row(2).effectiveDoseMsv, std::optional<double>(0.222));
+        QCOMPARE(window.results().row(1).effectiveDoseMsv, std::optional<double>(0.111));
+
+        // Cleared: no row can take an effective dose.
+        button("Command3")->click();
+        button("Command11")->click();
+        window.resultsWindow()->findChild<QPushButton*>("Command5")->click(); // clear, answered OK
+        QVERIFY(!button("Command11")->isEnabled());
+        QVERIFY(!button("Command5")->isEnabled());
+        QVERIFY(!button("Command3")->isEnabled()); // its doses were cleared from the screen
+
+        // A refused calculation leaves nothing to add.
+        button("Command2")->click();
+        QVERIFY(button("Command3")->isEnabled());
+        window.findChild<QLineEdit*>("Text6")->setText("-100");
+        button("Command2")->click();
+        QVERIFY(!button("Command3")->isEnabled());
+        std::filesystem::remove(m_folder / "Eff-Dose.dat");
     }
 
     void aDepthDoseProgramThatCannotStartLeavesTheButtons()
