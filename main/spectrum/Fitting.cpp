@@ -81,9 +81,14 @@ FitOutcome stepVoltage(const FitStart& s, double measured, double startIndex, bo
     const double v0 = s.conditions.tubeVoltageKv;
     const double limit = up ? (1 + kFitVoltageRange) * v0 : (1 - kFitVoltageRange) * v0;
     double v = v0, index = startIndex, previous = startIndex;
+    // The voltages lie on the grid v0 + n x 0.2 kV, computed from n and rounded
+    // to 1e-6 kV: repeated additions would drift (78.80000000000005).
+    auto onGrid = [v0, up](int n) {
+        return std::round((v0 + (up ? n : -n) * kFitVoltageStepKv) * 1e6) / 1e6;
+    };
     try {
-        for (;;) {
-            v = up ? v + kFitVoltageStepKv : v - kFitVoltageStepKv;
+        for (int n = 1;; ++n) {
+            v = onGrid(n);
             if (up && v > kFitMaxVoltageKv)
                 return failed(FitFailure::VoltageAboveMaximum, "the voltage would exceed 150 kV");
             if (up && v > limit)
@@ -100,7 +105,7 @@ FitOutcome stepVoltage(const FitStart& s, double measured, double startIndex, bo
     } catch (const std::exception& e) {
         return failed(FitFailure::CalculationFailed, e.what());
     }
-    const double before = up ? v - kFitVoltageStepKv : v + kFitVoltageStepKv;
+    const double before = std::round((up ? v - kFitVoltageStepKv : v + kFitVoltageStepKv) * 1e6) / 1e6;
     return fitted(std::fabs(previous - measured) <= std::fabs(index - measured) ? before : v);
 }
 

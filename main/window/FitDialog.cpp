@@ -109,14 +109,19 @@ void FitDialog::open(const QString& computedHvlMm, const QString& computedAtr, d
 {
     m_measuredHvl->clear();
     m_measuredAtr->clear();
-    m_computedHvl->setText(computedHvlMm);
-    m_computedAtr->setText(computedAtr);
-    m_hvl1Cm = hvl1Cm;
-    m_atrIndex = atrIndex;
+    setComputed(computedHvlMm, computedAtr, hvl1Cm, atrIndex);
     m_hvl->setChecked(true);
     m_filtration->setChecked(true);
     show();
     raise();
+}
+
+void FitDialog::setComputed(const QString& computedHvlMm, const QString& computedAtr, double hvl1Cm, double atrIndex)
+{
+    m_computedHvl->setText(computedHvlMm);
+    m_computedAtr->setText(computedAtr);
+    m_hvl1Cm = hvl1Cm;
+    m_atrIndex = atrIndex;
 }
 
 void FitDialog::accept()

@@ -22,6 +22,8 @@ public:
     // Empties the entries, shows the computed values as the main window shows
     // them, selects the HVL target and the filtration method.
     void open(const QString& computedHvlMm, const QString& computedAtr, double hvl1Cm, double atrIndex);
+    // The beam computed since the dialog opened: what OK compares with.
+    void setComputed(const QString& computedHvlMm, const QString& computedAtr, double hvl1Cm, double atrIndex);
 
 signals:
     // A measured HVL (cm Al) or ATR index, different from the computed one.

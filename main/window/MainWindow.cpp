@@ -736,6 +736,8 @@ void MainWindow::afterCalculation()
     m_state.lastCase->conditions.bodyPart = m_state.conditions.bodyPart;
     QApplication::processEvents();
     workflow(form::WorkflowEvent::CalculationSucceeded);
+    m_fitDialog->setComputed(m_label["Label65"]->text(), m_label["Label67"]->text(), m_state.beamQuality.hvl1Cm,
+                             m_state.beamQuality.atrIndex);
     if (m_command["Command3"]->isEnabled())
         m_command["Command3"]->setFocus();
     // The measured-exposure choice is made again for the next case; the
