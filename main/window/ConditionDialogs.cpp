@@ -116,7 +116,7 @@ void OtherFilterDialog::open()
 
 void OtherFilterDialog::set()
 {
-    QListWidgetItem* item = m_files->currentItem();
+    QListWidgetItem* item = controls::chosenItem(m_files);
     if (!item) {
         m_messages.beep();
         m_messages.warn(kNoMaterial);

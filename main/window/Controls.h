@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QStringList>
 
@@ -53,6 +54,15 @@ inline QHBoxLayout* buttonRow(std::initializer_list<QWidget*> buttons)
     for (QWidget* b : buttons)
         row->addWidget(b);
     return row;
+}
+
+// The item the user selected in a list, or none. Qt makes an item current
+// when a list gets the focus, without selecting it: acting on the current
+// item would act on a choice the user never made.
+inline QListWidgetItem* chosenItem(const QListWidget* list)
+{
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
 }
 
 // The names of the regular files in `folder` that end in one of `extensions`

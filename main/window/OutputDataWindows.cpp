@@ -247,9 +247,11 @@ OutputDataSelector::OutputDataSelector(OutputDataTable& table, Messages& message
     layout->addLayout(controls::buttonRow({ok, cancel}));
     resize(420, 380);
 
-    connect(m_files, &QListWidget::currentTextChanged, this, [this](const QString& name) {
-        if (name.isEmpty())
+    connect(m_files, &QListWidget::itemSelectionChanged, this, [this] {
+        const QListWidgetItem* item = controls::chosenItem(m_files);
+        if (!item)
             return;
+        const QString name = item->text();
         // The comment up to its first comma, as the list shows it.
         std::string first;
         try {
@@ -274,10 +276,10 @@ void OutputDataSelector::open()
 
 void OutputDataSelector::choose()
 {
-    QListWidgetItem* item = m_files->currentItem();
+    QListWidgetItem* item = controls::chosenItem(m_files);
     if (!item) {
         m_messages.beep();
-        m_messages.warn(kChooseFile);
+        m_messages.inform(kChooseFile);
         return;
     }
     try {

@@ -170,9 +170,10 @@ DataReadWindow::DataReadWindow(Messages& messages, const std::filesystem::path& 
     layout->addLayout(controls::buttonRow({ok, cancel}));
     resize(460, 480);
 
-    connect(m_panel->list(), &QListWidget::currentTextChanged, this, [this](const QString& name) {
-        m_comment->setText(name.isEmpty() ? QString()
-                                          : QString::fromStdString(readResultsFileComment(m_panel->folder() / name.toStdString())));
+    connect(m_panel->list(), &QListWidget::itemSelectionChanged, this, [this] {
+        const QListWidgetItem* item = controls::chosenItem(m_panel->list());
+        m_comment->setText(item ? QString::fromStdString(readResultsFileComment(m_panel->folder() / item->text().toStdString()))
+                                : QString());
     });
     connect(ok, &QPushButton::clicked, this, &DataReadWindow::read);
     connect(cancel, &QPushButton::clicked, this, &QWidget::hide);
@@ -188,7 +189,7 @@ void DataReadWindow::open()
 
 void DataReadWindow::read()
 {
-    QListWidgetItem* item = m_panel->list()->currentItem();
+    QListWidgetItem* item = controls::chosenItem(m_panel->list());
     if (!item) {
         m_messages.beep();
         m_messages.warn(kChooseFileMessage);

@@ -241,7 +241,7 @@ void BodyPartDialog::add()
 
 void BodyPartDialog::remove()
 {
-    QListWidgetItem* item = m_list->currentItem();
+    QListWidgetItem* item = controls::chosenItem(m_list);
     if (!item) {
         m_messages.warn(kChoosePart);
         return;

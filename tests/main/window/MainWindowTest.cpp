@@ -739,6 +739,43 @@ private slots:
         QCOMPARE(QString::fromStdString(lines.back()), QString("技師 山田"));
     }
 
+    // A list that gets the focus has a current item the user never chose:
+    // OK or Delete must ask for a choice, not act on it.
+    void listsActOnlyOnWhatTheUserChose()
+    {
+        auto currentButNotSelected = [](QListWidget* list) {
+            QVERIFY(list->count() > 0);
+            list->setCurrentItem(list->item(0), QItemSelectionModel::NoUpdate);
+            QVERIFY(list->selectedItems().isEmpty());
+        };
+        child<QPushButton>("Command9")->click();
+        OtherFilterDialog* filter = m_window->otherFilterDialog();
+        currentButNotSelected(filter->findChild<QListWidget*>("File1"));
+        filter->findChild<QLineEdit*>("Text2")->setText("0.5");
+        filter->findChild<QPushButton*>("Command1")->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　フィルター材質が未選択です　"));
+        QVERIFY(!m_window->state().conditions.otherFilterActive);
+
+        writeTextLines(m_folder / "unit-c.op", readTextLines(m_folder / "default-output.op"));
+        child<QPushButton>("Command13")->click();
+        OutputDataSelector* selector = m_window->outputSelector();
+        currentButNotSelected(selector->findChild<QListWidget*>("File1"));
+        selector->findChild<QPushButton*>("Command1")->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　ファイルを選択して下さい　"));
+        QVERIFY(selector->isVisible());
+        QCOMPARE(label("Label79"), QString("default-output"));
+
+        child<QPushButton>("Command7")->click();
+        BodyPartDialog* parts = m_window->bodyPartDialog();
+        const int count = parts->findChild<QListWidget*>("List1")->count();
+        currentButNotSelected(parts->findChild<QListWidget*>("List1"));
+        const int questions = m_messages->questions.size();
+        parts->findChild<QPushButton*>("Command2")->click();
+        QCOMPARE(m_messages->warnings.last(), QString("削除する部位を選択して下さい"));
+        QCOMPARE(m_messages->questions.size(), questions);
+        QCOMPARE(parts->findChild<QListWidget*>("List1")->count(), count);
+    }
+
     void bodyPartsAreAddedAndDeleted()
     {
         child<QPushButton>("Command7")->click();
