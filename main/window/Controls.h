@@ -65,6 +65,11 @@ inline QListWidgetItem* chosenItem(const QListWidget* list)
     return selected.isEmpty() ? nullptr : selected.first();
 }
 
+// From now on Enter or Return on a focused button clicks it, in every window
+// of the program, as Space does (Qt does so only in dialogs). The filter
+// belongs to `owner`.
+void enterClicksButtons(QObject* owner);
+
 // The names of the regular files in `folder` that end in one of `extensions`
 // (any letter case), sorted without regard to case.
 QStringList filesWithExtensions(const std::filesystem::path& folder, const QStringList& extensions);

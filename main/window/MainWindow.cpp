@@ -15,6 +15,7 @@
 #include "main/spectrum/SpectrumFile.h"
 #include "main/window/EngineConsole.h"
 #include "main/window/AtrExplanation.h"
+#include "main/window/Controls.h"
 #include "main/window/ConditionDialogs.h"
 #include "main/window/FitDialog.h"
 #include "main/window/Messages.h"
@@ -103,6 +104,7 @@ MainWindow::MainWindow(const std::filesystem::path& workingFolder, Messages* mes
     : m_folder(workingFolder)
 {
     setObjectName("Form1");
+    controls::enterClicksButtons(this);
     if (!messages) {
         m_ownMessages = std::make_unique<DialogMessages>(this);
         messages = m_ownMessages.get();

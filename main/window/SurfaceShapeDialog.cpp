@@ -193,6 +193,7 @@ SurfaceShapeDialog::SurfaceShapeDialog(QWidget* parent) : QWidget(parent, Qt::Wi
     m_histories = new QComboBox(this);
     m_histories->setObjectName("Combo1");
     m_histories->setEditable(true);
+    m_histories->setCompleter(nullptr); // typing 1000000 must not become 10000000 from the list
     for (const char* choice : kHistoryChoices)
         m_histories->addItem(choice);
     auto* shapeCheck = new QPushButton("Shape Check ", this);
