@@ -1,5 +1,7 @@
 #include "depthdose/window/DepthDoseWindow.h"
 
+#include "depthdose/window/ScreenFit.h"
+
 #include "common/DisplayFormat.h"
 #include "common/ExchangeFiles.h"
 #include "common/FileLookup.h"
@@ -219,7 +221,7 @@ DepthDoseWindow::DepthDoseWindow(const std::filesystem::path& folder, PddMessage
     layout->addWidget(new QLabel(kHint, this));
     layout->addWidget(m_readOut);
     layout->addLayout(saveRow);
-    resize(860, 860);
+    fitOnScreen(this, {860, 860}); // the graph scales to the window
 
     m_effective = new EffectiveDoseWindow(*m_messages, m_folder, this);
     connect(m_graph, &PddGraph::readOutChanged, this, &DepthDoseWindow::showReadOut);

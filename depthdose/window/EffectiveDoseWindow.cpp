@@ -1,5 +1,7 @@
 #include "depthdose/window/EffectiveDoseWindow.h"
 
+#include "depthdose/window/ScreenFit.h"
+
 #include "common/DisplayFormat.h"
 #include "common/ExchangeFiles.h"
 #include "common/FileLookup.h"
@@ -113,12 +115,13 @@ EffectiveDoseWindow::EffectiveDoseWindow(PddMessages& messages, const std::files
     buttons->addWidget(reset);
     buttons->addStretch();
     buttons->addWidget(bye);
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout;
     layout->addWidget(heading);
     layout->addWidget(m_case);
     layout->addLayout(grid);
     layout->addLayout(instructions);
     layout->addLayout(buttons);
+    scrollWhenTooLarge(this, layout);
     connect(ok, &QPushButton::clicked, this, &EffectiveDoseWindow::compute);
     connect(reset, &QPushButton::clicked, this, &EffectiveDoseWindow::loadDefaults);
     connect(bye, &QPushButton::clicked, this, &EffectiveDoseWindow::byeRequested);

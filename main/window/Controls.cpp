@@ -1,7 +1,13 @@
 #include "main/window/Controls.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
 
 namespace velnor::controls {
 namespace {
@@ -31,6 +37,38 @@ void enterClicksButtons(QObject* owner)
 {
     if (QCoreApplication* app = QCoreApplication::instance())
         app->installEventFilter(new EnterClicks(owner));
+}
+
+void fitOnScreen(QWidget* window, QSize preferred)
+{
+    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen) {
+        window->resize(preferred);
+        return;
+    }
+    // Room for the frame and the title bar a window manager adds.
+    constexpr int kFrameWidth = 16, kFrameHeight = 48;
+    const QRect available = screen->availableGeometry();
+    window->resize(std::min(preferred.width(), available.width() - kFrameWidth),
+                   std::min(preferred.height(), available.height() - kFrameHeight));
+}
+
+void scrollWhenTooLarge(QWidget* window, QLayout* content)
+{
+    auto* inner = new QWidget;
+    inner->setLayout(content);
+    auto* scroll = new QScrollArea(window);
+    scroll->setObjectName("ScrollArea");
+    scroll->setWidget(inner);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* outer = new QVBoxLayout(window);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
+    // The scroll bars appear only when the screen is too small for the content.
+    const QSize wanted = inner->sizeHint() + QSize(4, 4);
+    window->setMinimumSize(std::min(wanted.width(), 320), std::min(wanted.height(), 240));
+    fitOnScreen(window, wanted);
 }
 
 QStringList filesWithExtensions(const std::filesystem::path& folder, const QStringList& extensions)

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSize>
 #include <QPushButton>
 #include <QStringList>
 
@@ -69,6 +70,19 @@ inline QListWidgetItem* chosenItem(const QListWidget* list)
 // of the program, as Space does (Qt does so only in dialogs). The filter
 // belongs to `owner`.
 void enterClicksButtons(QObject* owner);
+
+// The smallest screen the windows must be usable on: the most common laptop.
+inline constexpr int kSmallScreenWidth = 1366, kSmallScreenHeight = 768;
+
+// Sizes a top-level window to `preferred`, but no larger than the available
+// area of its screen (less its frame and title bar), so that its buttons are
+// never off the screen.
+void fitOnScreen(QWidget* window, QSize preferred);
+
+// Lays `content` out in a scroll area that fills `window`, and sizes the
+// window to the content as far as the screen allows: on a small screen the
+// window scrolls, its controls keep their size.
+void scrollWhenTooLarge(QWidget* window, QLayout* content);
 
 // The names of the regular files in `folder` that end in one of `extensions`
 // (any letter case), sorted without regard to case.

@@ -372,9 +372,10 @@ void MainWindow::buildControls()
     columns->addLayout(left);
     columns->addLayout(middle);
     columns->addLayout(right, 1);
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout;
     layout->addLayout(top);
     layout->addLayout(columns);
+    controls::scrollWhenTooLarge(this, layout);
 }
 
 void MainWindow::connectControls()
@@ -514,7 +515,7 @@ bool MainWindow::startUp()
     m_combo2->setCurrentText(kDefaultBodyPart);
     applyStartUpValues();
 
-    m_resultsWindow->show();
+    m_resultsWindow->showBesideTheMainWindow();
     m_guest = !startup.userName.has_value();
     m_userName = m_guest ? QString(kGuestUserName) : qs(*startup.userName);
     m_resultsWindow->setUserName(m_userName);

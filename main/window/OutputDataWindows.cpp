@@ -78,7 +78,7 @@ OutputDataEditor::OutputDataEditor(OutputDataTable& table, Messages& messages, c
     auto* cancel = new QPushButton("Cancel", this);
     cancel->setObjectName("Command2");
 
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout;
     layout->addLayout(grid);
     auto* names = new QGridLayout;
     names->addWidget(new QLabel("コメント", this), 0, 0);
@@ -88,6 +88,7 @@ OutputDataEditor::OutputDataEditor(OutputDataTable& table, Messages& messages, c
     names->addWidget(new QLabel(kFileHint, this), 2, 1);
     layout->addLayout(names);
     layout->addLayout(controls::buttonRow({save, cancel}));
+    controls::scrollWhenTooLarge(this, layout);
 
     for (QLineEdit* e : findChildren<QLineEdit*>())
         e->installEventFilter(this);

@@ -1,5 +1,9 @@
 #include "main/window/ResultsWindow.h"
 
+#include "main/window/Controls.h"
+
+#include <QScreen>
+
 #include "main/results/ReportPainter.h"
 #include "main/results/ResultsLayout.h"
 #include "main/window/ResultsFileWindows.h"
@@ -144,7 +148,7 @@ ResultsWindow::ResultsWindow(ResultsTable& table, double& cfAir, Messages& messa
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_picture, 1);
     layout->addLayout(buttons);
-    resize(1180, 1000);
+    controls::fitOnScreen(this, {1180, 1000}); // the table scales to the window
     m_totalsButton->hide();
 
     connect(m_totalsButton, &QPushButton::clicked, this, &ResultsWindow::showTotals);
@@ -174,9 +178,21 @@ void ResultsWindow::tableChanged()
     m_totalsButton->setVisible(!m_table.empty());
     m_picture->setTotals(std::nullopt);
     m_picture->update();
-    // A window the user closed comes back with the new row.
+    // A window the user closed comes back with the new row; an open one is
+    // only redrawn, so that it does not cover the main window's inputs.
+    if (!isVisible())
+        showBesideTheMainWindow();
+}
+
+void ResultsWindow::showBesideTheMainWindow()
+{
+    // At the right edge of the screen, where it hides least of the main
+    // window's inputs (they fill its left side).
+    if (QScreen* s = screen()) {
+        const QRect available = s->availableGeometry();
+        move(available.right() - frameGeometry().width() + 1, available.top());
+    }
     show();
-    raise();
 }
 
 void ResultsWindow::showTotals() { m_picture->setTotals(m_table.totals()); }

@@ -58,6 +58,9 @@ public:
     void setUserName(const QString& name);
     // Call after a row was added or the table changed otherwise.
     void tableChanged();
+    // Shows the window at the right of the screen, without raising it over
+    // the main window when it is already open.
+    void showBesideTheMainWindow();
 
     TablePicture* picture() const { return m_picture; }
 
