@@ -298,7 +298,7 @@ void DepthDoseWindow::savePdd()
         m_messages->warn(kNotSaved, QString::fromUtf8(e.what()));
         return;
     }
-    m_messages->warn(kSaved);
+    m_messages->inform(kSaved);
 }
 
 void DepthDoseWindow::bye()

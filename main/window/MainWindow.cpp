@@ -82,6 +82,9 @@ const char* const kDefaultBodyPart = "腹部正面";
 const char* const kInputRefused = "　入力された条件では計算できません　";
 const char* const kSurfaceRefused = "　形状の寸法またはヒストリー数が正しくありません　";
 const char* const kShowResults = "結果表を表示";
+const char* const kOtherFilterHint = "アルミ・銅以外のフィルター設定";
+const char* const kUnsavedOnExit = "　保存も印刷もされていない計算結果があります。終了しますか？　";
+const char* const kEngineOnExit = "　モンテカルロ計算の実行中です。終了すると計算は中止されます。終了しますか？　";
 const char* const kExposureUnit = "C/kg";
 
 // Enter moves the focus along this chain.
@@ -198,6 +201,8 @@ void MainWindow::buildControls()
     grid->addWidget(m_label["Label29"], row, 1);
     grid->addWidget(m_label["Label26"], row, 2);
     grid->addWidget(new QLabel("mm", inputs), row, 3);
+    ++row;
+    grid->addWidget(new QLabel(kOtherFilterHint, inputs), row, 0, 1, 4);
     ++row;
 
     // Field size.
@@ -467,6 +472,7 @@ void MainWindow::connectControls()
     onChecked("Option4", [this] { m_measuredExposure->open(); });
     onChecked("Option5", [this] {
         m_state.conditions.exposureSource = ExposureSource::OutputTable;
+        m_state.labels.label78.clear(); // with the screen, so that a later failure cannot bring it back
         m_label["Label78"]->clear();
     });
     onChecked("Option6", [this] { onIncidencePlanar(); });
@@ -478,6 +484,7 @@ void MainWindow::connectControls()
     connect(m_surfaceDialog, &SurfaceShapeDialog::shapeCheckRequested, this, &MainWindow::onShapeCheck);
     connect(m_resultsWindow, &ResultsWindow::cleared, this, &MainWindow::onResultsCleared);
     connect(m_resultsWindow, &ResultsWindow::read, this, [this] { workflow(form::WorkflowEvent::TableRead); });
+    connect(m_resultsWindow, &ResultsWindow::saved, this, [this] { m_unsavedRows = false; });
     connect(m_resultsWindow, &ResultsWindow::printed, this, [this] {
         // The printed page is the record now: the last case's doses are
         // cleared, in the record as on the screen.
@@ -532,7 +539,7 @@ void MainWindow::setUser(const QString& name, bool stored)
     m_guest = !stored && name == kGuestUserName;
     m_resultsWindow->setUserName(name);
     m_command["Command8"]->setVisible(false);
-    setWindowTitle(m_guest ? QString(kTitlePrefix) : QString(kTitlePrefix) + "  :  " + name);
+    setWindowTitle(QString(kTitlePrefix) + "  :  " + name); // a cancelled registration names the guest
 }
 
 void MainWindow::reloadBodyParts()
@@ -884,6 +891,20 @@ void MainWindow::addEffectiveDose()
 
 void MainWindow::workflow(form::WorkflowEvent event)
 {
+    // Rows not yet in a file or on paper.
+    switch (event) {
+    case form::WorkflowEvent::RowAdded:
+    case form::WorkflowEvent::EffectiveDoseAdded:
+        m_unsavedRows = true;
+        break;
+    case form::WorkflowEvent::TableCleared:
+    case form::WorkflowEvent::TableRead:
+    case form::WorkflowEvent::Printed:
+        m_unsavedRows = false;
+        break;
+    default:
+        break;
+    }
     m_workflow = form::next(m_workflow, event, m_results.nextFreeRow() - 1);
     showWorkflow();
 }
@@ -894,14 +915,34 @@ void MainWindow::showWorkflow()
         m_command[form::commandName(c)]->setEnabled(form::enabled(m_workflow, c));
 }
 
+QString MainWindow::whatExitWouldLose() const
+{
+    if (m_workflow.engineRunning)
+        return kEngineOnExit;
+    if (m_unsavedRows)
+        return kUnsavedOnExit;
+    return {};
+}
+
 void MainWindow::requestExit()
 {
-    if (m_messages->askYesNo(kExitQuestion))
-        close();
+    const QString loss = whatExitWouldLose();
+    if (!m_messages->askYesNo(loss.isEmpty() ? QString(kExitQuestion) : loss))
+        return;
+    m_exitConfirmed = true;
+    close();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // The close box quits at once, unless something would be lost.
+    if (!m_exitConfirmed) {
+        const QString loss = whatExitWouldLose();
+        if (!loss.isEmpty() && !m_messages->askYesNo(loss)) {
+            event->ignore();
+            return;
+        }
+    }
     for (const char* name : files::kDeletedAtExit)
         removeFileQuietly(m_folder, name);
     for (QWidget* w : {static_cast<QWidget*>(m_resultsWindow), static_cast<QWidget*>(m_spectrumWindow),

@@ -108,6 +108,9 @@ private:
     // Moves the workflow on and enables the commands it allows.
     void workflow(form::WorkflowEvent event);
     void showWorkflow();
+    // What quitting now would lose (unsaved rows, a running engine), as the
+    // question to ask; empty when nothing.
+    QString whatExitWouldLose() const;
 
     std::filesystem::path m_folder;
     std::unique_ptr<Messages> m_ownMessages;
@@ -119,6 +122,8 @@ private:
     CalculationState m_state;
     ResultsTable m_results;
     form::WorkflowState m_workflow;
+    bool m_unsavedRows = false; // rows added or changed since the table was last saved, printed or read
+    bool m_exitConfirmed = false;
     QString m_userName;
     bool m_guest = true;
 

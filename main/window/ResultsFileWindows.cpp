@@ -140,13 +140,15 @@ void DataSaveWindow::save()
         return;
     }
     try {
-        writeResultsFile(m_panel->folder() / (name + ".csv"), m_comment->text().toStdString(), m_table, m_cfAir);
+        // "exam" beside "Exam.csv" is that file, as on Windows: replaced, not doubled.
+        writeResultsFile(findFileIgnoringCase(m_panel->folder(), name + ".csv"), m_comment->text().toStdString(), m_table, m_cfAir);
     } catch (const std::exception& e) {
         m_messages.warn(kNotSaved, QString::fromUtf8(e.what()));
         return;
     }
     m_messages.warn(kSaved);
     hide();
+    emit saved();
 }
 
 DataReadWindow::DataReadWindow(Messages& messages, const std::filesystem::path& folder, QWidget* parent)

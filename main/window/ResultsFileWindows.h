@@ -41,6 +41,10 @@ public:
     void open();
     CsvFolderPanel* folderPanel() const { return m_panel; }
 
+signals:
+    // The table was written to a file.
+    void saved();
+
 private:
     void save();
 

@@ -155,6 +155,7 @@ ResultsWindow::ResultsWindow(ResultsTable& table, double& cfAir, Messages& messa
     connect(clear, &QPushButton::clicked, this, &ResultsWindow::clearTable);
     m_saveWindow = new DataSaveWindow(m_table, m_cfAir, m_messages, folder, this);
     m_readWindow = new DataReadWindow(m_messages, folder, this);
+    connect(m_saveWindow, &DataSaveWindow::saved, this, &ResultsWindow::saved);
     connect(save, &QPushButton::clicked, this, &ResultsWindow::saveTable);
     connect(read, &QPushButton::clicked, this, &ResultsWindow::readTable);
     connect(print, &QPushButton::clicked, this, &ResultsWindow::printTable);

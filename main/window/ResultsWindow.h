@@ -69,6 +69,8 @@ signals:
     void printed();
     // The rows of a results file replaced the table.
     void read();
+    // The table was saved as a results file.
+    void saved();
 
 private:
     void clearTable();

@@ -570,6 +570,15 @@ private slots:
         QCOMPARE(m_messages->warnings.last(), QString("　計算結果をエクセル(csv)形式で保存しました　"));
         QVERIFY(!save->isVisible());
         QVERIFY(std::filesystem::exists(m_folder / "exam.csv"));
+        // A name typed in another letter case is the same file, replaced.
+        std::filesystem::rename(m_folder / "exam.csv", m_folder / "Exam.csv");
+        results->findChild<QPushButton*>("Command2")->click();
+        name->setText("exam");
+        comment->setText("外来 2026-12-06");
+        ok->click();
+        QVERIFY(std::filesystem::exists(m_folder / "Exam.csv"));
+        QVERIFY(!std::filesystem::exists(m_folder / "exam.csv"));
+        std::filesystem::rename(m_folder / "Exam.csv", m_folder / "exam.csv");
 
         // A damaged file leaves the table as it is.
         std::vector<std::string> damaged = readTextLines(m_folder / "exam.csv");
@@ -614,6 +623,57 @@ private slots:
         QVERIFY(printed);
         QCOMPARE(QString::fromStdString(printed->texts.back().text), QString("ゲストユーザー  with  Ostrel"));
         QVERIFY(label("Label73").isEmpty());
+        QVERIFY(label("Label78").isEmpty());
+    }
+
+    // Quitting asks first when rows are neither saved nor printed; the close
+    // box quits at once otherwise.
+    void nothingIsLostWithoutAQuestion()
+    {
+        m_window->show();
+        child<QPushButton>("Command2")->click();
+        child<QPushButton>("Command3")->click();
+        m_messages->answer = false;
+        child<QPushButton>("Command1")->click(); // bye bye
+        QCOMPARE(m_messages->questions.last(), QString("　保存も印刷もされていない計算結果があります。終了しますか？　"));
+        QVERIFY(m_window->isVisible());
+        const int asked = m_messages->questions.size();
+        m_window->close(); // the close box
+        QCOMPARE(m_messages->questions.size(), asked + 1);
+        QCOMPARE(m_messages->questions.last(), QString("　保存も印刷もされていない計算結果があります。終了しますか？　"));
+        QVERIFY(m_window->isVisible());
+        m_messages->answer = true;
+        m_window->resultsWindow()->setPrinter([](const ReportPage&, QWidget*) { return true; });
+        m_window->resultsWindow()->findChild<QPushButton*>("Command4")->click(); // printed: nothing to lose
+        const int afterPrint = m_messages->questions.size();
+        m_window->close();
+        QCOMPARE(m_messages->questions.size(), afterPrint);
+        QVERIFY(!m_window->isVisible());
+    }
+
+    // Small things a user notices.
+    void titleHintAndTheRecordBehindTheLabels()
+    {
+        // A cancelled registration names the guest in the title.
+        child<QPushButton>("Command8")->click();
+        m_window->registrationDialog()->findChild<QPushButton*>("Command2")->click();
+        QVERIFY(m_window->windowTitle().endsWith("  :  ゲストユーザー"));
+        // The explanation beside the other filter.
+        QVERIFY(!m_window->findChildren<QLabel*>().isEmpty());
+        bool hint = false;
+        for (QLabel* l : m_window->findChildren<QLabel*>())
+            hint = hint || l->text() == "アルミ・銅以外のフィルター設定";
+        QVERIFY(hint);
+        // After the tube output table is chosen again, a failed calculation
+        // cannot bring back the measured exposure's text.
+        child<QPushButton>("Command2")->click();
+        QVERIFY(!label("Label78").isEmpty());
+        child<QRadioButton>("Option5")->setChecked(false);
+        child<QRadioButton>("Option4")->setChecked(true);
+        child<QRadioButton>("Option5")->setChecked(true);
+        QVERIFY(m_window->state().labels.label78.empty());
+        type("Text5", "20");
+        child<QPushButton>("Command2")->click(); // fails in the exposure step
         QVERIFY(label("Label78").isEmpty());
     }
 
