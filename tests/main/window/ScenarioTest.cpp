@@ -158,6 +158,10 @@ private slots:
         UserNameDialog* registration = main.registrationDialog();
         QVERIFY(QTest::qWaitForWindowExposed(registration));
         activate(registration);
+        click(in<QPushButton>(registration, "Command1")); // no name yet: the box is the dialog's own
+        QTRY_COMPARE(answerer.boxes.size(), 1);
+        QCOMPARE(answerer.boxes.last().owner, QString("UserRegistration"));
+        QTRY_COMPARE(QApplication::activeWindow(), registration); // and the keyboard comes back to it
         typeInto(in<QLineEdit>(registration, "Text1"), "放射線科 検査");
         click(in<QPushButton>(registration, "Command1"));
         QTRY_VERIFY(main.windowTitle().endsWith("放射線科 検査"));
