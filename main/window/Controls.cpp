@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace velnor::controls {
@@ -65,10 +66,21 @@ void scrollWhenTooLarge(QWidget* window, QLayout* content)
     auto* outer = new QVBoxLayout(window);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(scroll);
+    window->setMinimumSize(320, 240);
+    fitScrollingWindow(window);
+}
+
+void fitScrollingWindow(QWidget* window)
+{
     // The scroll bars appear only when the screen is too small for the content.
-    const QSize wanted = inner->sizeHint() + QSize(4, 4);
-    window->setMinimumSize(std::min(wanted.width(), 320), std::min(wanted.height(), 240));
-    fitOnScreen(window, wanted);
+    auto* scroll = window->findChild<QScrollArea*>("ScrollArea", Qt::FindDirectChildrenOnly);
+    if (scroll && scroll->widget()) {
+        const QWidget* inner = scroll->widget();
+        // Room for a vertical scroll bar, so that a window cut in height
+        // does not lose its right edge to it as well.
+        const int bar = scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        fitOnScreen(window, inner->sizeHint().expandedTo(inner->minimumSizeHint()) + QSize(4 + bar, 4));
+    }
 }
 
 QStringList filesWithExtensions(const std::filesystem::path& folder, const QStringList& extensions)

@@ -83,6 +83,9 @@ void fitOnScreen(QWidget* window, QSize preferred);
 // window to the content as far as the screen allows: on a small screen the
 // window scrolls, its controls keep their size.
 void scrollWhenTooLarge(QWidget* window, QLayout* content);
+// Sizes such a window to its content again (after the content has grown,
+// e.g. once lists are filled), as far as the screen allows.
+void fitScrollingWindow(QWidget* window);
 
 // The names of the regular files in `folder` that end in one of `extensions`
 // (any letter case), sorted without regard to case.

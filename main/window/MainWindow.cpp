@@ -26,6 +26,7 @@
 #include "main/window/SurfaceShapeDialog.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <cmath>
 #include <QSignalBlocker>
 #include <QButtonGroup>
@@ -250,6 +251,9 @@ void MainWindow::buildControls()
     m_label["Label78"] = new QLabel(source);
     m_label["Label78"]->setObjectName("Label78");
     m_label["Label78"]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    // Wide enough for its value before there is one, so that the window's
+    // size does not change with the first calculation.
+    m_label["Label78"]->setMinimumWidth(m_label["Label78"]->fontMetrics().horizontalAdvance("0.00E-00") + 12);
     m_label["Label78"]->setMinimumWidth(80);
     m_label["Label78"]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto* exposureRow = new QHBoxLayout;
@@ -529,6 +533,7 @@ bool MainWindow::startUp()
     m_command["Command8"]->setVisible(m_guest);
     m_workflow = form::WorkflowState{};
     showWorkflow();
+    controls::fitScrollingWindow(this); // the lists are filled now
     setWindowTitle(m_guest ? QString(kTitlePrefix) : QString(kTitlePrefix) + "  :  " + m_userName);
     return true;
 }
@@ -931,6 +936,17 @@ void MainWindow::requestExit()
         return;
     m_exitConfirmed = true;
     close();
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The combo boxes take their size from their contents when first shown:
+    // the window is fitted to its content once that has settled.
+    if (!m_fittedOnce) {
+        m_fittedOnce = true;
+        QTimer::singleShot(0, this, [this] { controls::fitScrollingWindow(this); });
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

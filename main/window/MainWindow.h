@@ -83,6 +83,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -124,6 +125,7 @@ private:
     form::WorkflowState m_workflow;
     bool m_unsavedRows = false; // rows added or changed since the table was last saved, printed or read
     bool m_exitConfirmed = false;
+    bool m_fittedOnce = false;
     QString m_userName;
     bool m_guest = true;
 
