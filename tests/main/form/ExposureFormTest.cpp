@@ -59,20 +59,6 @@ TEST(ExposureForm, PresetsAndTheCircularFieldRule)
     EXPECT_EQ(c.fieldPresetName, kSquarePreset);
 }
 
-TEST(ExposureForm, PlanarAndPhantomOptions)
-{
-    ExposureConditions c;
-    choosePhantom(c, true);
-    EXPECT_EQ(c.surfaceCode, SurfaceCode::FlatHead);
-    EXPECT_EQ(c.headPhantom, 1);
-    c.surfaceCode = SurfaceCode::Cylinder;
-    c.incidenceMode = IncidenceMode::NonPlanar;
-    choosePlanar(c);
-    EXPECT_EQ(c.incidenceMode, IncidenceMode::Planar);
-    EXPECT_EQ(c.surfaceCode, SurfaceCode::FlatBody);
-    EXPECT_EQ(c.headPhantom, 0);
-}
-
 TEST(ExposureForm, SurfaceDialogRefusesWhatNoEngineCanRun)
 {
     SurfaceChoice s{SurfaceCode::Cylinder, {20, 0, 0}, 50000000};

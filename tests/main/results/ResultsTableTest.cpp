@@ -95,6 +95,12 @@ TEST(ResultsLayout, RowCellsInTheirColumnsAndPatterns)
     EXPECT_GT(part->maxWidth, 0);
     EXPECT_LE(part->x + part->maxWidth, 95);
     EXPECT_EQ(totalsTexts(table.totals())[3].text, "0.000");
+    // An effective dose of 0 read from a file is a value, not "―".
+    ResultRow read = table.row(1);
+    read.fromFile = true;
+    read.effectiveDoseMsv = 0.0;
+    const std::vector<TableText> fromFile = rowTexts(read, 1);
+    EXPECT_TRUE(std::any_of(fromFile.begin(), fromFile.end(), [](const TableText& t) { return t.text == "0.000"; }));
 }
 
 } // namespace
