@@ -77,6 +77,14 @@ private:
         return w;
     }
     QString label(const char* name) { return child<QLabel>(name)->text(); }
+    void activateMain()
+    {
+        m_window->raise();
+        m_window->activateWindow();
+        QApplication::setActiveWindow(m_window.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(m_window.get()));
+    }
     // velnor-calc's reason for refusing a case, on the same data.
     std::string calcError(const std::string& json)
     {
@@ -118,9 +126,14 @@ private slots:
         m_window = std::make_unique<MainWindow>(m_folder, m_messages.get());
         QVERIFY(m_window->startUp());
         m_window->show();
-        QApplication::setActiveWindow(m_window.get());
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        // On a real X server the window manager gives the focus to windows as
+        // they are mapped: wait for both, then make the main window the one
+        // the user works in, as the focus tests need.
+        QVERIFY(QTest::qWaitForWindowExposed(m_window->resultsWindow()));
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        activateMain();
     }
+
 
     void cleanup()
     {
@@ -388,6 +401,7 @@ private slots:
 
     void aRowRecordsTheConditionsItsResultsWereComputedFor()
     {
+        activateMain();
         child<QPushButton>("Command2")->click(); // 75 kV
         const double dose = m_window->state().dose.esdSoftTissue;
         auto* kv = child<QLineEdit>("Text5");
@@ -449,6 +463,7 @@ private slots:
 
     void enterPressesTheFocusedButton()
     {
+        activateMain();
         auto* calculate = child<QPushButton>("Command2");
         calculate->setFocus();
         QTest::keyClick(calculate, Qt::Key_Return);
