@@ -13,6 +13,22 @@ double clampSide(double cm) { return std::min(kMaxSurfaceFieldCm, std::max(1.0, 
 
 double ringMidRadiusCm(int i) { return 0.1 * i - 0.05; }
 
+// Sizes are typed in decimals and meet ring edges exactly (a surface field
+// of 26.7 cm has b = 13.35 cm, the mid radius of ring 134). Binary floating
+// point puts such a value a hair to either side, depending on the order of
+// the operations; the decisions below are made as exact decimal arithmetic
+// makes them, with a tolerance far below any meaningful length.
+constexpr double kTieCm = 1e-9;
+
+// The integer part of a count of rings (10 x a length, or 5 x a diameter).
+int ringCount(double rings) { return static_cast<int>(std::floor(rings + 10 * kTieCm)); }
+
+// Whether the ring of mid radius r reaches the side at distance `half`.
+bool reaches(double r, double half) { return r >= half - kTieCm; }
+
+// sqrt(r^2 - half^2), 0 at a tie.
+double beyond(double r, double half) { return std::sqrt(std::max(0.0, r * r - half * half)); }
+
 } // namespace
 
 SurfaceField surfaceField(const ExposureConditions& c)
@@ -20,27 +36,27 @@ SurfaceField surfaceField(const ExposureConditions& c)
     const double ffd = c.focusReceptorDistanceCm;
     if (!(ffd > 0))
         throw CalculationError("focus-receptor distance " + formatAsIs(ffd) + " cm: it must be positive");
-    const double scale = c.focusSurfaceDistanceCm / ffd;
+    const double fsd = c.focusSurfaceDistanceCm;
     const double longCm = c.fieldLongCm.value_or(0.0);
     const double shortCm = c.fieldShortCm.value_or(0.0);
     SurfaceField f;
     if (c.fieldShape != FieldShape::Rectangular) {
         f.circular = true;
-        double d = longCm * scale;
+        double d = longCm * fsd / ffd;
         if (d > kMaxSurfaceFieldCm)
             d = kMaxSurfaceFieldCm;
         if (!(d > 0)) // also a NaN: no ring lies in a field without size
             d = 0;
-        f.rings = std::max(0, static_cast<int>(5 * d));
+        f.rings = std::max(0, ringCount(5 * d));
         return f;
     }
-    const double l = clampSide(std::max(longCm, shortCm) * scale);
-    const double w = clampSide(std::min(longCm, shortCm) * scale);
+    const double l = clampSide(std::max(longCm, shortCm) * fsd / ffd);
+    const double w = clampSide(std::min(longCm, shortCm) * fsd / ffd);
     f.halfLongCm = l / 2;
     f.halfShortCm = w / 2;
-    f.ringsLong = static_cast<int>(10 * f.halfLongCm);
-    f.ringsShort = static_cast<int>(10 * f.halfShortCm);
-    f.ringsCorner = static_cast<int>(10 * std::sqrt(f.halfLongCm * f.halfLongCm + f.halfShortCm * f.halfShortCm));
+    f.ringsLong = ringCount(10 * f.halfLongCm);
+    f.ringsShort = ringCount(10 * f.halfShortCm);
+    f.ringsCorner = ringCount(10 * std::sqrt(f.halfLongCm * f.halfLongCm + f.halfShortCm * f.halfShortCm));
     return f;
 }
 
@@ -66,17 +82,16 @@ std::array<double, kBsfEnergyColumns + 1> backscatterByEnergy(const Differential
             // Rings that leave the field through the long sides y = +-b only.
             for (int i = field.ringsShort + 1; i <= field.ringsLong; ++i) {
                 const double r = ringMidRadiusCm(i);
-                if (r * r - b * b >= 0) {
-                    const double inside = (kQuarterTurn - std::atan(std::sqrt(r * r - b * b) / b)) / kQuarterTurn;
+                if (reaches(r, b)) {
+                    const double inside = (kQuarterTurn - std::atan(beyond(r, b) / b)) / kQuarterTurn;
                     s += ringWeight(i) * table.at(phantom, m, i) * inside;
                 }
             }
             // Rings that leave through both pairs of sides.
             for (int i = field.ringsLong + 1; i <= field.ringsCorner; ++i) {
                 const double r = ringMidRadiusCm(i);
-                if (r * r - b * b >= 0 && r * r - a * a >= 0) {
-                    const double inside = ((kQuarterTurn - std::atan(std::sqrt(r * r - b * b) / b))
-                                           - std::atan(std::sqrt(r * r - a * a) / a))
+                if (reaches(r, b) && reaches(r, a)) {
+                    const double inside = ((kQuarterTurn - std::atan(beyond(r, b) / b)) - std::atan(beyond(r, a) / a))
                         / kQuarterTurn;
                     s += ringWeight(i) * table.at(phantom, m, i) * inside;
                 }

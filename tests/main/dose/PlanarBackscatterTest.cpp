@@ -89,6 +89,36 @@ TEST(PlanarBackscatter, WhichRingsCountAndByHowMuch)
     EXPECT_EQ(backscatterByEnergy(singleRing(41), 0, narrow, 100, 31)[3], 1.0);
 }
 
+// Sizes typed in decimals meet ring edges exactly. Whatever the distances
+// that give the ratio, the rings count as exact decimal arithmetic counts them.
+TEST(PlanarBackscatter, DecimalTiesAtRingEdgesCountAsExactArithmeticDoes)
+{
+    // 43.2 x 35.6 cm at FFD 100 / FSD 75: W = 26.7 cm, b = 13.35 cm, the mid
+    // radius of ring 134, which crosses the long sides with its whole weight.
+    const SurfaceField abdomen = surfaceField(rectangle(43.2, 35.6, 75, 100));
+    EXPECT_EQ(abdomen.ringsShort, 133);
+    EXPECT_EQ(abdomen.ringsLong, 162);
+    EXPECT_NEAR(backscatterByEnergy(singleRing(134), 0, abdomen, 75, 31)[5] - 1, ringWeight(134, 75), 1e-12);
+    SurfaceField scaledFirst = abdomen; // b as size x (FSD / FFD) gives it: a hair above 13.35
+    scaledFirst.halfShortCm = 35.6 * (75.0 / 100.0) / 2;
+    EXPECT_NEAR(backscatterByEnergy(singleRing(134), 0, scaledFirst, 75, 31)[5] - 1, ringWeight(134, 75), 1e-12);
+
+    // FSD/FFD 0.8 from many distances: a 20 x 20 cm field has a = b = 8 cm, 80 whole rings.
+    const std::pair<double, double> eightTenths[] = {{80, 100}, {72, 90}, {56, 70}, {64, 80}, {88, 110}, {96, 120}, {104, 130}, {112, 140}};
+    for (const auto& [fsd, ffd] : eightTenths) {
+        const SurfaceField f = surfaceField(rectangle(20, 20, fsd, ffd));
+        EXPECT_EQ(f.ringsShort, 80) << fsd << "/" << ffd;
+        EXPECT_EQ(f.ringsCorner, 113) << fsd << "/" << ffd; // 10 x 11.31
+    }
+    // 0.7: a circle of 30 cm is 21 cm at the surface, rings 1 .. 105.
+    const std::pair<double, double> sevenTenths[] = {{70, 100}, {63, 90}, {56, 80}, {77, 110}, {84, 120}, {91, 130}, {105, 150}};
+    for (const auto& [fsd, ffd] : sevenTenths) {
+        ExposureConditions c = rectangle(30, 0, fsd, ffd);
+        c.fieldShape = FieldShape::Circular;
+        EXPECT_EQ(surfaceField(c).rings, 105) << fsd << "/" << ffd;
+    }
+}
+
 class PlanarBackscatterSpectrum : public ::testing::Test {
 protected:
     void SetUp() override
