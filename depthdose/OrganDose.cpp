@@ -94,6 +94,13 @@ EffectiveDose computeEffectiveDose(const std::array<OrganRow, kTissueRows>& rows
         int last = static_cast<int>(std::floor(std::min(2 * to, limit)));
         first = std::max(first, 1);
         last = std::max(last, 1);
+        // A row at the far surface (from = to = T) counts from the point after
+        // the last one: it takes the last point, as the points are counted.
+        const int n = static_cast<int>(table.size());
+        if (n == depthPoints(thickness)) {
+            first = std::min(first, n);
+            last = std::min(last, n);
+        }
         last = std::max(last, first);
         double sum = 0;
         int count = 0;

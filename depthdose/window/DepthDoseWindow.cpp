@@ -10,6 +10,7 @@
 #include "depthdose/window/PddMessages.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -33,6 +34,7 @@ const char* const kAsk40 = "体厚を40cmとして計算しますか？";
 const char* const kFailed = "正しく計算できませんでした。";
 const char* const kNoHandOff = "　Velnor2PDD.dat を読み込めません。メイン画面から「実効線量概算」を押して下さい　";
 const char* const kSaved = "PDDデータを保存しました";
+const char* const kSaveCaption = "PDDデータの保存先";
 const char* const kNotSaved = "　PDDデータを保存できませんでした　";
 const char* const kHint = "グラフ上でマウスカーソルを動かすと、深部線量が表示されます";
 const char* const kTableFile = "PDD_tempDATA.txt";
@@ -196,6 +198,9 @@ DepthDoseWindow::DepthDoseWindow(const std::filesystem::path& folder, PddMessage
     m_readOut->setMinimumHeight(60);
     m_saveName = new QLineEdit(this);
     m_saveName->setObjectName("SaveName");
+    m_chooseSavePath = [this](const QString& suggested) {
+        return QFileDialog::getSaveFileName(this, kSaveCaption, suggested, "CSV (*.csv);;* (*)");
+    };
     auto* save = new QPushButton("に PDD data を保存", this);
     save->setObjectName("CommandSave");
     m_effectiveButton = new QPushButton("実効線量の概算", this);
@@ -288,12 +293,19 @@ void DepthDoseWindow::showReadOut(int k, bool byKey)
 
 void DepthDoseWindow::savePdd()
 {
-    const std::string name = m_saveName->text().toStdString();
+    // The box's name is the suggestion; the user chooses the folder.
+    const QString typed = m_saveName->text().trimmed();
+    const std::filesystem::path typedPath = typed.toStdString();
+    const std::filesystem::path suggested = typedPath.is_absolute() ? typedPath : m_folder / typedPath;
+    const QString chosen = m_chooseSavePath(QString::fromStdString(suggested.string()));
+    if (chosen.isEmpty())
+        return; // cancelled
+    const std::filesystem::path path = chosen.toStdString();
     try {
-        if (const std::string fault = plainFileNameFault(name); !fault.empty())
+        if (const std::string fault = plainFileNameFault(path.filename().string()); !fault.empty())
             throw std::runtime_error(fault);
         const std::string text = readTextFile(findFileIgnoringCase(m_folder, kTableFile));
-        writeTextLines(m_folder / name, splitLines(text));
+        writeTextLines(path, splitLines(text));
     } catch (const std::exception& e) {
         m_messages->warn(kNotSaved, QString::fromUtf8(e.what()));
         return;

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 class QLabel;
@@ -61,6 +62,12 @@ public:
     EffectiveDoseWindow* effectiveDoseWindow() const { return m_effective; }
     PddGraph* graph() const { return m_graph; }
 
+    // Where the table is saved: by default the platform's save-file dialog,
+    // opened at the box's name in the working folder (or at the path typed
+    // into the box); an empty answer cancels. Tests replace it.
+    using SavePathChooser = std::function<QString(const QString& suggested)>;
+    void setSavePathChooser(SavePathChooser chooser) { m_chooseSavePath = std::move(chooser); }
+
 private:
     void showReadOut(int point, bool byKey);
     void savePdd();
@@ -78,6 +85,7 @@ private:
     QLineEdit* m_saveName;
     QPushButton* m_effectiveButton;
     EffectiveDoseWindow* m_effective;
+    SavePathChooser m_chooseSavePath;
 };
 
 } // namespace velnor::pdd

@@ -176,10 +176,13 @@ void EffectiveDoseWindow::compute()
         rows[static_cast<std::size_t>(t)] = {m_check[t]->isChecked(), m_from[t]->text().toStdString(), m_to[t]->text().toStdString(),
                                              m_percent[t]->text().toStdString()};
     const EffectiveDose e = computeEffectiveDose(rows, m_bodyPart, m_thickness, m_table, m_surfaceDose);
-    // The rows before a refused one show their new values.
+    // The rows before a refused one show their new values; the refused row
+    // and those after it have none ("-" would say "not in the field").
     for (int t = 0; t < kTissueRows; ++t) {
-        if (e.refusedRow >= 0 && t >= e.refusedRow)
-            break;
+        if (e.refusedRow >= 0 && t >= e.refusedRow) {
+            m_result[t]->clear();
+            continue;
+        }
         const auto& c = e.contributionMsv[static_cast<std::size_t>(t)];
         m_result[t]->setText(c ? QString::fromStdString(formatNumber(1000 * *c, "###0.0")) : QString("-"));
     }

@@ -40,6 +40,12 @@ TEST(OrganDose, DepthPointsOfTheRows)
     for (int i = 11; i <= 16; ++i)
         lung += 100 - i;
     EXPECT_NEAR(meanOf(computeEffectiveDose(only(kLungRow, "5", "15"), "腹部正面", 20, t, 1), kLungRow), lung / 6 / 100, 1e-12);
+    // A row at the far surface takes the last point, like one just before it:
+    // colon 20-20 and 19.9-20 at T = 20.
+    const EffectiveDose atExit = computeEffectiveDose(only(2, "20", "20"), "腹部正面", 20, t, 1);
+    ASSERT_FALSE(atExit.notComputable);
+    EXPECT_NEAR(meanOf(atExit, 2), 0.60, 1e-12);
+    EXPECT_NEAR(meanOf(computeEffectiveDose(only(2, "19.9", "20"), "腹部正面", 20, t, 1), 2), 0.60, 1e-12);
     // Exit skin 19.8 to 20.0 cm: points 39 and 40.
     EXPECT_NEAR(meanOf(computeEffectiveDose(only(kExitSkinRow, "19.8", "20.0"), "腹部正面", 20, t, 1), kExitSkinRow), (61 + 60) / 2.0 / 100,
                 1e-12);

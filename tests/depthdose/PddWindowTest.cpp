@@ -81,13 +81,26 @@ private slots:
         QTest::keyClick(window.graph(), Qt::Key_Right);
         QCOMPARE(window.graph()->readOutPoint(), 2);
         QVERIFY(window.findChild<QLabel*>("ReadOut")->text().contains("0.5cm"));
+        // The save box suggests its name in the working folder; the user
+        // chooses the folder in the save dialog (here: answered for the user).
         QCOMPARE(window.findChild<QLineEdit*>("SaveName")->text(), QString("PDD_Data.csv"));
+        QString suggested;
+        const std::filesystem::path elsewhere = m_folder / "elsewhere";
+        std::filesystem::create_directory(elsewhere);
+        window.setSavePathChooser([&](const QString& s) {
+            suggested = s;
+            return QString::fromStdString((elsewhere / "mine.csv").string());
+        });
         window.findChild<QPushButton*>("CommandSave")->click();
+        QCOMPARE(suggested, QString::fromStdString((m_folder / "PDD_Data.csv").string()));
         QCOMPARE(messages.warnings.last(), QString("PDDデータを保存しました"));
-        QCOMPARE(readTextLines(m_folder / "PDD_Data.csv").size(), std::size_t(40));
-        window.findChild<QLineEdit*>("SaveName")->setText("../outside.csv");
+        QCOMPARE(readTextLines(elsewhere / "mine.csv").size(), std::size_t(40));
+        // Cancelled: nothing is written and nothing said.
+        const int said = messages.warnings.size();
+        window.setSavePathChooser([](const QString&) { return QString(); });
         window.findChild<QPushButton*>("CommandSave")->click();
-        QVERIFY(!std::filesystem::exists(m_folder.parent_path() / "outside.csv"));
+        QCOMPARE(messages.warnings.size(), said);
+        QVERIFY(!std::filesystem::exists(m_folder / "PDD_Data.csv"));
     }
 
     void fortyCentimetresBothWays()
@@ -126,6 +139,18 @@ private slots:
         effective->findChild<QLineEdit*>("Percent3")->setText("50");
         effective->findChild<QPushButton*>("Command1")->click();
         QCOMPARE(effective->findChild<QLabel*>("Result1")->text(), QString("-"));
+        // A refused row and the ticked rows after it have no result, not "-".
+        effective->findChild<QCheckBox*>("Check5")->setChecked(true); // stomach, after the colon
+        effective->findChild<QLineEdit*>("From5")->setText("2");
+        effective->findChild<QLineEdit*>("To5")->setText("4");
+        effective->findChild<QLineEdit*>("Percent5")->setText("100");
+        effective->findChild<QLineEdit*>("Percent3")->setText("150");
+        effective->findChild<QPushButton*>("Command1")->click();
+        QVERIFY(effective->findChild<QLabel*>("Result3")->text().isEmpty());
+        QVERIFY(effective->findChild<QLabel*>("Result5")->text().isEmpty());
+        effective->findChild<QCheckBox*>("Check5")->setChecked(false);
+        effective->findChild<QLineEdit*>("Percent3")->setText("50");
+        effective->findChild<QPushButton*>("Command1")->click();
         QVERIFY(!effective->findChild<QLabel*>("Result3")->text().isEmpty());
         const std::vector<std::string> lines = readTextLines(m_folder / "Eff-Dose.dat");
         QCOMPARE(lines.size(), std::size_t(2));
