@@ -83,7 +83,10 @@ HandOff readHandOff(const std::filesystem::path& path)
     h.surfaceDoseMgy = reader.readNumber();
     for (int e = 1; e <= kBins; ++e)
         h.spectrum[static_cast<std::size_t>(e)] = reader.readNumber();
-    h.bodyPart = reader.atEndOfText() ? std::string() : reader.readField();
+    if (reader.atEnd())
+        throw DataFileError(path.filename().string(), kHandOffLines,
+                            "the body part (line " + std::to_string(kHandOffLines) + ") is missing");
+    h.bodyPart = reader.readField();
     if (const std::optional<HandOffFault> fault = handOffFault(h))
         throw DataFileError(path.filename().string(), fault->line, fault->reason);
     return h;

@@ -19,6 +19,10 @@ inline constexpr int kTissueRows = 16;
 // bone surface, entrance skin, exit skin, brain, salivary glands, remainder.
 inline constexpr std::array<double, kTissueRows> kTissueWeights = {0.12, 0.12, 0.12, 0.12, 0.12, 0.08, 0.04, 0.04,
                                                                    0.04, 0.04, 0.01, 0.01, 0.01, 0.01, 0.01, 0.12};
+// The rows' tissues, in English (the windows name them in Japanese).
+inline constexpr std::array<const char*, kTissueRows> kTissueNames = {
+    "breast", "red marrow", "colon", "lung", "stomach", "gonads", "thyroid", "oesophagus",
+    "liver", "bladder", "bone surface", "entrance skin", "exit skin", "brain", "salivary glands", "remainder"};
 inline constexpr int kBreastRow = 0, kLungRow = 3, kExitSkinRow = 12;
 inline constexpr double kLungDensity = 0.3; // water-equivalent share of a lung's thickness
 

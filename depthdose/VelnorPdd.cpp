@@ -109,7 +109,8 @@ int main(int argc, char** argv)
             }
             const EffectiveDose e = computeEffectiveDose(rows, h.bodyPart, thickness, table, h.surfaceDoseMgy);
             if (e.refusedRow >= 0)
-                throw std::runtime_error("row " + std::to_string(e.refusedRow + 1) + " has entries that cannot be used");
+                throw std::runtime_error("row " + std::to_string(e.refusedRow + 1) + " ("
+                                         + kTissueNames[static_cast<std::size_t>(e.refusedRow)] + ") has entries that cannot be used");
             if (e.notComputable)
                 throw std::runtime_error("a row has no depth point within the table");
             out["cells"] = nlohmann::json::array();

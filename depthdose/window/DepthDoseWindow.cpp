@@ -108,19 +108,15 @@ void PddGraph::paintEvent(QPaintEvent*)
     const int last = std::min<int>({60, static_cast<int>(std::floor(2 * m_thickness)), static_cast<int>(m_table.size())});
     auto curve = [&](double DepthDosePoint::*value, const QColor& colour) {
         QPainterPath path;
-        bool open = false;
         for (int m = 1; m <= last; ++m) {
             const double v = m_table[static_cast<std::size_t>(m - 1)].*value;
-            if (v < 0.1) { // below the graph
-                open = false;
-                continue;
-            }
-            const QPointF point(15 * m - 7, yOf(v));
-            if (open)
-                path.lineTo(point);
-            else
+            // A value below the graph is drawn on its lower edge, so that
+            // the curve stays whole.
+            const QPointF point(15 * m - 7, std::min(800.0, yOf(std::max(v, 1e-9))));
+            if (m == 1)
                 path.moveTo(point);
-            open = true;
+            else
+                path.lineTo(point);
         }
         p.setPen(QPen(colour, 2 * px * 1.5));
         p.drawPath(path);
@@ -156,7 +152,8 @@ void PddGraph::paintEvent(QPaintEvent*)
 
 void PddGraph::readOut(int k, bool byKey)
 {
-    const int maxPoint = std::max(1, std::min(static_cast<int>(m_table.size()), static_cast<int>(std::floor(2 * m_thickness))));
+    // Up to the last point of the table, which lies in the last (part) slab.
+    const int maxPoint = std::max(1, std::min(static_cast<int>(m_table.size()), static_cast<int>(std::ceil(2 * m_thickness))));
     if (m_table.empty())
         return;
     m_point = std::clamp(k, 1, maxPoint);

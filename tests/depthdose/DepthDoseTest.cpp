@@ -170,6 +170,17 @@ TEST(HandOff, ValuesACalculationCannotUseAreRefusedByLine)
             EXPECT_EQ(e.lineNumber(), c.line) << e.what();
         }
     }
+    // The body part's line is part of the hand-off: without it the organ data
+    // could not be found, and the program would not say why.
+    std::vector<std::string> noPart = good;
+    noPart.pop_back();
+    writeTextLines(folder / "Velnor2PDD.dat", noPart);
+    try {
+        readHandOff(folder / "Velnor2PDD.dat");
+        ADD_FAILURE() << "a hand-off without its body part was taken";
+    } catch (const DataFileError& e) {
+        EXPECT_EQ(e.lineNumber(), kHandOffLines);
+    }
     // A circular field hands over a short axis of 0.
     std::vector<std::string> circle = good;
     circle[5] = "0";

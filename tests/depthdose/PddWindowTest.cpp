@@ -103,6 +103,18 @@ private slots:
         QVERIFY(!std::filesystem::exists(m_folder / "PDD_Data.csv"));
     }
 
+    // The read-out reaches the last point of the table, in the last part slab.
+    void theReadOutReachesTheLastPoint()
+    {
+        handOff(20.3); // 41 points: the last one covers 20.0 to 20.3 cm
+        RecordingPddMessages messages;
+        DepthDoseWindow window(m_folder, &messages);
+        QVERIFY(window.start());
+        QCOMPARE(window.table().size(), std::size_t(41));
+        window.graph()->readOut(100, true);
+        QCOMPARE(window.graph()->readOutPoint(), 41);
+    }
+
     void fortyCentimetresBothWays()
     {
         handOff(45);

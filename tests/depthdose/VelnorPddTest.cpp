@@ -82,6 +82,12 @@ TEST_F(VelnorPdd, FortyCentimetresRowsAndFailures)
     const auto j = nlohmann::json::parse(pdd("--rows '" + (data / "rows.json").string() + "'").output);
     EXPECT_NE(j["cells"][2], "-");
     EXPECT_EQ(j["cells"][0], "-");
+    // A refused row is named by its number and its tissue.
+    rows[2] = {true, "10", "5", "50"};
+    writeTextLines(data / "rows.json", {rows.dump()});
+    const Result refused = pdd("--rows '" + (data / "rows.json").string() + "'");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.output.find("row 3 (colon)"), std::string::npos) << refused.output;
 
     std::filesystem::remove(data / "PDS-data" / "60.dat");
     const Result missing = pdd();
