@@ -16,8 +16,8 @@ const std::filesystem::path kData = VELNOR_DATA_DIR;
 TEST(OrganData, CommittedFilesEqualWhatTheGeneratorWritesNow)
 {
     testing::TempFolder folder;
-    std::filesystem::copy_file(kData / "撮影部位.txt", folder / "撮影部位.txt");
-    const std::string command = std::string(VELNOR_ORGANDATA) + " '" + folder.path().string() + "' > /dev/null";
+    const std::string command =
+        std::string(VELNOR_ORGANDATA) + " '" + kData.string() + "' '" + folder.path().string() + "' > /dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
     for (const std::string& part : readTextLines(kData / "撮影部位.txt")) {
         const std::string name = part + ".csv";
@@ -29,6 +29,27 @@ TEST(OrganData, CommittedFilesEqualWhatTheGeneratorWritesNow)
         EXPECT_TRUE((*rows)[pdd::kExitSkinRow].checked);
         EXPECT_LT(std::atof((*rows)[pdd::kExitSkinRow].percentText.c_str()), 10) << part;
     }
+}
+
+// The gonads are the mean of testes and ovaries (ICRP 103): on the view's
+// reference beam, the one gonad row of the pelvis AP gives half the dose of
+// the testes in their share plus the ovaries in theirs.
+TEST(OrganData, TheGonadRowIsTheMeanOfTestesAndOvaries)
+{
+    const auto rows = pdd::readOrganDefaults(kData, "骨盤正面", 22);
+    ASSERT_TRUE(rows);
+    const pdd::OrganRow& gonads = (*rows)[5];
+    EXPECT_EQ(gonads.fromText, "1.0"); // the testes' depth, 1-3 cm
+    EXPECT_EQ(gonads.toText, "3.0");
+    // Its share lies between half the testes' in-field share (60 %) and that
+    // share plus half the ovaries' (which get less dose, being deeper).
+    const double share = std::atof(gonads.percentText.c_str());
+    EXPECT_GT(share, 30);
+    EXPECT_LT(share, 80);
+    // Lateral views keep the ovaries' depth at half their share: no testis in the field.
+    const auto lateral = pdd::readOrganDefaults(kData, "腰椎側面", 30);
+    ASSERT_TRUE(lateral);
+    EXPECT_EQ((*lateral)[5].percentText, "25");
 }
 
 } // namespace
