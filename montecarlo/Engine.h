@@ -143,24 +143,31 @@ void transportIn(PhotonState p, const Surface& g, const Interactions& interactio
     }
 }
 
-// Runs every history of the job: bins 10..300 in order, trunc(w_k N) histories
-// each. `progress` (may be empty) is told the share of histories done.
+// Runs the histories [first, last) of the job's sequence (bins 10..300 in
+// order, trunc(w_k N) histories each) with `random`, adding into `t`.
+// `progress` (may be empty) is told the share of all histories done, every
+// 65536 histories.
 template <class Surface>
-Tallies runHistoriesOn(const Surface& g, const CylinderJob& job, const SpectrumWeights& weights, const Interactions& interactions,
-                       LaggedGenerator& random, const std::function<void(double)>& progress = {})
+void runRangeOn(const Surface& g, const CylinderJob& job, const SpectrumWeights& weights, const Interactions& interactions,
+                LaggedGenerator& random, long long first, long long last, Tallies& t,
+                const std::function<void(double)>& progress = {})
 {
     const double planned = static_cast<double>(std::max(1LL, plannedHistories(job, weights)));
-    Tallies t;
     CoefficientCache cache;
-    long long done = 0;
-    for (int k = kFirstBin; k <= kLastBin; ++k) {
+    long long done = first;
+    long long binStart = 0;
+    for (int k = kFirstBin; k <= kLastBin && binStart < last; ++k) {
         const long long n = binHistories(job, weights, k);
         if (n <= 0)
+            continue;
+        const long long from = std::max(first, binStart), to = std::min(last, binStart + n);
+        binStart += n;
+        if (from >= to)
             continue;
         const float e0 = 0.5f * static_cast<float>(k);
         const std::array<float, 3> muen0 = interactions.absorption(e0);
         cache.setStartEnergy(interactions, e0);
-        for (long long h = 0; h < n; ++h) {
+        for (long long h = from; h < to; ++h) {
             if (progress && ((++done) & 0xFFFF) == 0)
                 progress(static_cast<double>(done) / planned);
             PhotonState p;
@@ -192,6 +199,16 @@ Tallies runHistoriesOn(const Surface& g, const CylinderJob& job, const SpectrumW
             }
         }
     }
+}
+
+// Runs every history of the job with one generator: the single stream the
+// engine was specified with (the reference for other implementations).
+template <class Surface>
+Tallies runHistoriesOn(const Surface& g, const CylinderJob& job, const SpectrumWeights& weights, const Interactions& interactions,
+                       LaggedGenerator& random, const std::function<void(double)>& progress = {})
+{
+    Tallies t;
+    runRangeOn(g, job, weights, interactions, random, 0, plannedHistories(job, weights), t, progress);
     return t;
 }
 

@@ -5,9 +5,13 @@
 #include "montecarlo/ConsoleText.h"
 #include "montecarlo/ResultFile.h"
 
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
+#include <thread>
 #include <unistd.h>
 
 namespace velnor::mc {
@@ -44,31 +48,33 @@ int fail(const std::string& reason)
     return 1;
 }
 
-// One self-overwriting line with the share done and the time left, on an
-// interactive terminal only.
-class ProgressLine {
+// Set by SIGTERM or SIGINT: the run stops at the next block boundary.
+std::atomic<bool> g_stop{false};
+extern "C" void requestStop(int) { g_stop.store(true); }
+
+// One progress line about once a second: histories done, share, elapsed
+// time and the time left. The console window and the main window read it.
+class ProgressPrinter {
 public:
-    ProgressLine() : m_enabled(::isatty(STDOUT_FILENO) != 0), m_start(std::chrono::steady_clock::now()) {}
-    void operator()(double done)
+    explicit ProgressPrinter(long long planned) : m_planned(std::max(1LL, planned)), m_start(std::chrono::steady_clock::now()) {}
+    void operator()(long long done)
     {
-        if (!m_enabled || done <= 0)
-            return;
         const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
-        std::printf("\r    %3.0f %% done, about %.0f s left   ", 100 * done, elapsed * (1 - done) / done);
+        const double share = static_cast<double>(done) / static_cast<double>(m_planned);
+        const double left = share > 0 ? elapsed * (1 - share) / share : 0;
+        std::printf(" Progress: %lld / %lld histories, %.0f %%, %.0f s elapsed, about %.0f s left\n", done, m_planned, 100 * share,
+                    elapsed, left);
         std::fflush(stdout);
-        m_shown = true;
-    }
-    void erase()
-    {
-        if (m_shown)
-            std::printf("\r%50s\r", "");
     }
 
 private:
-    bool m_enabled;
-    bool m_shown = false;
+    long long m_planned;
     std::chrono::steady_clock::time_point m_start;
 };
+
+// The exact single-stream run reports its share done; it is stopped by an
+// exception from its progress callback.
+struct Stopped {};
 
 } // namespace
 
@@ -99,6 +105,26 @@ RacetrackGeometry racetrackOf(const EngineJob& job)
     return g;
 }
 
+BlockedRunResult runEngineJobBlocked(const EngineJob& job, const SpectrumWeights& weights, const Interactions& interactions,
+                                     const BlockedRunOptions& options)
+{
+    const long long planned = plannedHistories(job.common, weights);
+    auto on = [&](const auto& surface) {
+        return runBlocked(planned, [&](long long first, long long last, LaggedGenerator& random, Tallies& t) {
+            runRangeOn(surface, job.common, weights, interactions, random, first, last, t);
+        }, options);
+    };
+    switch (job.kind) {
+    case SurfaceKind::Ellipse:
+        return on(ellipseOf(job));
+    case SurfaceKind::Racetrack:
+        return on(racetrackOf(job));
+    case SurfaceKind::Cylinder:
+        break;
+    }
+    return on(geometryOf(job.common));
+}
+
 Tallies runEngineJob(const EngineJob& job, const SpectrumWeights& weights, const Interactions& interactions,
                      LaggedGenerator& random, const std::function<void(double)>& progress)
 {
@@ -116,13 +142,28 @@ Tallies runEngineJob(const EngineJob& job, const SpectrumWeights& weights, const
 int runEngineProgram(SurfaceKind kind, int argc, char** argv)
 {
     const std::string name = programName(kind);
-    if (argc > 1) {
-        const std::string arg = argv[1];
-        std::printf("%s takes no arguments. It reads joken.txt, X_SPCTL.dat, ICRUSoft.dat and\n"
-                    "Att_Coeff2020.dat from the working folder, simulates, writes ResultBSF.txt and waits for Enter.\n",
-                    name.c_str());
-        return arg == "--help" ? 0 : 2;
+    bool exact = false;
+    int threads = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--exact") {
+            exact = true;
+        } else if (arg == "--threads" && i + 1 < argc && std::atoi(argv[i + 1]) >= 1) {
+            threads = std::atoi(argv[++i]);
+        } else {
+            std::printf("usage: %s [--threads N] [--exact]\n"
+                        "Reads joken.txt, X_SPCTL.dat, ICRUSoft.dat and Att_Coeff2020.dat from the working folder,\n"
+                        "simulates, writes ResultBSF.txt and waits for Enter. The histories run in blocks of %lld,\n"
+                        "each with its own random stream, on every core (--threads N: N threads); the factors are\n"
+                        "the same on any number of threads. --exact runs the single stream of one generator on one\n"
+                        "thread. Progress is printed about once a second; SIGTERM or SIGINT stops the run at a\n"
+                        "block boundary without a result file.\n",
+                        name.c_str(), kBlockHistories);
+            return arg == "--help" ? 0 : 2;
+        }
     }
+    std::signal(SIGTERM, requestStop);
+    std::signal(SIGINT, requestStop);
     LaggedGenerator random;
     std::printf("\n Monte Carlo Simulation  --- %s ---\n\n", name.c_str());
     const std::filesystem::path here = ".";
@@ -151,9 +192,39 @@ int runEngineProgram(SurfaceKind kind, int argc, char** argv)
     std::printf(" Start time =%s\n\n", timeOfDay().c_str());
     std::printf("    ***  Please wait few minutes  ***\n");
     std::fflush(stdout);
-    ProgressLine progress;
-    const Tallies tallies = runEngineJob(job, weights, interactions, random, [&](double done) { progress(done); });
-    progress.erase();
+    const long long planned = plannedHistories(job.common, weights);
+    ProgressPrinter progress(planned);
+    Tallies tallies;
+    bool stopped = false;
+    if (exact) {
+        auto last = std::chrono::steady_clock::now();
+        try {
+            tallies = runEngineJob(job, weights, interactions, random, [&](double share) {
+                if (g_stop.load())
+                    throw Stopped{};
+                if (std::chrono::steady_clock::now() - last >= std::chrono::seconds(1)) {
+                    last = std::chrono::steady_clock::now();
+                    progress(static_cast<long long>(share * static_cast<double>(planned)));
+                }
+            });
+        } catch (const Stopped&) {
+            stopped = true;
+        }
+    } else {
+        BlockedRunOptions options;
+        options.threads = threads;
+        options.stop = &g_stop;
+        options.progress = [&](long long done) { progress(done); };
+        const BlockedRunResult run = runEngineJobBlocked(job, weights, interactions, options);
+        tallies = run.tallies;
+        stopped = run.stopped;
+    }
+    if (stopped) {
+        std::printf("\n *** Stopped on request: no result file was written.\n");
+        std::fflush(stdout);
+        return 3;
+    }
+    progress(planned);
     std::printf(" Finish time =%s\n", timeOfDay().c_str());
 
     const auto factors = backscatterFactors(tallies);

@@ -17,6 +17,13 @@ public:
     // Seeds the table and discards the first 1000 draws.
     LaggedGenerator();
 
+    // An independent, reproducible stream for the history block `stream`:
+    // the table filled from SplitMix64 of the block number (one entry odd,
+    // as an additive lagged generator modulo a power of two needs for its
+    // full period), then 1000 draws discarded. The same block gives the same
+    // stream on every machine, whatever thread runs it.
+    static LaggedGenerator forStream(std::uint64_t stream);
+
     // The table right after seeding, before the discarded draws: IA(1) = 3783,
     // IA(k) = (2 IA(k-1) + k) mod 16384.
     static std::array<std::int32_t, 56> seedTable();
@@ -46,6 +53,7 @@ public:
     static const std::array<float, kModulus>& reals();
 
 private:
+    explicit LaggedGenerator(const std::array<std::int32_t, 56>& table);
     static int lagPartner(int j) { return j > 31 ? j - 31 : j + 24; }
 
     std::array<std::int32_t, 56> m_table{}; // IA(1..55); index 0 unused

@@ -103,8 +103,11 @@ TEST(VelnorCalcCurved, CylinderCaseRunsTheEngineToItsEnd)
     const auto j = nlohmann::json::parse(r.output);
     EXPECT_GT(j["bsfSoftTissue"].get<double>(), 1.2);
     EXPECT_LT(j["bsfSoftTissue"].get<double>(), 1.6);
-    EXPECT_GT(j["bsfSoftTissueSd"].get<double>(), 0); // the engine's standard deviation
-    EXPECT_LT(j["bsfSoftTissueSd"].get<double>(), 0.1);
+    // The engine's standard deviation. The per-history scores are heavy-tailed
+    // (a photon leaving nearly parallel to the surface scores 1/|cos|), so at
+    // 2 million histories one such photon can raise it to about 0.15.
+    EXPECT_GT(j["bsfSoftTissueSd"].get<double>(), 0);
+    EXPECT_LT(j["bsfSoftTissueSd"].get<double>(), 0.2);
     EXPECT_EQ(readTextLines(data / "joken.txt").front(), "015.0");
     EXPECT_EQ(readTextLines(findFileIgnoringCase(data.path(), "resultBSF.txt")).size(), 3u);
     EXPECT_EQ(run("--data " + data.path().string() + " --no-files", curved).status, 1);
