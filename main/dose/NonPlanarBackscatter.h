@@ -2,6 +2,7 @@
 
 #include "main/dose/PlanarBackscatter.h"
 #include "main/dose/ProgramLauncher.h"
+#include "main/records/CalculationError.h"
 #include "main/records/ExposureConditions.h"
 
 #include <filesystem>
@@ -10,6 +11,13 @@
 #include <vector>
 
 namespace velnor {
+
+// The user stopped the Monte Carlo program: no factors, and the calculation
+// leaves everything as it was.
+class EngineStopped : public CalculationError {
+public:
+    EngineStopped() : CalculationError("the Monte Carlo program was stopped") {}
+};
 
 // The engine for a curved surface (1 cylinder, 2 elliptic cylinder,
 // 4 racetrack), or empty for any other surface code.

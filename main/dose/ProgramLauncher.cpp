@@ -4,6 +4,7 @@
 #include "main/records/CalculationError.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -131,6 +132,22 @@ void WindowedLauncher::start(const std::filesystem::path& program, const std::fi
     startDetached(program, {program.string()}, workingFolder, false, {});
 }
 
+namespace {
+
+// While a program runs to completion, SIGINT and SIGTERM are passed on to
+// it; afterwards this process ends by the same signal, so no engine is left
+// running behind a stopped velnor-calc.
+volatile sig_atomic_t g_child = 0;
+volatile sig_atomic_t g_signal = 0;
+extern "C" void passOn(int signal)
+{
+    g_signal = signal;
+    if (g_child > 0)
+        ::kill(static_cast<pid_t>(g_child), signal);
+}
+
+} // namespace
+
 void runToCompletion(const std::filesystem::path& program, const std::filesystem::path& workingFolder)
 {
     if (!isExecutable(program))
@@ -145,8 +162,23 @@ void runToCompletion(const std::filesystem::path& program, const std::filesystem
         ::dup2(STDERR_FILENO, STDOUT_FILENO);
         execInChild({program.string()});
     }
+    struct sigaction passing {}, oldInt {}, oldTerm {};
+    passing.sa_handler = passOn;
+    sigemptyset(&passing.sa_mask);
+    g_signal = 0;
+    g_child = child;
+    ::sigaction(SIGINT, &passing, &oldInt);
+    ::sigaction(SIGTERM, &passing, &oldTerm);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    g_child = 0;
+    ::sigaction(SIGINT, &oldInt, nullptr);
+    ::sigaction(SIGTERM, &oldTerm, nullptr);
+    if (g_signal != 0) {
+        const int signal = g_signal;
+        ::signal(signal, SIG_DFL);
+        ::raise(signal);
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         throw CalculationError(program.filename().string() + " ended with status "

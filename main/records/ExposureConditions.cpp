@@ -94,8 +94,9 @@ std::optional<RecordFault> curvedSurfaceFault(SurfaceCode surface, const std::ar
             return fault(names[i].field, std::string(names[i].name) + " " + formatAsIs(v)
                                              + " cm: the Monte Carlo programs take at most " + cm(limits::kMaxEngineLengthCm));
     }
-    if (!(histories >= 1) || histories > limits::kMaxHistories || histories != std::floor(histories))
-        return fault("mcHistories", "history count " + formatAsIs(histories) + ": it must be a whole number from 1 to 2147483647");
+    if (!(histories >= limits::kMinHistories) || histories > limits::kMaxHistories || histories != std::floor(histories))
+        return fault("mcHistories", "history count " + formatAsIs(histories) + ": it must be a whole number from "
+                                        + formatAsIs(limits::kMinHistories) + " to 2147483647");
     return std::nullopt;
 }
 

@@ -108,6 +108,10 @@ inline constexpr double kMaxExposureCkg = 1;                           // at 1 m
 inline constexpr double kMaxEngineLengthCm = 1000;   // dimensions of a curved surface
 inline constexpr double kMinEngineLengthCm = 0.1;    // the job file's "000.0"
 inline constexpr double kMaxHistories = 2147483647;  // a 32-bit counter
+// The fewest histories that give a factor and its uncertainty: about 200
+// primary photons cross the 0.5-cm scoring disc of a 25-cm field (the
+// engines need at least 100); fewer give 1.0000 +- 0.0000.
+inline constexpr double kMinHistories = 100000;
 } // namespace limits
 
 // Whether a curved surface's dimensions (cylinder: radius; ellipse:

@@ -115,7 +115,9 @@ MainWindow::MainWindow(const std::filesystem::path& workingFolder, Messages* mes
     }
     m_messages = messages;
     if (!launcher) {
-        m_ownLauncher = std::make_unique<ConsoleWindowLauncher>(this);
+        auto console = std::make_unique<ConsoleWindowLauncher>(this);
+        m_consoleLauncher = console.get();
+        m_ownLauncher = std::move(console);
         launcher = m_ownLauncher.get();
     }
     m_launcher = launcher;
@@ -691,7 +693,15 @@ BackscatterFactors MainWindow::runMonteCarlo()
     } ended{this};
     return nonPlanarBackscatter(c, c.fieldShortCm.value_or(0.0), c.fieldLongCm.value_or(0.0), m_folder, *m_launcher, [this] {
         QApplication::processEvents();
-        m_messages->warn(kMonteCarloWait);
+        EngineConsole* console = m_consoleLauncher ? m_consoleLauncher->console() : nullptr;
+        if (!console) { // another launcher: the user confirms the end
+            m_messages->warn(kMonteCarloWait);
+            return;
+        }
+        EngineWaitDialog wait(*console, this);
+        wait.waitForEngine();
+        if (console->stopped())
+            throw EngineStopped();
     });
 }
 
@@ -730,8 +740,16 @@ void MainWindow::calculate()
         workflow(form::WorkflowEvent::CalculationFailed);
         return;
     }
+    const CalculationState before = m_state;
     try {
         m_state.calculate();
+    } catch (const EngineStopped&) {
+        // Stopped by the user: everything as before the press, the spectrum file too.
+        m_state = before;
+        if (before.topBin > 0)
+            writeSpectrumFile(m_folder, before.photonSpectrum);
+        showLabels();
+        return;
     } catch (const std::exception& e) {
         showLabels(); // what the finished steps have shown stays
         workflow(form::WorkflowEvent::CalculationFailed);

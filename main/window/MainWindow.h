@@ -22,6 +22,7 @@ class QRadioButton;
 namespace velnor {
 
 class AtrExplanation;
+class ConsoleWindowLauncher;
 class BodyPartDialog;
 class FitDialog;
 class FluoroscopyDialog;
@@ -117,6 +118,7 @@ private:
     std::unique_ptr<Messages> m_ownMessages;
     Messages* m_messages;
     std::unique_ptr<ProgramLauncher> m_ownLauncher;
+    ConsoleWindowLauncher* m_consoleLauncher = nullptr; // the own launcher, whose console the wait follows
     ProgramLauncher* m_launcher;
     std::unique_ptr<ProgramLauncher> m_ownWindowedLauncher;
     ProgramLauncher* m_windowedLauncher;

@@ -19,7 +19,9 @@
 #include <cstdlib>
 #include <fstream>
 #include <thread>
+#include <csignal>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace velnor {
 namespace {
@@ -122,6 +124,37 @@ TEST(VelnorCalcCurved, CylinderCaseRunsTheEngineToItsEnd)
         EXPECT_LT(o["bsfSkin"].get<double>(), 1.7) << c;
     }
     EXPECT_EQ(readTextLines(data / "joken.txt").size(), 9u); // a racetrack's job: three shape lines and six more
+}
+
+// A signal to velnor-calc stops the engine it runs: no engine is left behind.
+TEST(VelnorCalcCurved, ASignalStopsTheEngineToo)
+{
+    testing::TempFolder data;
+    for (const auto& entry : std::filesystem::directory_iterator(VELNOR_DATA_DIR))
+        std::filesystem::copy(entry.path(), data / entry.path().filename().string(), std::filesystem::copy_options::recursive);
+    writeTextLines(data / "case.json", {R"({"incidenceMode": 2, "surfaceCode": 1, "cylinderRadiusCm": 15, "mcHistories": 2000000000})"});
+    const pid_t calc = ::fork();
+    if (calc == 0) {
+        ::setpgid(0, 0);
+        std::freopen("/dev/null", "w", stdout);
+        std::freopen("/dev/null", "w", stderr);
+        ::execl(VELNOR_CALC, VELNOR_CALC, "--data", data.path().c_str(), (data / "case.json").c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // Wait for its engine to run.
+    bool engineSeen = false;
+    for (int i = 0; i < 100 && !engineSeen; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        engineSeen = std::system(("pgrep -g " + std::to_string(calc) + " -x bsfmc_cylinder > /dev/null").c_str()) == 0;
+    }
+    ASSERT_TRUE(engineSeen);
+    ::kill(calc, SIGTERM);
+    int status = 0;
+    ::waitpid(calc, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_NE(std::system(("pgrep -g " + std::to_string(calc) + " > /dev/null").c_str()), 0); // nothing left of the group
+    EXPECT_FALSE(std::filesystem::exists(data / "ResultBSF.txt"));
 }
 
 TEST(Engine, RefusesABadJobAndKeepsTheEarlierResult)

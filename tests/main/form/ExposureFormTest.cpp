@@ -67,21 +67,23 @@ TEST(ExposureForm, SurfaceDialogRefusesWhatNoEngineCanRun)
         SurfaceChoice choice;
         const char* reason;
     } refused[] = {
-        {{SurfaceCode::Cylinder, {0, 0, 0}, 1000}, "cylinder radius"},
-        {{SurfaceCode::Cylinder, {-5, 0, 0}, 1000}, "cylinder radius"},
-        {{SurfaceCode::EllipticCylinder, {30, 0, 0}, 1000}, "vertical semi-axis"},
-        {{SurfaceCode::Racetrack, {20, 80, 0}, 1000}, "racetrack length"},
-        {{SurfaceCode::Racetrack, {-1, 80, 40}, 1000}, "racetrack width"},
+        {{SurfaceCode::Cylinder, {0, 0, 0}, 1e6}, "cylinder radius"},
+        {{SurfaceCode::Cylinder, {-5, 0, 0}, 1e6}, "cylinder radius"},
+        {{SurfaceCode::EllipticCylinder, {30, 0, 0}, 1e6}, "vertical semi-axis"},
+        {{SurfaceCode::Racetrack, {20, 80, 0}, 1e6}, "racetrack length"},
+        {{SurfaceCode::Racetrack, {-1, 80, 40}, 1e6}, "racetrack width"},
         {{SurfaceCode::Cylinder, {20, 0, 0}, 0}, "history count"},
+        {{SurfaceCode::Cylinder, {20, 0, 0}, 99999}, "history count"}, // too few to give a factor
+        {{SurfaceCode::Cylinder, {0.05, 0, 0}, 1e6}, "cylinder radius"}, // below the job file's 0.1 cm
         {{SurfaceCode::Cylinder, {20, 0, 0}, 2147483648.0}, "history count"},
-        {{SurfaceCode::Cylinder, {20, 0, 0}, 1000.5}, "history count"},
-        {{SurfaceCode::Cylinder, {std::nan(""), 0, 0}, 1000}, "cylinder radius"},
-        {{SurfaceCode::Cylinder, {5000, 0, 0}, 1000}, "at most"},
+        {{SurfaceCode::Cylinder, {20, 0, 0}, 100000.5}, "history count"},
+        {{SurfaceCode::Cylinder, {std::nan(""), 0, 0}, 1e6}, "cylinder radius"},
+        {{SurfaceCode::Cylinder, {5000, 0, 0}, 1e6}, "at most"},
     };
     for (const auto& r : refused)
         EXPECT_NE(surfaceChoiceFault(r.choice).find(r.reason), std::string::npos) << r.reason << ": " << surfaceChoiceFault(r.choice);
     // A racetrack's flat top may be 0 (it is then a cylinder of diameter b).
-    EXPECT_EQ(surfaceChoiceFault({SurfaceCode::Racetrack, {0, 40, 80}, 1000}), "");
+    EXPECT_EQ(surfaceChoiceFault({SurfaceCode::Racetrack, {0, 40, 80}, 1e6}), "");
 
     ExposureConditions c;
     applySurfaceChoice({SurfaceCode::EllipticCylinder, {30, 20, 0}, 1e7}, c);

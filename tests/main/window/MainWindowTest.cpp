@@ -18,6 +18,8 @@
 #include "main/records/CalculationError.h"
 
 #include <QComboBox>
+#include <QDialog>
+#include <QProgressBar>
 #include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
@@ -397,6 +399,53 @@ private slots:
         // The engine's statistical uncertainty beside its factors.
         QVERIFY(window.findChild<QLabel*>("LabelSd68")->text().startsWith("±0."));
         QCOMPARE(QString::fromStdString(readTextLines(m_folder / "joken.txt").back()), QString("00002000000"));
+    }
+
+    // The engine in its console window: the wait follows its progress and
+    // goes on by itself at the end; "中止" ends it and leaves everything as
+    // it was, the spectrum file too.
+    void theEngineRunCanBeFollowedAndStopped()
+    {
+        child<QPushButton>("Command2")->click(); // a flat case first
+        const QString hvl = label("Label65"), dose = label("Label73");
+        const std::string spectrum = readTextFile(m_folder / "X_SPCTL.dat");
+        child<QRadioButton>("Option7")->setChecked(true);
+        m_window->surfaceDialog()->findChild<QComboBox*>("Combo1")->setCurrentText("50000000");
+        m_window->surfaceDialog()->findChild<QPushButton*>("Command1")->click();
+        type("Text5", "90");
+        int seenPercent = -1;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* wait = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!wait || wait->objectName() != "EngineWait" || wait->findChild<QProgressBar*>("WaitProgress")->value() <= 0)
+                return; // not yet shown, or no progress reported yet
+            poll.stop();
+            seenPercent = wait->findChild<QProgressBar*>("WaitProgress")->value();
+            wait->findChild<QPushButton*>("WaitOk")->click(); // too early: it says so and waits on
+            QVERIFY(wait->findChild<QLabel*>("WaitLeft")->text().contains("まだ実行中"));
+            QVERIFY(wait->isVisible());
+            wait->findChild<QPushButton*>("WaitStop")->click();
+        });
+        poll.start(20);
+        child<QPushButton>("Command2")->click();
+        QVERIFY2(seenPercent > 0 && seenPercent < 100, qPrintable(m_messages->warnings.join("/") + m_messages->details.join("/")));
+        QCOMPARE(label("Label65"), hvl); // as before the press
+        QCOMPARE(label("Label73"), dose);
+        QCOMPARE(m_window->state().conditions.tubeVoltageKv, 90.0); // the typed fields stay typed
+        QCOMPARE(readTextFile(m_folder / "X_SPCTL.dat"), spectrum);
+        QVERIFY(!std::filesystem::exists(m_folder / "ResultBSF.txt"));
+        QVERIFY(m_messages->warnings.isEmpty());
+
+        // A short run goes on by itself when the engine has ended.
+        m_window->surfaceDialog()->open();
+        m_window->surfaceDialog()->findChild<QComboBox*>("Combo1")->setCurrentText("300000");
+        m_window->surfaceDialog()->findChild<QPushButton*>("Command1")->click();
+        child<QPushButton>("Command2")->click();
+        QVERIFY(!label("LabelSd68").isEmpty());
+        QVERIFY(m_messages->warnings.isEmpty());
+        auto* console = m_window->findChild<EngineConsole*>();
+        QVERIFY(console && console->finished());
+        QCOMPARE(console->findChild<QProgressBar*>("ConsoleProgress")->value(), 100);
     }
 
     void aRowRecordsTheConditionsItsResultsWereComputedFor()
