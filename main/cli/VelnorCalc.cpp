@@ -9,10 +9,10 @@
 #include "main/records/CalculationError.h"
 #include "main/records/ReferenceLoader.h"
 #include "main/records/UserFiles.h"
-#include "main/results/ReportPainter.h"
+#include "main/results/ReportLayout.h"
 #include "main/results/ResultsFile.h"
 
-#include <QGuiApplication>
+#include <dlfcn.h>
 
 #include <cstdio>
 #include <iostream>
@@ -119,15 +119,25 @@ standard error).
 // The surface dialog's default history count.
 constexpr double kDefaultHistories = 50000000;
 
-// The printed page as PDF. The fonts come from Qt's GUI layer, which needs an
-// application object; no window is shown.
-void writeReport(const velnor::ResultsTable& table, double cfAir, const std::string& userName,
-                 const std::filesystem::path& path, int argc, char** argv)
+// The printed page as PDF, by the plug-in beside this program: only a run
+// with --report loads Qt's GUI libraries.
+constexpr const char* kReportPlugin = "velnor-report-pdf.so";
+void writeReport(const velnor::ResultsTable& table, double cfAir, const std::string& userName, const std::filesystem::path& path)
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    velnor::writeReportPdf(velnor::reportPage(table, cfAir, userName), path);
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    const std::filesystem::path plugin = (ec ? std::filesystem::current_path() : self.parent_path()) / kReportPlugin;
+    void* handle = ::dlopen(plugin.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle)
+        throw std::runtime_error(std::string("the printed page needs ") + kReportPlugin + " beside velnor-calc: " + ::dlerror());
+    using Write = int (*)(const velnor::ReportPage*, const char*, char*, std::size_t);
+    const auto write = reinterpret_cast<Write>(::dlsym(handle, "velnor_write_report_pdf"));
+    if (!write)
+        throw std::runtime_error(std::string(kReportPlugin) + " is not the report plug-in");
+    const velnor::ReportPage page = velnor::reportPage(table, cfAir, userName);
+    char error[512] = "";
+    if (write(&page, path.c_str(), error, sizeof error) != 0)
+        throw std::runtime_error(error);
 }
 
 int usageError(const std::string& message)
@@ -293,7 +303,7 @@ int main(int argc, char** argv)
             if (!csvPath.empty())
                 velnor::writeResultsFile(csvPath, comment, table, cfAir);
             if (!reportPath.empty())
-                writeReport(table, cfAir, startup.userName.value_or(velnor::kGuestUserName), reportPath, argc, argv);
+                writeReport(table, cfAir, startup.userName.value_or(velnor::kGuestUserName), reportPath);
         } catch (const std::exception& e) {
             return usageError(e.what());
         }

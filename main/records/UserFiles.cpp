@@ -82,8 +82,8 @@ void writeUserName(const std::filesystem::path& path, const std::string& name)
     // read back as another name. Such a file is written in UTF-8 instead.
     auto readsBack = [&](const std::string& encoded) {
         try {
-            const std::vector<std::string> lines = splitLines(decodeFileText(kept + encoded + "\r\n"));
-            return lines.size() == static_cast<std::size_t>(kUserNameLine) && lines.back() == name;
+            const std::vector<std::string> decoded = splitLines(decodeFileText(kept + encoded + "\r\n"));
+            return decoded.size() == static_cast<std::size_t>(kUserNameLine) && decoded.back() == name;
         } catch (const std::exception&) {
             return false;
         }

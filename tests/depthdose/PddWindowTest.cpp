@@ -96,7 +96,7 @@ private slots:
         QCOMPARE(messages.warnings.last(), QString("PDDデータを保存しました"));
         QCOMPARE(readTextLines(elsewhere / "mine.csv").size(), std::size_t(40));
         // Cancelled: nothing is written and nothing said.
-        const int said = messages.warnings.size();
+        const auto said = messages.warnings.size();
         window.setSavePathChooser([](const QString&) { return QString(); });
         window.findChild<QPushButton*>("CommandSave")->click();
         QCOMPARE(messages.warnings.size(), said);

@@ -374,6 +374,22 @@ TEST_F(VelnorCalcTest, BatchesBecomeAResultsFileAndAPrintedPage)
     EXPECT_FALSE(std::filesystem::exists(data / "many.csv"));
 }
 
+// Without --report velnor-calc loads no Qt GUI library (the printed page is a
+// plug-in it loads on demand); with it, the page is still written.
+TEST_F(VelnorCalcTest, OnlyTheReportLoadsTheGuiLibraries)
+{
+    const std::string command = std::string("LD_DEBUG=files ") + VELNOR_CALC + " " + dataArg() + " --no-files --brief < /dev/null 2>&1 <<< '{}'";
+    FILE* pipe = popen(("bash -c \"" + command + "\"").c_str(), "r");
+    std::string loaded;
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+        loaded.append(buffer, n);
+    pclose(pipe);
+    EXPECT_NE(loaded.find("libstdc++"), std::string::npos) << "LD_DEBUG gave nothing to look at";
+    EXPECT_EQ(loaded.find("libQt6Gui"), std::string::npos);
+    EXPECT_EQ(loaded.find("libQt6Core"), std::string::npos);
+}
+
 TEST_F(VelnorCalcTest, AnotherOutputTableOfTheDataFolder)
 {
     // The same table with every exposure doubled gives twice the exposure at 1 m.

@@ -726,7 +726,7 @@ private slots:
         child<QPushButton>("Command1")->click(); // bye bye
         QCOMPARE(m_messages->questions.last(), QString("　保存も印刷もされていない計算結果があります。終了しますか？　"));
         QVERIFY(m_window->isVisible());
-        const int asked = m_messages->questions.size();
+        const auto asked = m_messages->questions.size();
         m_window->close(); // the close box
         QCOMPARE(m_messages->questions.size(), asked + 1);
         QCOMPARE(m_messages->questions.last(), QString("　保存も印刷もされていない計算結果があります。終了しますか？　"));
@@ -734,7 +734,7 @@ private slots:
         m_messages->answer = true;
         m_window->resultsWindow()->setPrinter([](const ReportPage&, QWidget*) { return true; });
         m_window->resultsWindow()->findChild<QPushButton*>("Command4")->click(); // printed: nothing to lose
-        const int afterPrint = m_messages->questions.size();
+        const auto afterPrint = m_messages->questions.size();
         m_window->close();
         QCOMPARE(m_messages->questions.size(), afterPrint);
         QVERIFY(!m_window->isVisible());
@@ -918,7 +918,7 @@ private slots:
         BodyPartDialog* parts = m_window->bodyPartDialog();
         const int count = parts->findChild<QListWidget*>("List1")->count();
         currentButNotSelected(parts->findChild<QListWidget*>("List1"));
-        const int questions = m_messages->questions.size();
+        const auto questions = m_messages->questions.size();
         parts->findChild<QPushButton*>("Command2")->click();
         QCOMPARE(m_messages->warnings.last(), QString("削除する部位を選択して下さい"));
         QCOMPARE(m_messages->questions.size(), questions);
