@@ -1,9 +1,10 @@
 // bsfmc-bench [DATA] [cylinder|ellipse|racetrack]: histories per second of an
 // engine on a fixed job (T 20, FSD 80, FFD 100, 35.6 x 43.2 cm at the
 // receptor, an 80 kV constant-potential spectrum of our model, 5 000 000
-// histories; cylinder R 20, ellipse 30 : 20, racetrack a 20, b 20, L 80), one
-// core, with the factors so that a faster build can be checked for unchanged
-// results.
+// histories; cylinder R 20, ellipse 30 : 20, racetrack a 20, b 20, L 80):
+// the exact single stream on one core, then the blocked streams on one thread
+// and on every core, with the factors, so that a faster build can be checked
+// for unchanged results and the blocked runs for identical ones.
 #include "main/records/ReferenceLoader.h"
 #include "main/spectrum/SpectrumModel.h"
 #include "montecarlo/EngineRun.h"
@@ -12,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 int main(int argc, char** argv)
 {
@@ -48,15 +50,34 @@ int main(int argc, char** argv)
         const velnor::mc::TissueData tissue = velnor::mc::readTissueData(data / "ICRUSoft.dat");
         const velnor::mc::AbsorptionTable absorption = velnor::mc::readAbsorptionTable(data / "Att_coeff2020.dat");
         const velnor::mc::Interactions interactions(tissue, absorption);
-        velnor::mc::LaggedGenerator random;
-        const auto start = std::chrono::steady_clock::now();
-        const velnor::mc::Tallies t = velnor::mc::runEngineJob(job, weights, interactions, random);
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        const auto f = velnor::mc::backscatterFactors(t);
-        std::printf("%s: %.0f histories in %.2f s: %.2f million histories per second\n", surface.c_str(), t.histories, seconds, t.histories / seconds / 1e6);
-        if (f)
-            std::printf("factors: air %.4f, soft tissue %.4f, skin %.4f (tallies P %.9g S %.9g)\n", (*f)[0].value, (*f)[1].value,
-                        (*f)[2].value, static_cast<double>(t.primary[1]), static_cast<double>(t.backscatter[1]));
+        auto report = [&](const char* mode, const velnor::mc::Tallies& t, double seconds) {
+            const auto f = velnor::mc::backscatterFactors(t);
+            std::printf("%s, %s: %.0f histories in %.2f s: %.2f million histories per second\n", surface.c_str(), mode, t.histories,
+                        seconds, t.histories / seconds / 1e6);
+            if (f)
+                std::printf("  factors: air %.4f, soft tissue %.4f, skin %.4f (tallies P %.9g S %.9g)\n", (*f)[0].value,
+                            (*f)[1].value, (*f)[2].value, static_cast<double>(t.primary[1]), static_cast<double>(t.backscatter[1]));
+        };
+        auto timed = [](const auto& run) {
+            const auto start = std::chrono::steady_clock::now();
+            const velnor::mc::Tallies t = run();
+            return std::pair{t, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()};
+        };
+        {
+            velnor::mc::LaggedGenerator random;
+            const auto [t, seconds] = timed([&] { return velnor::mc::runEngineJob(job, weights, interactions, random); });
+            report("exact, one stream", t, seconds);
+        }
+        const int cores = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
+        for (int threads : {1, cores}) {
+            velnor::mc::BlockedRunOptions options;
+            options.threads = threads;
+            const auto [t, seconds] =
+                timed([&] { return velnor::mc::runEngineJobBlocked(job, weights, interactions, options).tallies; });
+            report((std::string("blocked, ") + std::to_string(threads) + (threads == 1 ? " thread" : " threads")).c_str(), t, seconds);
+            if (threads == cores)
+                break;
+        }
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bsfmc-bench: %s\n", e.what());
