@@ -436,6 +436,22 @@ private slots:
         QVERIFY(!std::filesystem::exists(m_folder / "ResultBSF.txt"));
         QVERIFY(m_messages->warnings.isEmpty());
 
+        // Closing the console window stops the engine as well.
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [&] {
+            auto* console = m_window->findChild<EngineConsole*>();
+            if (!console || console->percentDone() <= 0)
+                return;
+            closer.stop();
+            console->close();
+        });
+        closer.start(20);
+        child<QPushButton>("Command2")->click();
+        QVERIFY(!closer.isActive());
+        QCOMPARE(label("Label73"), dose);
+        QVERIFY(m_window->findChild<EngineConsole*>()->stopped());
+        QVERIFY(m_messages->warnings.isEmpty());
+
         // A short run goes on by itself when the engine has ended.
         m_window->surfaceDialog()->open();
         m_window->surfaceDialog()->findChild<QComboBox*>("Combo1")->setCurrentText("300000");
