@@ -3,6 +3,7 @@
 #include "common/DisplayFormat.h"
 #include "common/FileLookup.h"
 #include "common/TextFile.h"
+#include "common/WorkingFolder.h"
 #include "depthdose/DepthDose.h"
 #include "depthdose/OrganDose.h"
 
@@ -16,7 +17,9 @@ namespace {
 const char* const kUsage = R"(usage: velnor-pdd --data DIR [--handoff FILE] [--cancel40] [--organ-defaults | --rows ROWS.json]
 
 Computes the central-axis percentage depth dose of the case the main program
-handed over (Velnor2PDD.dat, by default in DIR), exactly as Velnor17_PDD does,
+handed over (Velnor2PDD.dat, by default in DIR), exactly as Velnor17_PDD does
+(DIR: by default the current folder; installed, the user's folder
+~/.local/share/velnor),
 and prints one JSON object:
   thicknessCm   the body thickness used: a thickness above 40 cm becomes 40,
                 as when the question "体厚を40cmとして計算しますか？" is
@@ -51,7 +54,7 @@ int usageError(const std::string& message)
 int main(int argc, char** argv)
 {
     using namespace velnor::pdd;
-    std::filesystem::path data = ".";
+    std::filesystem::path data;
     std::filesystem::path handOffPath, rowsPath;
     bool cancel40 = false, organDefaults = false;
     for (int i = 1; i < argc; ++i) {
@@ -73,6 +76,12 @@ int main(int argc, char** argv)
     }
     if (organDefaults && !rowsPath.empty())
         return usageError("--organ-defaults and --rows exclude each other");
+    try {
+        if (data.empty()) // installed: the user's folder, as the main window's
+            data = velnor::defaultWorkingFolder();
+    } catch (const std::exception& e) {
+        return usageError(e.what());
+    }
     if (handOffPath.empty())
         handOffPath = velnor::findFileIgnoringCase(data, "Velnor2PDD.dat");
 

@@ -3,6 +3,7 @@
 #include "main/cli/CaseJson.h"
 #include "common/TextEncoding.h"
 #include "common/TextFile.h"
+#include "common/WorkingFolder.h"
 #include "main/dose/DepthDoseHandOff.h"
 #include "main/dose/NonPlanarBackscatter.h"
 #include "main/form/ExposureForm.h"
@@ -89,8 +90,10 @@ effectiveEnergyKev, atrIndex, exposureAt1m (C/kg), cfSoftTissue, cfSkin, cfAir
 that fails gives {"error": "<reason>"}. An array of cases gives an array.
 
 Options:
-  --data DIR   read the reference files from DIR (default: the working folder),
-               as the main program reads them at start-up
+  --data DIR   read the reference files from DIR, as the main program reads
+               them at start-up (default: the current folder; installed, the
+               user's folder ~/.local/share/velnor, prepared as the main
+               window prepares it)
   --no-files   do not write the spectrum file X_SPCTL.dat into DIR
   --csv FILE   save the computed cases as a results file, exactly as the results
                window's "データ保存" would (at most 15 cases; more is refused)
@@ -126,7 +129,11 @@ void writeReport(const velnor::ResultsTable& table, double cfAir, const std::str
 {
     std::error_code ec;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    const std::filesystem::path plugin = (ec ? std::filesystem::current_path() : self.parent_path()) / kReportPlugin;
+    const std::filesystem::path bin = ec ? std::filesystem::current_path() : self.parent_path();
+    // Beside velnor-calc in the build tree; in lib/velnor when installed.
+    std::filesystem::path plugin = bin / kReportPlugin;
+    if (!std::filesystem::exists(plugin, ec))
+        plugin = bin.parent_path() / "lib" / "velnor" / kReportPlugin;
     void* handle = ::dlopen(plugin.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle)
         throw std::runtime_error(std::string("the printed page needs ") + kReportPlugin + " beside velnor-calc: " + ::dlerror());
@@ -166,7 +173,7 @@ int readResults(const std::filesystem::path& path)
 
 int main(int argc, char** argv)
 {
-    std::filesystem::path dataFolder = ".";
+    std::filesystem::path dataFolder;
     bool writeFiles = true;
     std::string input = "-";
     bool inputGiven = false;
@@ -238,6 +245,8 @@ int main(int argc, char** argv)
 
     velnor::StartupData startup;
     try {
+        if (dataFolder.empty()) // installed: the user's folder, as the main window's
+            dataFolder = velnor::defaultWorkingFolder();
         startup = velnor::loadStartupData(dataFolder);
     } catch (const std::exception& e) {
         return usageError(std::string("cannot read the reference data: ") + e.what());

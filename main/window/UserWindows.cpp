@@ -64,6 +64,16 @@ void MascotPicture::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(width() / 96.0, height() / 84.0);
+    paintMascotDog(p);
+    p.setPen(QColor(40, 30, 25));
+    QFont f = font();
+    f.setPixelSize(11);
+    p.setFont(f);
+    p.drawText(QRectF(0, 62, 96, 20), Qt::AlignCenter, "ダブルクリック");
+}
+
+void paintMascotDog(QPainter& p)
+{
     const QColor fur(222, 170, 110), dark(120, 72, 40), ink(40, 30, 25);
     p.setPen(QPen(dark, 1.5));
     // Ears, hanging.
@@ -97,11 +107,6 @@ void MascotPicture::paintEvent(QPaintEvent*)
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(40, 110, 200));
     p.drawRoundedRect(QRectF(34, 52, 28, 5), 2, 2);
-    p.setPen(ink);
-    QFont f = font();
-    f.setPixelSize(11);
-    p.setFont(f);
-    p.drawText(QRectF(0, 62, 96, 20), Qt::AlignCenter, "ダブルクリック");
 }
 
 void MascotPicture::mouseDoubleClickEvent(QMouseEvent*) { emit doubleClicked(); }

@@ -8,12 +8,18 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 
+class QPainter;
+
 namespace velnor {
 
 class Messages;
 
 // The mascot of the main window, a small friendly dog drawn by our own code
 // (Picture1): a double click opens the user-name change window.
+// The mascot dog (head, ears, collar) in a 96 x 60 area of the painter's
+// coordinates: the picture of the main window and the program's icon.
+void paintMascotDog(QPainter& painter);
+
 class MascotPicture : public QWidget {
     Q_OBJECT
 public:
