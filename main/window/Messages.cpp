@@ -1,9 +1,64 @@
 #include "main/window/Messages.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace velnor {
+
+QString breakAtPhrases(const QString& text, const QFontMetrics& metrics, int room)
+{
+    QStringList out;
+    for (const QString& line : text.split('\n')) {
+        // Pieces that end after a punctuation mark or a blank: a line may
+        // break only between them.
+        QStringList pieces;
+        QString piece;
+        for (const QChar c : line) {
+            piece += c;
+            // Leading blanks (the messages' own margins) stay with the words after them.
+            if (QStringLiteral("。、，,．.！？!?　 ").contains(c) && !piece.trimmed().isEmpty()) {
+                pieces << piece;
+                piece.clear();
+            }
+        }
+        if (!piece.isEmpty())
+            pieces << piece;
+        QString current;
+        for (const QString& p : pieces) {
+            if (!current.isEmpty() && metrics.horizontalAdvance(current + p) > room) {
+                out << current;
+                current.clear();
+            }
+            current += p;
+        }
+        out << current;
+    }
+    return out.join('\n');
+}
+
+void keepWordsWhole(QMessageBox& box)
+{
+    // Japanese has no spaces to break at, and Qt would break a long message
+    // inside a word. Lines stay whole, as wide as they need within the
+    // screen; a line wider than the screen breaks after a punctuation mark.
+    auto* label = box.findChild<QLabel*>("qt_msgbox_label");
+    if (!label)
+        return;
+    const QScreen* screen = box.screen();
+    const int room = screen ? screen->availableGeometry().width() - 160 : 1200;
+    const QString text = breakAtPhrases(box.text(), label->fontMetrics(), room);
+    box.setText(text);
+    int widest = 0;
+    for (const QString& line : text.split('\n'))
+        widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
+    label->setWordWrap(false);
+    label->setMinimumWidth(std::min(widest, room));
+}
+
 namespace {
 
 // A message belongs to the window the user is working in (a dialog raised
@@ -17,6 +72,7 @@ int runOwned(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardB
     QMessageBox box(icon, QStringLiteral("Velnor_V17"), text, buttons, owner);
     if (!detail.isEmpty())
         box.setDetailedText(detail); // collapsed: the message itself is the user's
+    keepWordsWhole(box);
     const int answer = box.exec();
     if (owner) {
         owner->raise();

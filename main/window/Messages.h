@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QFontMetrics;
+class QMessageBox;
 class QWidget;
 
 namespace velnor {
@@ -22,6 +24,12 @@ public:
     virtual bool askOkCancel(const QString& text) = 0;
     virtual void beep() = 0;
 };
+
+// Keeps each line of a box's message whole (no break inside a Japanese word),
+// giving the box the width it needs as far as the screen allows; a line wider
+// than `room` pixels breaks after a punctuation mark or a blank instead.
+void keepWordsWhole(QMessageBox& box);
+QString breakAtPhrases(const QString& text, const QFontMetrics& metrics, int room);
 
 // Modal QMessageBox dialogs with a warning icon, and the platform's beep.
 class DialogMessages : public Messages {

@@ -4,6 +4,7 @@
 // exchange files.
 #include "common/WorkingFolder.h"
 #include "main/window/MainWindow.h"
+#include "main/window/Translations.h"
 
 #include <QApplication>
 #include <QFont>
@@ -14,6 +15,7 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    velnor::installQtTranslations(app);
     QFont font("Noto Sans CJK JP");
     font.setPointSize(10);
     QApplication::setFont(font);

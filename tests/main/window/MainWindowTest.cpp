@@ -12,12 +12,15 @@
 #include "main/window/ResultsWindow.h"
 #include "main/window/SpectrumWindow.h"
 #include "main/window/SurfaceShapeDialog.h"
+#include "main/window/Translations.h"
 
 #include "common/DisplayFormat.h"
 #include "common/TextFile.h"
 #include "main/records/CalculationError.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QPrintDialog>
 #include <QDialog>
 #include <QProgressBar>
 #include <QScreen>
@@ -623,6 +626,41 @@ private slots:
         QCOMPARE(shown, QString("　???  正しく計算できませんでした  ???   "));
         QVERIFY(informative.isEmpty()); // no English under the Japanese message
         QCOMPARE(detailed, QString("tube voltage 160 kV: the data end at 150 kV"));
+    }
+
+    // Qt's own texts are Japanese, and a long Japanese message is never
+    // broken inside a word.
+    void qtsOwnTextsAreJapaneseAndMessagesKeepTheirWords()
+    {
+        QVERIFY(installQtTranslations(*qApp));
+        QMessageBox question(QMessageBox::Warning, "t", "x", QMessageBox::Yes | QMessageBox::No);
+        question.setDetailedText("reason");
+        QVERIFY2(question.button(QMessageBox::Yes)->text().contains("はい"), qPrintable(question.button(QMessageBox::Yes)->text()));
+        QVERIFY(question.button(QMessageBox::No)->text().contains("いいえ"));
+        bool detailsJapanese = false;
+        for (QAbstractButton* b : question.buttons())
+            detailsJapanese = detailsJapanese || b->text().contains("詳細");
+        QVERIFY(detailsJapanese);
+        QPrintDialog print;
+        bool printJapanese = false;
+        for (QAbstractButton* b : print.findChildren<QAbstractButton*>())
+            printJapanese = printJapanese || b->text().contains("印刷");
+        QVERIFY(printJapanese);
+
+        const QString longText = "　これ以上の計算結果は保存できません。現在の結果表を一旦保存し、データ消去後、新たな結果表に保存して下さい。";
+        QMessageBox box(QMessageBox::Warning, "t", longText, QMessageBox::Ok);
+        keepWordsWhole(box);
+        auto* text = box.findChild<QLabel*>("qt_msgbox_label");
+        QVERIFY(!text->wordWrap());
+        // Whatever the screen, every line ends at a phrase's end or the message's.
+        for (const QString& line : box.text().split('\n'))
+            QVERIFY2(line.endsWith("。") || line.endsWith("、") || line == box.text().split('\n').last(), qPrintable(line));
+        QCOMPARE(box.text().remove('\n'), longText);
+        const QFontMetrics metrics(text->font());
+        QCOMPARE(breakAtPhrases(longText, metrics, 10000), longText); // room enough: one line
+        const QStringList narrow = breakAtPhrases(longText, metrics, 200).split('\n');
+        QVERIFY(narrow.size() >= 4);
+        QCOMPARE(narrow.first(), QString("　これ以上の計算結果は保存できません。"));
     }
 
     void engineConsoleShowsTheRunOnAnyDesktopAndKeepsALog()
