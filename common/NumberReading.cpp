@@ -98,6 +98,16 @@ double readLeadingNumber(std::string_view text)
     return negative ? -value : value;
 }
 
+bool beginsWithNumber(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    return numberPrefixLength(text.substr(i)) > 0;
+}
+
 std::optional<double> parseNumber(std::string_view text, bool* overflow)
 {
     if (overflow)

@@ -12,6 +12,10 @@ namespace velnor {
 // of double reads as the largest finite value of its sign.
 double readLeadingNumber(std::string_view text);
 
+// Whether the text begins with a number as readLeadingNumber reads it
+// (leading blanks skipped): "12abc" does, "abc" and "" do not.
+bool beginsWithNumber(std::string_view text);
+
 // Strict reading of one value of a data file: the whole text must be a decimal
 // or exponent number (a leading "+" is allowed). Empty when it is not, and
 // empty too when its magnitude is beyond the range of double (a file that

@@ -350,8 +350,8 @@ std::optional<FitRequest> takeDialogKeys(nlohmann::json& c, CalculationState& st
         const double ma = number(member(f, "mA"), "mA");
         if (pulsed) {
             const double ms = number(member(f, "ms"), "ms"), pps = number(member(f, "pps"), "pps");
-            if (const std::string fault = form::pulsedFluoroscopyFault(ma, ms, pps); !fault.empty())
-                throw std::invalid_argument("\"fluoroscopy\": " + fault);
+            if (const form::Check fault = form::pulsedFluoroscopyFault(ma, ms, pps))
+                throw std::invalid_argument("\"fluoroscopy\": " + fault.reason);
             state.conditions.tubeCurrentMa = form::pulsedAverageCurrentMa(ma, ms, pps);
         } else {
             state.conditions.tubeCurrentMa = ma;

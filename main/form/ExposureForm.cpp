@@ -2,9 +2,11 @@
 
 #include "common/DisplayFormat.h"
 #include "common/NumberReading.h"
+#include "common/Reasons.h"
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace velnor::form {
 namespace {
@@ -126,10 +128,35 @@ bool chooseNonPlanar(ExposureConditions& c)
     return true;
 }
 
-std::string surfaceChoiceFault(const SurfaceChoice& s)
+namespace {
+Check refused(Reason r) { return {Refusal::NotPhysical, inEnglish(r), inJapanese(r)}; }
+} // namespace
+
+Check typedNumberFault(std::string_view field, std::string_view text)
+{
+    const auto blank = text.find_first_not_of(" \t");
+    if (blank == std::string_view::npos || beginsWithNumber(text))
+        return {};
+    return refused({ReasonCode::NotANumberTyped, std::string(field), 0, 0, 0, {}, std::string(text)});
+}
+
+std::string_view fieldOfTextBox(std::string_view name)
+{
+    static const std::pair<const char*, const char*> boxes[] = {
+        {"Text1", "targetAngleDeg"},       {"Text2", "inherentFiltrationCm"},  {"Text3", "addedAlCm"},
+        {"Text4", "addedCuCm"},            {"Text5", "tubeVoltageKv"},         {"Text6", "tubeCurrentMa"},
+        {"Text7", "exposureTimeS"},        {"Text8", "focusReceptorDistanceCm"}, {"Text9", "focusSurfaceDistanceCm"},
+        {"Text23", "bodyThicknessCm"},     {"Text10", "fieldLongCm"},          {"Text11", "fieldShortCm"}};
+    for (const auto& [box, field] : boxes)
+        if (name == box)
+            return field;
+    return {};
+}
+
+Check surfaceChoiceFault(const SurfaceChoice& s)
 {
     const std::optional<RecordFault> fault = curvedSurfaceFault(s.surface, s.dimensionsCm, s.histories);
-    return fault ? fault->reason : std::string();
+    return fault ? Check{Refusal::NotPhysical, fault->reason, fault->reasonJa} : Check{};
 }
 
 void applySurfaceChoice(const SurfaceChoice& s, ExposureConditions& c)
@@ -179,18 +206,16 @@ double pulsedAverageCurrentMa(double pulseCurrentMa, double pulseWidthMs, double
     return pulseCurrentMa * pulseWidthMs * pulsesPerSecond * 0.001; // mA x (ms x pps / 1000) duty
 }
 
-std::string pulsedFluoroscopyFault(double pulseCurrentMa, double pulseWidthMs, double pulsesPerSecond)
+Check pulsedFluoroscopyFault(double pulseCurrentMa, double pulseWidthMs, double pulsesPerSecond)
 {
-    if (!std::isfinite(pulseCurrentMa) || !(pulseCurrentMa > 0))
-        return "pulse current " + formatAsIs(pulseCurrentMa) + " mA: it must be positive";
-    if (!std::isfinite(pulseWidthMs) || !(pulseWidthMs > 0))
-        return "pulse width " + formatAsIs(pulseWidthMs) + " ms: it must be positive";
-    if (!std::isfinite(pulsesPerSecond) || !(pulsesPerSecond > 0))
-        return "pulse rate " + formatAsIs(pulsesPerSecond) + " pulses/s: it must be positive";
+    const std::tuple<double, const char*, const char*> values[] = {
+        {pulseCurrentMa, "pulseCurrentMa", "mA"}, {pulseWidthMs, "pulseWidthMs", "ms"}, {pulsesPerSecond, "pulsesPerSecond", "pulses/s"}};
+    for (const auto& [value, field, unit] : values)
+        if (!std::isfinite(value) || !(value > 0))
+            return refused({ReasonCode::NotPositive, field, value, 0, 0, unit, {}});
     // The pulses cannot take more than the whole second.
     if (pulseWidthMs * pulsesPerSecond * 0.001 > 1)
-        return "pulses of " + formatAsIs(pulseWidthMs) + " ms at " + formatAsIs(pulsesPerSecond)
-            + " pulses/s would last longer than the second that holds them";
+        return refused({ReasonCode::PulsesTooLong, "pulseWidthMs", pulseWidthMs, pulsesPerSecond, 0, "ms", {}});
     return {};
 }
 
@@ -200,7 +225,7 @@ Check checkBeforeCalculation(const ExposureConditions& c)
     if (!fault)
         return {};
     return {fault->kind == RecordFault::Kind::ThicknessExceedsGap ? Refusal::ThicknessExceedsGap : Refusal::NotPhysical,
-            fault->reason};
+            fault->reason, fault->reasonJa};
 }
 
 } // namespace velnor::form

@@ -70,7 +70,8 @@ struct SurfaceChoice {
 };
 // Why the choice cannot be run, or empty: the conditions' own check of a
 // curved surface (curvedSurfaceFault).
-std::string surfaceChoiceFault(const SurfaceChoice& choice);
+struct Check;
+Check surfaceChoiceFault(const SurfaceChoice& choice);
 // Stores the choice: surface code, its dimensions, the history count.
 void applySurfaceChoice(const SurfaceChoice& choice, ExposureConditions& conditions);
 
@@ -90,7 +91,7 @@ double pulsedAverageCurrentMa(double pulseCurrentMa, double pulseWidthMs, double
 // Why the pulse settings are not physical, or empty: current, width and rate
 // positive, and the pulses no longer than the second they fill (width x rate
 // at most 1).
-std::string pulsedFluoroscopyFault(double pulseCurrentMa, double pulseWidthMs, double pulsesPerSecond);
+Check pulsedFluoroscopyFault(double pulseCurrentMa, double pulseWidthMs, double pulsesPerSecond);
 
 enum class Refusal {
     None,
@@ -99,9 +100,18 @@ enum class Refusal {
 };
 struct Check {
     Refusal refusal = Refusal::None;
-    std::string reason; // names the value
+    std::string reason;   // names the value, in English
+    std::string reasonJa; // the same in Japanese, for the windows
     explicit operator bool() const { return refusal != Refusal::None; }
 };
+// Letters typed where a number belongs are read as 0 and then refused as a
+// value; they are named as what they are instead: `field` names the record
+// field (or "measuredHvl", "measuredAtr"). Refused when the text is not empty
+// and does not begin with a number.
+Check typedNumberFault(std::string_view field, std::string_view text);
+// The record field a text box of the form fills ("Text5" -> "tubeVoltageKv").
+std::string_view fieldOfTextBox(std::string_view name);
+
 // The checks before a calculation of the conditions as they were read: the
 // conditions' own check (exposureConditionsFault), with its two refusals that
 // the window words differently.

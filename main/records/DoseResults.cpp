@@ -1,22 +1,25 @@
 #include "main/records/DoseResults.h"
 
 #include "common/DisplayFormat.h"
+#include "common/Reasons.h"
 
 #include <cmath>
 
 namespace velnor {
+namespace {
+
+RecordFault fault(Reason r) { return {RecordFault::Kind::NotPhysical, r.field, inEnglish(r), inJapanese(r)}; }
+
+} // namespace
 
 std::optional<RecordFault> backscatterFactorFault(double factor, const std::optional<double>& sd, const char* field)
 {
     // A field too small to scatter gives 1 up to the rounding of its sums.
     constexpr double kRounding = 1e-6;
     if (!std::isfinite(factor) || factor < kMinBackscatterFactor - kRounding || factor >= kMaxBackscatterFactor)
-        return RecordFault{RecordFault::Kind::NotPhysical, field,
-                           std::string("backscatter factor ") + field + " " + formatAsIs(factor) + ": it must be at least "
-                               + formatAsIs(kMinBackscatterFactor) + " and below " + formatAsIs(kMaxBackscatterFactor)};
+        return fault({ReasonCode::BackscatterFactor, field, factor, kMinBackscatterFactor, kMaxBackscatterFactor, {}, {}});
     if (sd && (!std::isfinite(*sd) || *sd < 0))
-        return RecordFault{RecordFault::Kind::NotPhysical, field,
-                           std::string("standard deviation of ") + field + " " + formatAsIs(*sd) + ": it must be a finite number of 0 or more"};
+        return fault({ReasonCode::StandardDeviation, field, *sd, 0, 0, {}, {}});
     return std::nullopt;
 }
 
@@ -26,21 +29,18 @@ std::optional<RecordFault> doseResultsFault(const DoseResults& d)
         {d.cfSoftTissue, "cfSoftTissue"}, {d.cfSkin, "cfSkin"}, {d.cfAir, "cfAir"}};
     for (const auto& [value, field] : factors)
         if (!std::isfinite(value) || !(value > 0))
-            return RecordFault{RecordFault::Kind::NotPhysical, field,
-                               std::string("conversion factor ") + field + " " + formatAsIs(value) + ": it must be positive"};
-    if (auto fault = backscatterFactorFault(d.bsfSoftTissue, d.bsfSoftTissueSd, "bsfSoftTissue"))
-        return fault;
-    if (auto fault = backscatterFactorFault(d.bsfSkin, d.bsfSkinSd, "bsfSkin"))
-        return fault;
-    if (auto fault = backscatterFactorFault(d.bsfAir, d.bsfAirSd, "bsfAir"))
-        return fault;
+            return fault({ReasonCode::NotPositive, field, value, 0, 0, {}, {}});
+    if (auto f = backscatterFactorFault(d.bsfSoftTissue, d.bsfSoftTissueSd, "bsfSoftTissue"))
+        return f;
+    if (auto f = backscatterFactorFault(d.bsfSkin, d.bsfSkinSd, "bsfSkin"))
+        return f;
+    if (auto f = backscatterFactorFault(d.bsfAir, d.bsfAirSd, "bsfAir"))
+        return f;
     const std::pair<double, const char*> doses[] = {
         {d.esdSoftTissue, "esdSoftTissue"}, {d.esdSkin, "esdSkin"}, {d.esdAir, "esdAir"}};
     for (const auto& [value, field] : doses)
         if (!std::isfinite(value) || value < 0)
-            return RecordFault{RecordFault::Kind::NotPhysical, field,
-                               std::string("entrance surface dose ") + field + " " + formatAsIs(value)
-                                   + " mGy: it must be a finite number of 0 or more"};
+            return fault({ReasonCode::NotFiniteOrNegative, field, value, 0, 0, "mGy", {}});
     return std::nullopt;
 }
 

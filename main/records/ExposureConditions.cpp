@@ -1,6 +1,7 @@
 #include "main/records/ExposureConditions.h"
 
 #include "common/DisplayFormat.h"
+#include "common/Reasons.h"
 #include "common/TextEncoding.h"
 
 #include <algorithm>
@@ -49,83 +50,76 @@ std::optional<FieldShape> fieldShapeFromCode(long long code)
 namespace velnor {
 namespace {
 
-std::string cm(double v) { return formatAsIs(v) + " cm"; }
+// A fault worded from the table of reasons; `recordField` when the field that
+// names it is not the record's (a circular field's diameter is fieldLongCm).
+RecordFault fault(Reason r, const char* recordField = nullptr, RecordFault::Kind kind = RecordFault::Kind::NotPhysical)
+{
+    return {kind, recordField ? recordField : r.field, inEnglish(r), inJapanese(r)};
+}
 
-RecordFault fault(const char* field, std::string reason) { return {RecordFault::Kind::NotPhysical, field, std::move(reason)}; }
-
-// A value within [low, high]; the text names it with its unit.
-std::optional<RecordFault> outside(double value, double low, double high, const char* field, const char* name, const char* unit)
+// A value within [low, high].
+std::optional<RecordFault> outside(double value, double low, double high, const char* field, const char* unit,
+                                   const char* recordField = nullptr)
 {
     if (value >= low && value <= high)
         return std::nullopt;
-    return fault(field, std::string(name) + " " + formatAsIs(value) + " " + unit + ": it must lie between " + formatAsIs(low)
-                            + " and " + formatAsIs(high) + " " + unit);
+    return fault({ReasonCode::OutOfRange, field, value, low, high, unit, {}}, recordField);
 }
 
 } // namespace
 
 std::optional<RecordFault> curvedSurfaceFault(SurfaceCode surface, const std::array<double, 3>& d, double histories)
 {
-    struct Dimension {
-        const char* field;
-        const char* name;
-    };
-    std::vector<Dimension> names;
+    std::vector<const char*> fields;
     switch (surface) {
     case SurfaceCode::Cylinder:
-        names = {{"cylinderRadiusCm", "cylinder radius"}};
+        fields = {"cylinderRadiusCm"};
         break;
     case SurfaceCode::EllipticCylinder:
-        names = {{"ellipseHorizontalCm", "horizontal semi-axis"}, {"ellipseVerticalCm", "vertical semi-axis"}};
+        fields = {"ellipseHorizontalCm", "ellipseVerticalCm"};
         break;
     case SurfaceCode::Racetrack:
-        names = {{"racetrackACm", "racetrack width a"}, {"racetrackBCm", "racetrack height b"}, {"racetrackLengthCm", "racetrack length"}};
+        fields = {"racetrackACm", "racetrackBCm", "racetrackLengthCm"};
         break;
     default:
-        return fault("surfaceCode", "surface code " + std::to_string(codeOf(surface)) + " is not a curved surface");
+        return fault({ReasonCode::NotACurvedSurface, "surfaceCode", static_cast<double>(codeOf(surface)), 0, 0, {}, {}});
     }
-    for (std::size_t i = 0; i < names.size(); ++i) {
+    for (std::size_t i = 0; i < fields.size(); ++i) {
         const double v = d[i];
         const bool flatTop = surface == SurfaceCode::Racetrack && i == 0; // a flat top of 0 is a cylinder
-        if (!std::isfinite(v) || (flatTop ? v < 0 : v < limits::kMinEngineLengthCm))
-            return fault(names[i].field, std::string(names[i].name) + " " + formatAsIs(v) + " cm: it must be "
-                                             + (flatTop ? "0 or more" : "at least " + cm(limits::kMinEngineLengthCm)));
+        if (!std::isfinite(v))
+            return fault({ReasonCode::NotFinite, fields[i], v, 0, 0, "cm", {}});
+        if (flatTop ? v < 0 : v < limits::kMinEngineLengthCm)
+            return fault({flatTop ? ReasonCode::NotNegative : ReasonCode::AtLeast, fields[i], v, limits::kMinEngineLengthCm, 0, "cm", {}});
         if (v > limits::kMaxEngineLengthCm)
-            return fault(names[i].field, std::string(names[i].name) + " " + formatAsIs(v)
-                                             + " cm: the Monte Carlo programs take at most " + cm(limits::kMaxEngineLengthCm));
+            return fault({ReasonCode::AtMost, fields[i], v, 0, limits::kMaxEngineLengthCm, "cm", {}});
     }
     if (!(histories >= limits::kMinHistories) || histories > limits::kMaxHistories || histories != std::floor(histories))
-        return fault("mcHistories", "history count " + formatAsIs(histories) + ": it must be a whole number from "
-                                        + formatAsIs(limits::kMinHistories) + " to 2147483647");
+        return fault({ReasonCode::WholeNumberRange, "mcHistories", histories, limits::kMinHistories, limits::kMaxHistories, {}, {}});
     return std::nullopt;
 }
 
 std::optional<RecordFault> exposureConditionsFault(const ExposureConditions& c)
 {
-    struct Number {
-        double value;
-        const char* field;
-        const char* name;
+    const std::pair<double, const char*> numbers[] = {
+        {c.targetAngleDeg, "targetAngleDeg"},
+        {c.inherentFiltrationCm, "inherentFiltrationCm"},
+        {c.addedAlCm, "addedAlCm"},
+        {c.addedCuCm, "addedCuCm"},
+        {c.otherFilterCm, "otherFilterCm"},
+        {c.tubeVoltageKv, "tubeVoltageKv"},
+        {c.tubeCurrentMa, "tubeCurrentMa"},
+        {c.exposureTimeS, "exposureTimeS"},
+        {c.focusReceptorDistanceCm, "focusReceptorDistanceCm"},
+        {c.focusSurfaceDistanceCm, "focusSurfaceDistanceCm"},
+        {c.bodyThicknessCm, "bodyThicknessCm"},
+        {c.fieldLongCm.value_or(0.0), "fieldLongCm"},
+        {c.fieldShortCm.value_or(0.0), "fieldShortCm"},
+        {c.exposureAt1m, "exposureAt1m"},
     };
-    const Number numbers[] = {
-        {c.targetAngleDeg, "targetAngleDeg", "target angle"},
-        {c.inherentFiltrationCm, "inherentFiltrationCm", "inherent filtration"},
-        {c.addedAlCm, "addedAlCm", "added aluminium"},
-        {c.addedCuCm, "addedCuCm", "added copper"},
-        {c.otherFilterCm, "otherFilterCm", "other filter thickness"},
-        {c.tubeVoltageKv, "tubeVoltageKv", "tube voltage"},
-        {c.tubeCurrentMa, "tubeCurrentMa", "tube current"},
-        {c.exposureTimeS, "exposureTimeS", "exposure time"},
-        {c.focusReceptorDistanceCm, "focusReceptorDistanceCm", "focus-receptor distance"},
-        {c.focusSurfaceDistanceCm, "focusSurfaceDistanceCm", "focus-surface distance"},
-        {c.bodyThicknessCm, "bodyThicknessCm", "body thickness"},
-        {c.fieldLongCm.value_or(0.0), "fieldLongCm", "long-axis field size"},
-        {c.fieldShortCm.value_or(0.0), "fieldShortCm", "short-axis field size"},
-        {c.exposureAt1m, "exposureAt1m", "exposure at 1 m"},
-    };
-    for (const Number& n : numbers)
-        if (!std::isfinite(n.value))
-            return fault(n.field, std::string(n.name) + " is not a finite number");
+    for (const auto& [value, field] : numbers)
+        if (!std::isfinite(value))
+            return fault({ReasonCode::NotFinite, field, value, 0, 0, {}, {}});
 
     // The body must fit between the entrance surface and the receptor.
     // "Fits" allows for the decimal rounding of typed values (120 - 100.2 is
@@ -133,65 +127,59 @@ std::optional<RecordFault> exposureConditionsFault(const ExposureConditions& c)
     const double gap = c.focusReceptorDistanceCm - c.focusSurfaceDistanceCm;
     const double tolerance = 1e-9 * std::max({1.0, std::fabs(c.focusReceptorDistanceCm), std::fabs(c.focusSurfaceDistanceCm)});
     if (c.bodyThicknessCm > gap + tolerance)
-        return RecordFault{RecordFault::Kind::ThicknessExceedsGap, "bodyThicknessCm",
-                           "the body thickness " + cm(c.bodyThicknessCm) + " is larger than FFD - FSD ("
-                               + formatAsIs(c.focusReceptorDistanceCm) + " - " + cm(c.focusSurfaceDistanceCm) + ")"};
+        return fault({ReasonCode::ThicknessExceedsGap, "bodyThicknessCm", c.bodyThicknessCm, c.focusReceptorDistanceCm,
+                      c.focusSurfaceDistanceCm, "cm", {}},
+                     nullptr, RecordFault::Kind::ThicknessExceedsGap);
 
     if (!(c.targetAngleDeg > 0 && c.targetAngleDeg < 90))
-        return fault("targetAngleDeg", "target angle " + formatAsIs(c.targetAngleDeg) + " degrees: it must lie between 0 and 90");
+        return fault({ReasonCode::OutOfRange, "targetAngleDeg", c.targetAngleDeg, 0, 90, "degrees", {}});
     const std::pair<double, const char*> filters[] = {
         {c.inherentFiltrationCm, "inherentFiltrationCm"},
         {c.addedAlCm, "addedAlCm"},
         {c.addedCuCm, "addedCuCm"},
         {c.otherFilterCm, "otherFilterCm"},
     };
-    const char* const filterNames[] = {"inherent filtration", "added aluminium", "added copper", "other filter thickness"};
-    for (std::size_t i = 0; i < 4; ++i) {
-        const auto& [value, field] = filters[i];
+    for (const auto& [value, field] : filters) {
         if (value < 0)
-            return fault(field, std::string(filterNames[i]) + " " + formatAsIs(10 * value) + " mm: a filter cannot be thinner than nothing");
+            return fault({ReasonCode::NegativeFilter, field, 10 * value, 0, 0, "mm", {}});
         if (value > limits::kMaxFiltrationCm)
-            return fault(field, std::string(filterNames[i]) + " " + formatAsIs(10 * value) + " mm: it must be at most "
-                                    + formatAsIs(10 * limits::kMaxFiltrationCm) + " mm");
+            return fault({ReasonCode::AtMost, field, 10 * value, 0, 10 * limits::kMaxFiltrationCm, "mm", {}});
     }
-    if (auto f = outside(c.tubeVoltageKv, limits::kMinVoltageKv, limits::kMaxVoltageKv, "tubeVoltageKv", "tube voltage", "kV"))
+    if (auto f = outside(c.tubeVoltageKv, limits::kMinVoltageKv, limits::kMaxVoltageKv, "tubeVoltageKv", "kV"))
         return f;
     // The current and time make the exposure only with the tube output table;
     // a measured exposure replaces them.
     if (c.exposureSource == ExposureSource::OutputTable) {
-        if (auto f = outside(c.tubeCurrentMa, limits::kMinCurrentMa, limits::kMaxCurrentMa, "tubeCurrentMa", "tube current", "mA"))
+        if (auto f = outside(c.tubeCurrentMa, limits::kMinCurrentMa, limits::kMaxCurrentMa, "tubeCurrentMa", "mA"))
             return f;
-        if (auto f = outside(c.exposureTimeS, limits::kMinTimeS, limits::kMaxTimeS, "exposureTimeS", "exposure time", "s"))
+        if (auto f = outside(c.exposureTimeS, limits::kMinTimeS, limits::kMaxTimeS, "exposureTimeS", "s"))
             return f;
     } else if (!c.exposureAt1mSet || !(c.exposureAt1m > 0) || c.exposureAt1m > limits::kMaxExposureCkg) {
-        return fault("exposureAt1m", "measured exposure " + formatAsIs(c.exposureAt1m) + " C/kg: it must be positive and at most "
-                                         + formatAsIs(limits::kMaxExposureCkg) + " C/kg");
+        return fault({ReasonCode::MeasuredExposure, "exposureAt1m", c.exposureAt1m, 0, limits::kMaxExposureCkg, "C/kg", {}});
     }
-    if (auto f = outside(c.focusReceptorDistanceCm, limits::kMinDistanceCm, limits::kMaxDistanceCm, "focusReceptorDistanceCm",
-                         "focus-receptor distance", "cm"))
+    if (auto f = outside(c.focusReceptorDistanceCm, limits::kMinDistanceCm, limits::kMaxDistanceCm, "focusReceptorDistanceCm", "cm"))
         return f;
-    if (auto f = outside(c.focusSurfaceDistanceCm, limits::kMinDistanceCm, limits::kMaxDistanceCm, "focusSurfaceDistanceCm",
-                         "focus-surface distance", "cm"))
+    if (auto f = outside(c.focusSurfaceDistanceCm, limits::kMinDistanceCm, limits::kMaxDistanceCm, "focusSurfaceDistanceCm", "cm"))
         return f;
-    if (auto f = outside(c.bodyThicknessCm, limits::kMinThicknessCm, limits::kMaxThicknessCm, "bodyThicknessCm", "body thickness", "cm"))
+    if (auto f = outside(c.bodyThicknessCm, limits::kMinThicknessCm, limits::kMaxThicknessCm, "bodyThicknessCm", "cm"))
         return f;
     // An empty size ("-", the "その他" preset before a size was typed) counts as 0.
-    if (auto f = outside(c.fieldLongCm.value_or(0.0), limits::kMinFieldCm, limits::kMaxFieldCm, "fieldLongCm",
-                         c.fieldShape == FieldShape::Circular ? "field diameter" : "long-axis field size", "cm"))
+    const bool circular = c.fieldShape == FieldShape::Circular;
+    if (auto f = outside(c.fieldLongCm.value_or(0.0), limits::kMinFieldCm, limits::kMaxFieldCm,
+                         circular ? "fieldDiameterCm" : "fieldLongCm", "cm", "fieldLongCm"))
         return f;
-    if (c.fieldShape == FieldShape::Rectangular)
-        if (auto f = outside(c.fieldShortCm.value_or(0.0), limits::kMinFieldCm, limits::kMaxFieldCm, "fieldShortCm",
-                             "short-axis field size", "cm"))
+    if (!circular)
+        if (auto f = outside(c.fieldShortCm.value_or(0.0), limits::kMinFieldCm, limits::kMaxFieldCm, "fieldShortCm", "cm"))
             return f;
 
     const std::pair<const std::string*, const char*> texts[] = {
         {&c.bodyPart, "bodyPart"}, {&c.fieldPresetName, "fieldPresetName"}, {&c.otherFilterName, "otherFilterName"}};
     for (const auto& [text, field] : texts)
         if (holdsControlCharacter(*text))
-            return fault(field, std::string(field) + " holds a line break or another control character; it is one field of the results file");
+            return fault({ReasonCode::ControlCharacter, field, 0, 0, 0, {}, {}});
 
     if (c.headPhantom != 0 && c.headPhantom != 1)
-        return fault("headPhantom", "phantom code " + std::to_string(c.headPhantom) + ": it must be 0 (body) or 1 (head)");
+        return fault({ReasonCode::PhantomCode, "headPhantom", static_cast<double>(c.headPhantom), 0, 0, {}, {}});
     if (c.incidenceMode == IncidenceMode::NonPlanar) {
         std::array<double, 3> d{};
         if (c.surfaceCode == SurfaceCode::Cylinder)
@@ -200,9 +188,6 @@ std::optional<RecordFault> exposureConditionsFault(const ExposureConditions& c)
             d = {c.ellipseHorizontalCm, c.ellipseVerticalCm, 0};
         else
             d = {c.racetrackACm, c.racetrackBCm, c.racetrackLengthCm};
-        if (c.surfaceCode != SurfaceCode::Cylinder && c.surfaceCode != SurfaceCode::EllipticCylinder
-            && c.surfaceCode != SurfaceCode::Racetrack)
-            return fault("surfaceCode", "no curved surface has been chosen (surface code " + std::to_string(codeOf(c.surfaceCode)) + ")");
         if (auto f = curvedSurfaceFault(c.surfaceCode, d, c.mcHistories))
             return f;
     }

@@ -1,6 +1,7 @@
 #include "main/results/ResultsTable.h"
 
 #include "common/DisplayFormat.h"
+#include "common/Reasons.h"
 
 #include <cmath>
 
@@ -25,8 +26,10 @@ std::optional<RecordFault> resultRowFault(const ResultRow& row)
     if (auto fault = doseResultsFault(row.dose))
         return fault;
     if (row.effectiveDoseMsv && (!std::isfinite(*row.effectiveDoseMsv) || *row.effectiveDoseMsv < 0))
-        return RecordFault{RecordFault::Kind::NotPhysical, "effectiveDoseMsv",
-                           "effective dose " + formatAsIs(*row.effectiveDoseMsv) + " mSv: it must be a finite number of 0 or more"};
+    {
+        const Reason r{ReasonCode::NotFiniteOrNegative, "effectiveDoseMsv", *row.effectiveDoseMsv, 0, 0, "mSv", {}};
+        return RecordFault{RecordFault::Kind::NotPhysical, r.field, inEnglish(r), inJapanese(r)};
+    }
     return std::nullopt;
 }
 

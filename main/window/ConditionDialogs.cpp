@@ -281,9 +281,9 @@ void FluoroscopyDialog::compute()
         return;
     }
     const double ma = numberIn(m_text[1]), ms = numberIn(m_text[2]), pps = numberIn(m_text[3]);
-    if (const std::string fault = form::pulsedFluoroscopyFault(ma, ms, pps); !fault.empty()) {
+    if (const form::Check fault = form::pulsedFluoroscopyFault(ma, ms, pps)) {
         m_messages.beep();
-        m_messages.warn(kPulsesRefused, QString::fromStdString(fault));
+        m_messages.warn(kPulsesRefused, QString::fromStdString(fault.reasonJa));
         return;
     }
     m_text[4]->setText(QString::fromStdString(formatAsIs(form::pulsedAverageCurrentMa(ma, ms, pps))));

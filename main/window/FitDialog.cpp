@@ -1,5 +1,7 @@
 #include "main/window/FitDialog.h"
 
+#include "main/form/ExposureForm.h"
+
 #include "common/NumberReading.h"
 #include "main/window/Controls.h"
 #include "main/window/Messages.h"
@@ -133,6 +135,11 @@ void FitDialog::accept()
             m_messages.warn(kEnterHvl);
             return;
         }
+        if (const form::Check letters = form::typedNumberFault("measuredHvl", m_measuredHvl->text().toStdString())) {
+            m_messages.beep();
+            m_messages.warn(QString::fromStdString("　" + letters.reasonJa + "　"));
+            return;
+        }
         const double measuredCm = readLeadingNumber(m_measuredHvl->text().toStdString()) * 0.1;
         if (measuredCm == m_hvl1Cm) {
             m_messages.beep();
@@ -145,6 +152,11 @@ void FitDialog::accept()
     if (m_measuredAtr->text().isEmpty()) {
         m_messages.beep();
         m_messages.warn(kEnterAtr);
+        return;
+    }
+    if (const form::Check letters = form::typedNumberFault("measuredAtr", m_measuredAtr->text().toStdString())) {
+        m_messages.beep();
+        m_messages.warn(QString::fromStdString("　" + letters.reasonJa + "　"));
         return;
     }
     const double measured = readLeadingNumber(m_measuredAtr->text().toStdString());

@@ -644,8 +644,11 @@ void MainWindow::onIncidenceNonPlanar()
 void MainWindow::onSurfaceAccepted()
 {
     const form::SurfaceChoice choice = m_surfaceDialog->choice();
-    if (const std::string fault = form::surfaceChoiceFault(choice); !fault.empty()) {
-        m_messages->warn(kSurfaceRefused, QString::fromStdString(fault));
+    form::Check fault = m_surfaceDialog->typedFault();
+    if (!fault)
+        fault = form::surfaceChoiceFault(choice);
+    if (fault) {
+        m_messages->warn(kSurfaceRefused, QString::fromStdString(fault.reasonJa));
         return; // the dialog stays open for a correction
     }
     form::applySurfaceChoice(choice, m_state.conditions);
@@ -722,13 +725,20 @@ void MainWindow::showLabels()
 
 bool MainWindow::refusedInput()
 {
+    // Letters where a number belongs are named as such, before they are read as 0.
+    for (const char* name : form::kCalculationFields)
+        if (const form::Check typed = form::typedNumberFault(form::fieldOfTextBox(name), m_text[name]->text().toStdString())) {
+            m_messages->warn(kInputRefused, QString::fromStdString(typed.reasonJa));
+            m_text[name]->setFocus();
+            return true;
+        }
     const form::Check check = form::checkBeforeCalculation(m_state.conditions);
     if (!check)
         return false;
     if (check.refusal == form::Refusal::ThicknessExceedsGap)
-        m_messages->warn(kThicknessRefused, QString::fromStdString(check.reason));
+        m_messages->warn(kThicknessRefused, QString::fromStdString(check.reasonJa));
     else
-        m_messages->warn(kInputRefused, QString::fromStdString(check.reason));
+        m_messages->warn(kInputRefused, QString::fromStdString(check.reasonJa));
     return true;
 }
 

@@ -232,6 +232,21 @@ void SurfaceShapeDialog::open()
     raise();
 }
 
+form::Check SurfaceShapeDialog::typedFault() const
+{
+    std::vector<std::pair<const char*, const QLineEdit*>> boxes;
+    if (m_ellipse->isChecked())
+        boxes = {{"ellipseHorizontalCm", m_text[2]}, {"ellipseVerticalCm", m_text[3]}};
+    else if (m_racetrack->isChecked())
+        boxes = {{"racetrackACm", m_text[4]}, {"racetrackBCm", m_text[5]}, {"racetrackLengthCm", m_text[6]}};
+    else
+        boxes = {{"cylinderRadiusCm", m_text[1]}};
+    for (const auto& [field, box] : boxes)
+        if (form::Check fault = form::typedNumberFault(field, box->text().toStdString()))
+            return fault;
+    return form::typedNumberFault("mcHistories", m_histories->currentText().toStdString());
+}
+
 form::SurfaceChoice SurfaceShapeDialog::choice() const
 {
     form::SurfaceChoice s;

@@ -41,6 +41,8 @@ public:
     // The chosen model's entries as numbers, and the description of the
     // surface for the main window's non-planar option.
     form::SurfaceChoice choice() const;
+    // Letters typed where a number belongs, or nothing.
+    form::Check typedFault() const;
     QString description() const;
     // The drawing of the current entries, for the preview.
     ShapePreview::Scene scene(const ExposureConditions& conditions) const;

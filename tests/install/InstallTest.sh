@@ -26,7 +26,8 @@ done
 # velnor-pdd finds the hand-off there too, and the printed page its plug-in.
 echo '{}' | "$prefix/bin/velnor-calc" --brief --handoff "$user/Velnor2PDD.dat" --report "$work/page.pdf" > /dev/null
 [ -s "$work/page.pdf" ] || fail "no printed page from the installed velnor-calc"
-"$prefix/bin/velnor-pdd" --organ-defaults | grep -q effectiveDoseMsv || fail "velnor-pdd found no hand-off in the user's folder"
+pdd=$("$prefix/bin/velnor-pdd" --organ-defaults)
+grep -q effectiveDoseMsv <<< "$pdd" || fail "velnor-pdd found no hand-off in the user's folder: $pdd"
 
 # The installed main program prepares the same folder; a second start keeps
 # the user's name and refreshes the reference tables.
@@ -50,7 +51,8 @@ for f in usr/bin/Velnor_V17 usr/bin/Velnor17_PDD usr/bin/bsfmc_cylinder usr/bin/
          usr/share/applications/velnor.desktop usr/share/icons/hicolor/128x128/apps/velnor.png usr/share/doc/velnor/copyright; do
   grep -q " \./$f\$" <<< "$list" || fail "the package lacks $f"
 done
-dpkg-deb -f "$deb" Depends | grep -q fonts-noto-cjk || fail "the package does not depend on the fonts"
+depends=$(dpkg-deb -f "$deb" Depends)
+grep -q fonts-noto-cjk <<< "$depends" || fail "the package does not depend on the fonts"
 if command -v lintian > /dev/null; then
   errors=$(lintian "$deb" 2>/dev/null | grep '^E:' || true)
   [ -z "$errors" ] || fail "lintian: $errors"

@@ -62,7 +62,7 @@ TEST(ExposureForm, PresetsAndTheCircularFieldRule)
 TEST(ExposureForm, SurfaceDialogRefusesWhatNoEngineCanRun)
 {
     SurfaceChoice s{SurfaceCode::Cylinder, {20, 0, 0}, 50000000};
-    EXPECT_EQ(surfaceChoiceFault(s), "");
+    EXPECT_EQ(surfaceChoiceFault(s).reason, "");
     const struct {
         SurfaceChoice choice;
         const char* reason;
@@ -81,9 +81,9 @@ TEST(ExposureForm, SurfaceDialogRefusesWhatNoEngineCanRun)
         {{SurfaceCode::Cylinder, {5000, 0, 0}, 1e6}, "at most"},
     };
     for (const auto& r : refused)
-        EXPECT_NE(surfaceChoiceFault(r.choice).find(r.reason), std::string::npos) << r.reason << ": " << surfaceChoiceFault(r.choice);
+        EXPECT_NE(surfaceChoiceFault(r.choice).reason.find(r.reason), std::string::npos) << r.reason << ": " << surfaceChoiceFault(r.choice).reason;
     // A racetrack's flat top may be 0 (it is then a cylinder of diameter b).
-    EXPECT_EQ(surfaceChoiceFault({SurfaceCode::Racetrack, {0, 40, 80}, 1e6}), "");
+    EXPECT_EQ(surfaceChoiceFault({SurfaceCode::Racetrack, {0, 40, 80}, 1e6}).reason, "");
 
     ExposureConditions c;
     applySurfaceChoice({SurfaceCode::EllipticCylinder, {30, 20, 0}, 1e7}, c);

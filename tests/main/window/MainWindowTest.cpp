@@ -514,19 +514,20 @@ private slots:
 
         choosePreset("大角サイズ");
         child<QRadioButton>("Option7")->setChecked(true);
-        for (const char* bad : {"0", "-5", "abc"}) {
+        for (const auto& [bad, said] : {std::pair{"0", "円柱の半径が 0 cm です"}, std::pair{"-5", "円柱の半径が -5 cm です"},
+                                         std::pair{"abc", "円柱の半径の欄が数値ではありません"}}) {
             dialog->findChild<QLineEdit*>("Text1")->setText(bad);
             dialog->findChild<QPushButton*>("Command1")->click();
             QVERIFY2(dialog->isVisible(), bad);
             QCOMPARE(m_messages->warnings.last(), QString("　形状の寸法またはヒストリー数が正しくありません　"));
-            QVERIFY(m_messages->details.last().contains("cylinder radius"));
+            QVERIFY2(m_messages->details.last().contains(said), qPrintable(m_messages->details.last()));
             QCOMPARE(m_window->state().conditions.surfaceCode, velnor::SurfaceCode::FlatBody);
         }
         dialog->findChild<QLineEdit*>("Text1")->setText("20");
         dialog->findChild<QComboBox*>("Combo1")->setCurrentText("0");
         dialog->findChild<QPushButton*>("Command1")->click();
         QVERIFY(dialog->isVisible());
-        QVERIFY(m_messages->details.last().contains("history count"));
+        QVERIFY(m_messages->details.last().contains("ヒストリー数"));
     }
 
     void enterPressesTheFocusedButton()
@@ -542,21 +543,25 @@ private slots:
         QCOMPARE(m_window->results().nextFreeRow(), 2);
     }
 
-    // The window and velnor-calc refuse the same inputs with the same reason:
-    // typed into the fields here, given as JSON there.
+    // The window and velnor-calc refuse the same inputs for the same reason,
+    // worded from one table: Japanese in the window, English in the CLI.
     void theWindowAndTheCommandLineRefuseAlike()
     {
         const struct {
             const char* field;
             const char* typed;
             const char* json;
+            void (*change)(ExposureConditions&);
             const char* warning;
         } cases[] = {
-            {"Text6", "0", R"({"tubeCurrentMa": 0})", "　入力された条件では計算できません　"},
-            {"Text3", "-3", R"({"addedAlCm": -0.3})", "　入力された条件では計算できません　"},
-            {"Text9", "0.5", R"({"focusSurfaceDistanceCm": 0.5})", "　入力された条件では計算できません　"},
-            {"Text7", "5000", R"({"exposureTimeS": 5000})", "　入力された条件では計算できません　"},
-            {"Text23", "30", R"({"bodyThicknessCm": 30})", "  被写体厚が (FFD-FSD) より大きくなっています  "},
+            {"Text6", "0", R"({"tubeCurrentMa": 0})", [](ExposureConditions& c) { c.tubeCurrentMa = 0; }, "　入力された条件では計算できません　"},
+            {"Text3", "-3", R"({"addedAlCm": -0.3})", [](ExposureConditions& c) { c.addedAlCm = -0.3; }, "　入力された条件では計算できません　"},
+            {"Text9", "0.5", R"({"focusSurfaceDistanceCm": 0.5})", [](ExposureConditions& c) { c.focusSurfaceDistanceCm = 0.5; },
+             "　入力された条件では計算できません　"},
+            {"Text7", "5000", R"({"exposureTimeS": 5000})", [](ExposureConditions& c) { c.exposureTimeS = 5000; },
+             "　入力された条件では計算できません　"},
+            {"Text23", "30", R"({"bodyThicknessCm": 30})", [](ExposureConditions& c) { c.bodyThicknessCm = 30; },
+             "  被写体厚が (FFD-FSD) より大きくなっています  "},
         };
         for (const auto& c : cases) {
             const QString kept = child<QLineEdit>(c.field)->text();
@@ -564,10 +569,19 @@ private slots:
             child<QPushButton>("Command2")->click();
             QCOMPARE(m_messages->warnings.last(), QString(c.warning));
             QVERIFY(label("Label73").isEmpty());
-            const QString cli = QString::fromStdString(calcError(c.json));
-            QCOMPARE(m_messages->details.last(), cli);
+            ExposureConditions same;
+            c.change(same);
+            const std::optional<RecordFault> fault = exposureConditionsFault(same);
+            QVERIFY(fault);
+            QCOMPARE(m_messages->details.last(), QString::fromStdString(fault->reasonJa));
+            QCOMPARE(QString::fromStdString(calcError(c.json)), QString::fromStdString(fault->reason));
             type(c.field, kept);
         }
+        // Letters where a number belongs are named as such, not as a value of 0.
+        type("Text5", "abc");
+        child<QPushButton>("Command2")->click();
+        QCOMPARE(m_messages->details.last(), QString("Ｘ線管電圧の欄が数値ではありません"));
+        type("Text5", "75");
     }
 
     // Every window and its buttons fit the screen (1366 x 768 on the
@@ -1027,6 +1041,11 @@ private slots:
         ok->click();
         QCOMPARE(m_messages->warnings.last(), QString("　半価層を入力してください　"));
 
+        // Letters are named as such.
+        dialog->findChild<QLineEdit*>("Text1")->setText("abc");
+        ok->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　実測 HVLの欄が数値ではありません　"));
+
         // Unreachable by the voltage: refused, and nothing changes.
         dialog->findChild<QRadioButton*>("Option4")->setChecked(true);
         dialog->findChild<QLineEdit*>("Text1")->setText("9");
@@ -1049,7 +1068,7 @@ private slots:
         leave("Text6", "-100");
         ok->click();
         QCOMPARE(m_messages->warnings.last(), QString("　入力された条件では計算できません　"));
-        QVERIFY(m_messages->details.last().contains("tube current -100"));
+        QVERIFY2(m_messages->details.last().contains("Ｘ線管電流が -100 mA"), qPrintable(m_messages->details.last()));
         leave("Text6", "200");
         leave("Text23", "90");
         ok->click();

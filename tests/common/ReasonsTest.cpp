@@ -1,0 +1,41 @@
+// Every reason code and every named field has both wordings, from one table.
+#include "common/Reasons.h"
+
+#include <gtest/gtest.h>
+
+namespace velnor {
+namespace {
+
+bool hasJapanese(const std::string& s)
+{
+    for (unsigned char c : s)
+        if (c >= 0xE3) // the lead byte of kana and most kanji in UTF-8
+            return true;
+    return false;
+}
+
+TEST(Reasons, EveryCodeAndFieldHasBothWordings)
+{
+    for (ReasonCode code : kAllReasonCodes) {
+        const Reason r{code, "tubeVoltageKv", -75, 1, 150, "kV", "abc"};
+        const std::string en = inEnglish(r), ja = inJapanese(r);
+        EXPECT_FALSE(en.empty());
+        EXPECT_FALSE(hasJapanese(en)) << en;
+        EXPECT_TRUE(hasJapanese(ja)) << static_cast<int>(code) << ": " << ja;
+    }
+    std::size_t count = 0;
+    const char* const* fields = namedFields(count);
+    EXPECT_GT(count, 40u);
+    for (std::size_t i = 0; i < count; ++i) {
+        EXPECT_FALSE(hasJapanese(fieldNameEnglish(fields[i]))) << fields[i];
+        EXPECT_TRUE(hasJapanese(fieldNameJapanese(fields[i])) || std::string(fields[i]).rfind("racetrack", 0) == 0) << fields[i];
+    }
+    // A range names the value, its limits and its unit in both.
+    const Reason range{ReasonCode::OutOfRange, "tubeCurrentMa", 0, 0.001, 10000, "mA", {}};
+    EXPECT_EQ(inEnglish(range), "tube current 0 mA: it must lie between 0.001 and 10000 mA");
+    EXPECT_EQ(inJapanese(range), "Ｘ線管電流が 0 mA です。0.001 〜 10000 mA の範囲で入力して下さい");
+    EXPECT_EQ(inJapanese({ReasonCode::NotANumberTyped, "tubeVoltageKv", 0, 0, 0, {}, "abc"}), "Ｘ線管電圧の欄が数値ではありません");
+}
+
+} // namespace
+} // namespace velnor
