@@ -222,8 +222,10 @@ private slots:
         typeInto(in<QLineEdit>(save, "Text2"), "外来 シナリオ");
         typeInto(in<QLineEdit>(save, "Text1"), "scenario");
         QTest::keyClick(in<QLineEdit>(save, "Text1"), Qt::Key_Return); // to OK
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // Enter presses OK
-        QTRY_VERIFY(!save->isVisible());
+        auto* saveOk = in<QPushButton>(save, "Command1");
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(saveOk));
+        QTest::keyClick(saveOk, Qt::Key_Return); // Enter presses OK
+        QTRY_VERIFY_WITH_TIMEOUT(!save->isVisible(), 10000);
         const ResultsFileContent saved = readResultsFile(folder / "scenario.csv");
         QCOMPARE(saved.comment, std::string("外来 シナリオ"));
         QCOMPARE(saved.rows.size(), std::size_t(2));
