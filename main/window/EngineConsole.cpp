@@ -20,7 +20,7 @@ namespace velnor {
 namespace {
 
 const char* const kRunning = "計算中です。終了するまでお待ちください";
-const char* const kFinished = "計算が終了しました。メイン画面の OK ボタンを押して下さい";
+const char* const kFinished = "計算が終了しました。メイン画面で計算が続きます";
 const char* const kFailed = "計算できませんでした (終了コード %1)";
 const char* const kClose = "閉じる";
 const char* const kStop = "中止";
@@ -143,6 +143,7 @@ void EngineConsole::run(const std::filesystem::path& program, const std::filesys
     m_percent = m_secondsLeft = -1;
     m_progress->setValue(0);
     m_progress->setFormat("%p %");
+    m_stop->setEnabled(true);
     setWindowTitle(QString::fromStdString(name));
     m_status->setText(kRunning);
 
@@ -159,6 +160,7 @@ void EngineConsole::run(const std::filesystem::path& program, const std::filesys
                                             : QString(kFailed).arg(m_exitCode));
         if (m_exitCode == 0)
             m_progress->setValue(100);
+        m_stop->setEnabled(false); // nothing left to stop
         emit programFinished(m_exitCode);
     });
     m_process->start(QString::fromStdString(program.string()), {});

@@ -183,10 +183,18 @@ int main(int argc, char** argv)
         save(pdd.effectiveDoseWindow(), out / "effective-dose.png");
     }
 
-    // The engine's console window after a short run.
-    velnor::writeTextLines(work / "joken.txt", {"020.0", "020.0", "080.0", "100.0", "035.6", "043.2", "00000300000"});
+    // The engine's console window and the main window's wait during a run
+    // (at its first progress report), then the console after it.
+    velnor::writeTextLines(work / "joken.txt", {"020.0", "020.0", "080.0", "100.0", "035.6", "043.2", "00020000000"});
     velnor::ConsoleWindowLauncher launcher(&window);
     launcher.start(velnor::runningProgramFolder() / "bsfmc_cylinder", work);
+    velnor::EngineWaitDialog wait(*launcher.console(), &window);
+    wait.show();
+    while (launcher.console()->percentDone() <= 0 && !launcher.console()->finished())
+        app.processEvents(QEventLoop::WaitForMoreEvents, 100);
+    app.processEvents();
+    save(&wait, out / "engine-wait.png");
+    save(launcher.console(), out / "engine-console-running.png");
     while (!launcher.console()->finished())
         app.processEvents(QEventLoop::WaitForMoreEvents, 100);
     app.processEvents();
