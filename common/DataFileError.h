@@ -15,9 +15,15 @@ public:
     const std::string& fileName() const { return m_fileName; }
     int lineNumber() const { return m_lineNumber; } // 0 when the fault is not tied to a line
 
+    // The same fault worded in Japanese for the windows: the file, its line
+    // and the reason given by withJapanese (what() in English names it too).
+    DataFileError withJapanese(std::string reason) &&;
+    std::string japanese() const;
+
 private:
     std::string m_fileName;
     int m_lineNumber = 0;
+    std::string m_english, m_japanese;
 };
 
 } // namespace velnor

@@ -21,7 +21,10 @@ FreeFormatReader FreeFormatReader::fromFile(const std::filesystem::path& path)
     return FreeFormatReader(readTextFile(path), path.filename().string());
 }
 
-void FreeFormatReader::fail(const std::string& reason) const { throw DataFileError(m_sourceName, m_line, reason); }
+void FreeFormatReader::fail(const std::string& reason, const std::string& japanese) const
+{
+    throw DataFileError(m_sourceName, m_line, reason).withJapanese(japanese);
+}
 
 void FreeFormatReader::skipToValue()
 {
@@ -31,7 +34,8 @@ void FreeFormatReader::skipToValue()
         ++m_position;
     }
     if (m_position >= m_text.size())
-        fail("too few values: the file ends after " + std::to_string(m_valuesRead) + " values");
+        fail("too few values: the file ends after " + std::to_string(m_valuesRead) + " values",
+             "値が足りません（" + std::to_string(m_valuesRead) + " 個で終わっています）");
     m_lastValueLine = m_line;
 }
 
@@ -59,10 +63,12 @@ double FreeFormatReader::readNumber()
     bool overflow = false;
     const std::optional<double> value = parseNumber(token, &overflow);
     if (overflow)
-        fail("\"" + token + "\" lies beyond the range of numbers (value " + std::to_string(m_valuesRead + 1) + ")");
+        fail("\"" + token + "\" lies beyond the range of numbers (value " + std::to_string(m_valuesRead + 1) + ")",
+             "「" + token + "」は数値の範囲を超えています");
     if (!value)
         fail(token.empty() ? "empty value where a number was expected (value " + std::to_string(m_valuesRead + 1) + ")"
-                           : "\"" + token + "\" is not a number (value " + std::to_string(m_valuesRead + 1) + ")");
+                           : "\"" + token + "\" is not a number (value " + std::to_string(m_valuesRead + 1) + ")",
+             token.empty() ? std::string("数値があるべき所が空です") : "「" + token + "」は数値ではありません");
     skipSeparatorAfterValue();
     return *value;
 }
@@ -75,7 +81,7 @@ std::string FreeFormatReader::readField()
         const std::size_t close = m_text.find('"', m_position + 1);
         const std::size_t lineEnd = m_text.find('\n', m_position + 1);
         if (close == std::string::npos || (lineEnd != std::string::npos && close > lineEnd))
-            fail("a quoted text has no closing quote");
+            fail("a quoted text has no closing quote", "引用符で始まる文字列が閉じられていません");
         field = m_text.substr(m_position + 1, close - m_position - 1);
         m_position = close + 1;
     } else {
@@ -93,7 +99,7 @@ std::string FreeFormatReader::readField()
 std::string FreeFormatReader::readLine()
 {
     if (m_position >= m_text.size())
-        fail("the file ends before this line");
+        fail("the file ends before this line", "ファイルがこの行の前で終わっています");
     const std::size_t end = m_text.find('\n', m_position);
     std::string line;
     if (end == std::string::npos) {

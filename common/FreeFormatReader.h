@@ -45,7 +45,7 @@ public:
 private:
     void skipToValue();
     void skipSeparatorAfterValue();
-    [[noreturn]] void fail(const std::string& reason) const;
+    [[noreturn]] void fail(const std::string& reason, const std::string& japanese) const;
 
     std::string m_text;
     std::string m_sourceName;

@@ -41,12 +41,17 @@ std::string cellName(const OutputDataCell& c, const OutputDataTable& t)
     return "comment";
 }
 
+const char* const kCodeNamesJa[4] = {"", "定電圧", "三相12ﾋﾟｰｸ", "単相全波"};
+
 std::optional<OutputDataFault> outside(const OutputDataTable& t, OutputDataCell cell, double v, double low, double high, const char* unit)
 {
     if (v >= low && v <= high)
         return std::nullopt;
-    return OutputDataFault{cell, cellName(cell, t) + " " + formatAsIs(v) + " " + unit + ": it must lie between " + formatAsIs(low)
-                                     + " and " + formatAsIs(high) + " " + unit};
+    return OutputDataFault{cell,
+                           cellName(cell, t) + " " + formatAsIs(v) + " " + unit + ": it must lie between " + formatAsIs(low) + " and "
+                               + formatAsIs(high) + " " + unit,
+                           outputDataCellJapanese(cell, t) + "が " + formatAsIs(v) + " " + unit + " です。" + formatAsIs(low) + " 〜 "
+                               + formatAsIs(high) + " " + unit + " の範囲にして下さい"};
 }
 
 // The voltage as "###.#" when that reads back as the same number, else with
@@ -59,19 +64,40 @@ std::string voltageText(double kv)
 }
 } // namespace
 
+std::string outputDataCellJapanese(const OutputDataCell& c, const OutputDataTable& t)
+{
+    switch (c.kind) {
+    case OutputDataCell::Kind::Voltage:
+        return "管電圧（" + std::to_string(c.row) + " 行目）";
+    case OutputDataCell::Kind::Exposure:
+        return std::string("単位mAs当たりの照射線量（") + kCodeNamesJa[c.code] + "、"
+            + formatAsIs(t.kvGrid[static_cast<std::size_t>(c.row)]) + " kV）";
+    case OutputDataCell::Kind::Aluminium:
+        return std::string("アルミ濾過（") + kCodeNamesJa[c.code] + "）";
+    case OutputDataCell::Kind::Copper:
+        return std::string("銅濾過（") + kCodeNamesJa[c.code] + "）";
+    case OutputDataCell::Kind::Comment:
+        break;
+    }
+    return "コメント";
+}
+
 std::optional<OutputDataFault> outputDataTableFault(const OutputDataTable& t)
 {
     using Kind = OutputDataCell::Kind;
     if (holdsControlCharacter(t.comment))
-        return OutputDataFault{{Kind::Comment, 0, 0}, "the comment holds a line break or another control character; it is one line of the file"};
+        return OutputDataFault{{Kind::Comment, 0, 0}, "the comment holds a line break or another control character; it is one line of the file",
+                               "コメントに改行やタブが含まれています"};
     for (int row = 1; row <= kOutputRows; ++row) {
         const double kv = t.kvGrid[static_cast<std::size_t>(row)];
         if (auto f = outside(t, {Kind::Voltage, 0, row}, kv, 1, kMaxTableKv, "kV"))
             return f;
         if (row > 1 && !(kv > t.kvGrid[static_cast<std::size_t>(row - 1)]))
-            return OutputDataFault{{Kind::Voltage, 0, row}, "the tube voltages do not ascend ("
-                                                                + formatAsIs(t.kvGrid[static_cast<std::size_t>(row - 1)]) + " then "
-                                                                + formatAsIs(kv) + " kV)"};
+            return OutputDataFault{{Kind::Voltage, 0, row},
+                                   "the tube voltages do not ascend (" + formatAsIs(t.kvGrid[static_cast<std::size_t>(row - 1)])
+                                       + " then " + formatAsIs(kv) + " kV)",
+                                   "管電圧が昇順になっていません（" + formatAsIs(t.kvGrid[static_cast<std::size_t>(row - 1)]) + " の次が "
+                                       + formatAsIs(kv) + " kV）"};
     }
     for (int code = 1; code <= 3; ++code) {
         const auto k = static_cast<std::size_t>(code);
@@ -128,7 +154,7 @@ OutputDataTable loadOutputDataTable(const std::filesystem::path& path)
         case OutputDataCell::Kind::Comment:
             break;
         }
-        throw DataFileError(path.filename().string(), line, fault->reason);
+        throw DataFileError(path.filename().string(), line, fault->reason).withJapanese(fault->reasonJa);
     }
     table.fileName = path.filename().string();
     return table;

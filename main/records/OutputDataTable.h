@@ -31,8 +31,11 @@ struct OutputDataCell {
 };
 struct OutputDataFault {
     OutputDataCell cell;
-    std::string reason; // names the cell and its value
+    std::string reason;   // names the cell and its value, in English
+    std::string reasonJa; // the same in Japanese, for the windows
 };
+// A cell's name in Japanese, as the editor shows it.
+std::string outputDataCellJapanese(const OutputDataCell& cell, const OutputDataTable& table);
 
 // The table's one check: voltages from 1 to 1000 kV in ascending order,
 // exposures per mAs from 0 to 1e-3 C/kg (the strongest tubes give about

@@ -14,6 +14,12 @@ namespace velnor {
 namespace {
 
 constexpr const char* kDash = "―";
+
+// A value of the file that cannot be read, in English and Japanese.
+struct FieldFault : std::invalid_argument {
+    FieldFault(const std::string& english, std::string japaneseText) : std::invalid_argument(english), japanese(std::move(japaneseText)) {}
+    std::string japanese;
+};
 constexpr const char* kCircularPreset = "円形照射野";
 
 // A value that reads "as is": the shortest decimal text.
@@ -53,7 +59,8 @@ SurfaceCode surfaceFromName(const std::string& s)
                           SurfaceCode::Racetrack})
         if (s == surfaceName(c))
             return c;
-    throw std::invalid_argument("\"" + s + "\" is not a surface (平面, 頭平面, 円柱面, 楕円柱面 or Racetrack)");
+    throw FieldFault("\"" + s + "\" is not a surface (平面, 頭平面, 円柱面, 楕円柱面 or Racetrack)",
+                     "「" + s + "」は入射面の名前ではありません（平面、頭平面、円柱面、楕円柱面、Racetrack）");
 }
 
 std::string rectificationName(Rectification r)
@@ -74,7 +81,8 @@ Rectification rectificationFromName(const std::string& s)
     for (Rectification r : {Rectification::ConstantPotential, Rectification::ThreePhase12Peak, Rectification::SinglePhaseFullWave})
         if (s == rectificationName(r))
             return r;
-    throw std::invalid_argument("\"" + s + "\" is not a waveform (定電圧, 三相12 or 単相全波)");
+    throw FieldFault("\"" + s + "\" is not a waveform (定電圧, 三相12 or 単相全波)",
+                     "「" + s + "」は整流方式の名前ではありません（定電圧、三相12、単相全波）");
 }
 
 // One quantity line: its caption, how a row's value is written and how a
@@ -178,6 +186,7 @@ const std::vector<Quantity>& quantities()
 
 // The spreadsheet column of row k (from 0): the captions fill column 1.
 std::string columnOf(int k) { return "column " + std::to_string(k + 2) + " (row " + std::to_string(k + 1) + "): "; }
+std::string columnJa(int k) { return std::to_string(k + 2) + " 列目（" + std::to_string(k + 1) + " 件目）："; }
 
 std::vector<std::string> splitFields(const std::string& line)
 {
@@ -232,10 +241,13 @@ ResultsFileContent readResultsFile(const std::filesystem::path& path)
     if (lines.size() < 2 + kResultsQuantityLines)
         throw DataFileError(file, static_cast<int>(lines.size()),
                             "the file ends after line " + std::to_string(lines.size()) + "; a results file has "
-                                + std::to_string(2 + kResultsQuantityLines) + " lines");
+                                + std::to_string(2 + kResultsQuantityLines) + " lines")
+            .withJapanese("ファイルが " + std::to_string(lines.size()) + " 行目で終わっています（結果ファイルは "
+                          + std::to_string(2 + kResultsQuantityLines) + " 行です）");
     const std::optional<double> count = parseNumber(trimmed(splitFields(lines[1])[0]));
     if (!count || *count != static_cast<int>(*count) || *count < 1 || *count > kMaxResultRows)
-        throw DataFileError(file, 2, "\"" + lines[1] + "\" is not a row count from 1 to " + std::to_string(kMaxResultRows));
+        throw DataFileError(file, 2, "\"" + lines[1] + "\" is not a row count from 1 to " + std::to_string(kMaxResultRows))
+            .withJapanese("「" + lines[1] + "」は 1 〜 " + std::to_string(kMaxResultRows) + " の件数ではありません");
     const int n = static_cast<int>(*count);
 
     ResultsFileContent content;
@@ -246,20 +258,22 @@ ResultsFileContent readResultsFile(const std::filesystem::path& path)
         const std::vector<std::string> fields = splitFields(lines[static_cast<std::size_t>(lineNumber - 1)]);
         if (static_cast<int>(fields.size()) < n + 1)
             throw DataFileError(file, lineNumber, "the line holds " + std::to_string(fields.size() - 1) + " values for "
-                                                     + std::to_string(n) + " rows");
+                                                     + std::to_string(n) + " rows")
+                .withJapanese("値が " + std::to_string(fields.size() - 1) + " 個しかありません（" + std::to_string(n) + " 件分必要です）");
         const Number number = [](const std::string& text) {
             bool overflow = false;
             const std::optional<double> v = parseNumber(trimmed(text), &overflow);
             if (!v)
-                throw std::invalid_argument("\"" + text + "\" " + (overflow ? "lies beyond the range of numbers" : "is not a number"));
+                throw FieldFault("\"" + text + "\" " + (overflow ? "lies beyond the range of numbers" : "is not a number"),
+                                 "「" + text + "」" + (overflow ? "は数値の範囲を超えています" : "は数値ではありません"));
             return *v;
         };
         for (int k = 0; k < n; ++k) {
             try {
                 quantities()[static_cast<std::size_t>(q)].read(fields[static_cast<std::size_t>(k + 1)],
                                                                content.rows[static_cast<std::size_t>(k)], content.cfAir, number);
-            } catch (const std::invalid_argument& e) {
-                throw DataFileError(file, lineNumber, columnOf(k) + e.what());
+            } catch (const FieldFault& e) {
+                throw DataFileError(file, lineNumber, columnOf(k) + e.what()).withJapanese(columnJa(k) + e.japanese);
             }
         }
     }
@@ -282,7 +296,7 @@ ResultsFileContent readResultsFile(const std::filesystem::path& path)
         for (int q = 0; q < kResultsQuantityLines; ++q)
             if (fault->field == quantities()[static_cast<std::size_t>(q)].field)
                 lineNumber = 3 + q;
-        throw DataFileError(file, lineNumber, columnOf(k) + fault->reason);
+        throw DataFileError(file, lineNumber, columnOf(k) + fault->reason).withJapanese(columnJa(k) + fault->reasonJa);
     }
     return content;
 }

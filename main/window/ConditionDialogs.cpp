@@ -131,7 +131,7 @@ void OtherFilterDialog::set()
     try {
         material = readFilterMaterialFile(m_folder / item->text().toStdString());
     } catch (const std::exception& e) {
-        m_messages.warn(kMaterialRefused, QString::fromUtf8(e.what()));
+        m_messages.warn(kMaterialRefused, detailOf(e));
         return;
     }
     hide();

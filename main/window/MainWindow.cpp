@@ -517,7 +517,7 @@ bool MainWindow::startUp()
     try {
         startup = loadStartupData(m_folder);
     } catch (const std::exception& e) {
-        m_messages->warn(kStartUpFailed, QString::fromUtf8(e.what()));
+        m_messages->warn(kStartUpFailed, detailOf(e));
         return false;
     }
     m_state.tables = std::move(startup.tables);
@@ -556,7 +556,7 @@ void MainWindow::reloadBodyParts()
         for (const std::string& part : readBodyParts(findFileIgnoringCase(m_folder, files::kBodyParts)))
             m_combo2->addItem(qs(part));
     } catch (const std::exception& e) {
-        m_messages->warn(kBodyPartsUnreadable, QString::fromUtf8(e.what()));
+        m_messages->warn(kBodyPartsUnreadable, detailOf(e));
     }
     m_combo2->setCurrentText(kHeadFrontal);
 }
@@ -764,7 +764,7 @@ void MainWindow::calculate()
         showLabels(); // what the finished steps have shown stays
         workflow(form::WorkflowEvent::CalculationFailed);
         m_messages->beep();
-        m_messages->warn(kCalculationFailed, QString::fromUtf8(e.what()));
+        m_messages->warn(kCalculationFailed, detailOf(e));
         return;
     }
     afterCalculation();
@@ -845,7 +845,7 @@ void MainWindow::runFit(int targetCode, int methodCode, double measured)
                 c.inherentFiltrationCm = value;
         });
     } catch (const std::exception& e) {
-        m_messages->warn(failed, QString::fromUtf8(e.what())); // every record is as it was
+        m_messages->warn(failed, detailOf(e)); // every record is as it was
         return;
     }
     if (voltage)
@@ -892,7 +892,7 @@ void MainWindow::startDepthDose()
         QApplication::processEvents();
         m_windowedLauncher->start(program, m_folder);
     } catch (const std::exception& e) {
-        m_messages->warn(kDepthDoseMissing, QString::fromUtf8(e.what()));
+        m_messages->warn(kDepthDoseMissing, detailOf(e));
         return;
     }
     workflow(form::WorkflowEvent::DepthDoseStarted);
@@ -911,7 +911,7 @@ void MainWindow::addEffectiveDose()
             throw std::runtime_error("the effective dose is not a number of 0 or more");
     } catch (const std::exception& e) {
         // The answer may still come (the button stays), or the program can be started again.
-        m_messages->warn(kNoEffectiveDose, QString::fromUtf8(e.what()));
+        m_messages->warn(kNoEffectiveDose, detailOf(e));
         workflow(form::WorkflowEvent::EffectiveDoseMissing);
         return;
     }

@@ -1,5 +1,8 @@
 #include "main/window/Messages.h"
 
+#include "common/DataFileError.h"
+#include "main/records/CalculationError.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -38,6 +41,15 @@ QString breakAtPhrases(const QString& text, const QFontMetrics& metrics, int roo
         out << current;
     }
     return out.join('\n');
+}
+
+QString detailOf(const std::exception& error)
+{
+    if (const auto* file = dynamic_cast<const DataFileError*>(&error))
+        return QString::fromStdString(file->japanese());
+    if (const auto* refused = dynamic_cast<const InputRefused*>(&error))
+        return QString::fromStdString(refused->fault().reasonJa);
+    return QString::fromUtf8(error.what());
 }
 
 void keepWordsWhole(QMessageBox& box)

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <exception>
+
 class QFontMetrics;
 class QMessageBox;
 class QWidget;
@@ -24,6 +26,11 @@ public:
     virtual bool askOkCancel(const QString& text) = 0;
     virtual void beep() = 0;
 };
+
+// The reason of a failure as the windows show it, in Japanese: a file's
+// fault with its file and line, a refused record's reason; a calculation's
+// own reason where it has no Japanese wording yet.
+QString detailOf(const std::exception& error);
 
 // Keeps each line of a box's message whole (no break inside a Japanese word),
 // giving the box the width it needs as far as the screen allows; a line wider

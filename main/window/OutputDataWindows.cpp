@@ -173,22 +173,23 @@ void OutputDataEditor::save()
         for (int row = 1; row <= kOutputRows; ++row) {
             const std::optional<double> v = parseNumber(m_exposure[code][row]->text().trimmed().toStdString());
             if (!v)
-                return refuseCell(m_exposure[code][row], "the exposure per mAs of row " + std::to_string(row) + ", column "
-                                                             + std::to_string(code) + " (\"" + m_exposure[code][row]->text().toStdString()
-                                                             + "\") is not a number");
+                return refuseCell(m_exposure[code][row],
+                                  outputDataCellJapanese({OutputDataCell::Kind::Exposure, code, row}, m_table) + "の欄が数値ではありません");
             typed.exposurePerMas[code][row] = *v;
         }
         for (QLineEdit* e : {m_al[code], m_cu[code]}) {
             const std::optional<double> mm = parseNumber(e->text().trimmed().toStdString());
             if (!mm)
-                return refuseCell(e, std::string(e == m_al[code] ? "the aluminium" : "the copper") + " filtration of column "
-                                         + std::to_string(code) + " (\"" + e->text().toStdString() + "\") is not a number");
+                return refuseCell(e, outputDataCellJapanese({e == m_al[code] ? OutputDataCell::Kind::Aluminium : OutputDataCell::Kind::Copper,
+                                                             code, 0},
+                                                            m_table)
+                                         + "の欄が数値ではありません");
             (e == m_al[code] ? typed.filtrationAl[code] : typed.filtrationCu[code]) = 0.1 * *mm;
         }
     }
     typed.comment = m_comment->text().isEmpty() ? std::string(kNoComment) : m_comment->text().toStdString();
     if (const std::optional<OutputDataFault> fault = outputDataTableFault(typed))
-        return refuseCell(cellEdit(fault->cell), fault->reason);
+        return refuseCell(cellEdit(fault->cell), fault->reasonJa);
     // The current table takes the typed values before the name is looked at.
     const std::string comment = m_table.comment;
     m_table = typed;
@@ -216,7 +217,7 @@ void OutputDataEditor::save()
     try {
         saveOutputDataTable(written, path);
     } catch (const std::exception& e) {
-        m_messages.warn(kNotWritten, QString::fromUtf8(e.what()));
+        m_messages.warn(kNotWritten, detailOf(e));
         return;
     }
     m_table.comment = written.comment;
@@ -286,7 +287,7 @@ void OutputDataSelector::choose()
     try {
         m_table = loadOutputDataTable(m_folder / item->text().toStdString());
     } catch (const std::exception& e) {
-        m_messages.warn(kNotLoaded, QString::fromUtf8(e.what()));
+        m_messages.warn(kNotLoaded, detailOf(e));
         return;
     }
     hide();

@@ -143,7 +143,7 @@ void DataSaveWindow::save()
         // "exam" beside "Exam.csv" is that file, as on Windows: replaced, not doubled.
         writeResultsFile(findFileIgnoringCase(m_panel->folder(), name + ".csv"), m_comment->text().toStdString(), m_table, m_cfAir);
     } catch (const std::exception& e) {
-        m_messages.warn(kNotSaved, QString::fromUtf8(e.what()));
+        m_messages.warn(kNotSaved, detailOf(e));
         return;
     }
     m_messages.warn(kSaved);
@@ -201,7 +201,7 @@ void DataReadWindow::read()
     try {
         content = readResultsFile(m_panel->folder() / item->text().toStdString());
     } catch (const std::exception& e) {
-        m_messages.warn(kNotRead, QString::fromUtf8(e.what()));
+        m_messages.warn(kNotRead, detailOf(e));
         return;
     }
     hide();

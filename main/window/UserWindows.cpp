@@ -165,7 +165,7 @@ void UserNameDialog::accept()
         writeUserName(findFileIgnoringCase(m_folder, files::kPrimary), name.toStdString());
     } catch (const std::exception& e) {
         // The file keeps its reference lines untouched; the name holds for this run.
-        m_messages.warn(kNotStored, QString::fromUtf8(e.what()));
+        m_messages.warn(kNotStored, detailOf(e));
         hide();
         emit userNamed(name, false);
         return;
@@ -234,10 +234,10 @@ void BodyPartDialog::add()
     try {
         addBodyPart(findFileIgnoringCase(m_folder, files::kBodyParts), name.toStdString());
     } catch (const std::invalid_argument& e) {
-        m_messages.warn(kPartRefused, QString::fromUtf8(e.what()));
+        m_messages.warn(kPartRefused, detailOf(e));
         return;
     } catch (const std::exception& e) {
-        m_messages.warn(kListNotWritten, QString::fromUtf8(e.what()));
+        m_messages.warn(kListNotWritten, detailOf(e));
         return;
     }
     hide();
@@ -257,7 +257,7 @@ void BodyPartDialog::remove()
     try {
         removeBodyPart(findFileIgnoringCase(m_folder, files::kBodyParts), name.toStdString());
     } catch (const std::exception& e) {
-        m_messages.warn(kListNotWritten, QString::fromUtf8(e.what()));
+        m_messages.warn(kListNotWritten, detailOf(e));
         return;
     }
     open(); // the list as the file now holds it

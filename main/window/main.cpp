@@ -3,6 +3,7 @@
 // folder; else the current one) holds the reference data and receives the
 // exchange files.
 #include "common/WorkingFolder.h"
+#include "main/window/Messages.h"
 #include "main/window/MainWindow.h"
 #include "main/window/Translations.h"
 
@@ -24,7 +25,7 @@ int main(int argc, char** argv)
         folder = argc > 1 ? std::filesystem::absolute(argv[1]) : velnor::defaultWorkingFolder();
         std::filesystem::current_path(folder); // the programs it starts work there too
     } catch (const std::exception& e) {
-        QMessageBox::critical(nullptr, "Velnor_V17", QString("作業フォルダを準備できません\n") + QString::fromUtf8(e.what()));
+        QMessageBox::critical(nullptr, "Velnor_V17", QString("作業フォルダを準備できません\n") + velnor::detailOf(e));
         return 1;
     }
     velnor::MainWindow window(folder);

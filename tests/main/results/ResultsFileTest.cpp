@@ -204,6 +204,9 @@ TEST(ResultsFile, ValuesNoCalculationGivesAreRefusedByLineAndColumn)
             EXPECT_EQ(e.lineNumber(), c.line) << e.what();
             EXPECT_NE(std::string(e.what()).find("column 3 (row 2)"), std::string::npos) << e.what();
             EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << e.what();
+            // The windows show the same fault in Japanese, with its line and column.
+            EXPECT_NE(e.japanese().find("3 列目（2 件目）"), std::string::npos) << e.japanese();
+            EXPECT_EQ(e.japanese().find("column"), std::string::npos) << e.japanese();
         }
     }
     writeTextLines(folder / "good.csv", good);

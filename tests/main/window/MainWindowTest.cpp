@@ -868,8 +868,11 @@ private slots:
             const char* cell;
             const char* text;
             const char* reason;
-        } bad[] = {{"Exposure2_3", "-1.2E-05", "exposure per mAs"}, {"Exposure2_3", "1.2E-0", "exposure per mAs"},
-                   {"Exposure2_3", "abc", "not a number"}, {"Cu3", "", "not a number"}, {"Al2", "150", "aluminium"}};
+        } bad[] = {{"Exposure2_3", "-1.2E-05", "単位mAs当たりの照射線量（三相12ﾋﾟｰｸ、60 kV）が -1.2E-05 C/kg です"},
+                   {"Exposure2_3", "1.2E-0", "単位mAs当たりの照射線量"},
+                   {"Exposure2_3", "abc", "の欄が数値ではありません"},
+                   {"Cu3", "", "銅濾過（単相全波）の欄が数値ではありません"},
+                   {"Al2", "150", "アルミ濾過（三相12ﾋﾟｰｸ）が 150 mm です"}};
         for (const auto& b : bad) {
             auto* cell = editor->findChild<QLineEdit*>(b.cell);
             const QString kept = cell->text();
