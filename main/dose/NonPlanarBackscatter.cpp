@@ -90,7 +90,8 @@ BackscatterFactors readResultFile(const std::filesystem::path& folder)
             throw DataFileError(path.filename().string(), fault->reason);
         return f;
     } catch (const DataFileError& e) {
-        throw CalculationError(std::string("no backscatter factors from the Monte Carlo program: ") + e.what());
+        throw CalculationError(std::string("no backscatter factors from the Monte Carlo program: ") + e.what(),
+                               "モンテカルロ計算の結果を読めません：" + e.japanese());
     }
 }
 
@@ -107,7 +108,8 @@ std::filesystem::path prepareRun(const ExposureConditions& c, double shortAxisCm
         throw CalculationError("no curved surface has been chosen (surface code " + std::to_string(codeOf(c.surfaceCode)) + ")");
     const std::filesystem::path path = locateProgram(program, folder);
     if (path.empty())
-        throw CalculationError("the Monte Carlo program " + program + " is not in the working folder nor beside this program");
+        throw CalculationError("the Monte Carlo program " + program + " is not in the working folder nor beside this program",
+                               "モンテカルロ計算プログラム " + program + " が作業フォルダにもこのプログラムの横にもありません");
     writeTextLines(findFileIgnoringCase(folder, files::kJob), jobFileLines(c, shortAxisCm, longAxisCm));
     return path;
 }

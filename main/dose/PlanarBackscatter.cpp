@@ -35,7 +35,8 @@ SurfaceField surfaceField(const ExposureConditions& c)
 {
     const double ffd = c.focusReceptorDistanceCm;
     if (!(ffd > 0))
-        throw CalculationError("focus-receptor distance " + formatAsIs(ffd) + " cm: it must be positive");
+        throw CalculationError("focus-receptor distance " + formatAsIs(ffd) + " cm: it must be positive",
+                               "焦点-受像器間距離が " + formatAsIs(ffd) + " cm です。0 より大きくして下さい");
     const double fsd = c.focusSurfaceDistanceCm;
     const double longCm = c.fieldLongCm.value_or(0.0);
     const double shortCm = c.fieldShortCm.value_or(0.0);
@@ -109,7 +110,8 @@ double mediumBackscatter(const DifferentialBsfTable& table, const BinArray& muen
 {
     const double kv = c.tubeVoltageKv;
     if (!(kv >= 1.0 && kv <= 150.0))
-        throw CalculationError("backscatter: tube voltage " + formatAsIs(kv) + " kV lies outside the tables (1 to 150 kV)");
+        throw CalculationError("backscatter: tube voltage " + formatAsIs(kv) + " kV lies outside the tables (1 to 150 kV)",
+                               "後方散乱係数：管電圧 " + formatAsIs(kv) + " kV は表の範囲 (1 〜 150 kV) の外です");
     const int top = static_cast<int>(std::floor(2 * kv));
     const auto& grid = tables.bsfEnergyGridKev;
 
@@ -121,13 +123,15 @@ double mediumBackscatter(const DifferentialBsfTable& table, const BinArray& muen
         sum += w[i];
     }
     if (!(sum > 0))
-        throw CalculationError("backscatter: the spectrum has no weight up to the tube voltage");
+        throw CalculationError("backscatter: the spectrum has no weight up to the tube voltage",
+                               "後方散乱係数：管電圧までのスペクトルがありません");
 
     int k = 2;
     while (k <= kBsfEnergyColumns && grid[static_cast<std::size_t>(k)] < kv)
         ++k;
     if (k > kBsfEnergyColumns)
-        throw CalculationError("backscatter: tube voltage " + formatAsIs(kv) + " kV is above the last table energy (150 keV)");
+        throw CalculationError("backscatter: tube voltage " + formatAsIs(kv) + " kV is above the last table energy (150 keV)",
+                               "後方散乱係数：管電圧 " + formatAsIs(kv) + " kV が表の最後のエネルギー (150 keV) を超えています");
 
     const auto bsf = backscatterByEnergy(table, c.headPhantom, field, c.focusSurfaceDistanceCm, k);
     double b = 0;
@@ -140,7 +144,8 @@ double mediumBackscatter(const DifferentialBsfTable& table, const BinArray& muen
         while (u <= kBsfEnergyColumns && !(grid[static_cast<std::size_t>(u)] > e))
             ++u;
         if (u > k)
-            throw CalculationError("backscatter: photons of " + formatAsIs(e) + " keV lie above the last table energy used");
+            throw CalculationError("backscatter: photons of " + formatAsIs(e) + " keV lie above the last table energy used",
+                                   "後方散乱係数：" + formatAsIs(e) + " keV の光子が表の範囲を超えています");
         const double hi = grid[static_cast<std::size_t>(u)];
         const double lo = grid[static_cast<std::size_t>(u - 1)];
         const double bHi = bsf[static_cast<std::size_t>(u)];

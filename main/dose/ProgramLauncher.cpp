@@ -69,7 +69,8 @@ void startDetached(const std::filesystem::path& program, const std::vector<std::
 {
     const pid_t child = ::fork();
     if (child < 0)
-        throw CalculationError(std::string("cannot start ") + program.string() + ": " + std::strerror(errno));
+        throw CalculationError(std::string("cannot start ") + program.string() + ": " + std::strerror(errno),
+                               "プログラム " + program.filename().string() + " を起動できません");
     if (child == 0) {
         ::setsid();
         if (::fork() != 0)
@@ -111,7 +112,8 @@ std::filesystem::path locateProgram(const std::string& name, const std::filesyst
 void DesktopLauncher::start(const std::filesystem::path& program, const std::filesystem::path& workingFolder)
 {
     if (!isExecutable(program))
-        throw CalculationError("the program " + program.string() + " cannot be started");
+        throw CalculationError("the program " + program.string() + " cannot be started",
+                               "プログラム " + program.filename().string() + " を起動できません");
     std::vector<std::string> arguments;
     const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
     std::filesystem::path terminal = display ? onPath("x-terminal-emulator") : std::filesystem::path();
@@ -128,7 +130,8 @@ void DesktopLauncher::start(const std::filesystem::path& program, const std::fil
 void WindowedLauncher::start(const std::filesystem::path& program, const std::filesystem::path& workingFolder)
 {
     if (!isExecutable(program))
-        throw CalculationError("the program " + program.string() + " cannot be started");
+        throw CalculationError("the program " + program.string() + " cannot be started",
+                               "プログラム " + program.filename().string() + " を起動できません");
     startDetached(program, {program.string()}, workingFolder, false, {});
 }
 
@@ -151,10 +154,12 @@ extern "C" void passOn(int signal)
 void runToCompletion(const std::filesystem::path& program, const std::filesystem::path& workingFolder)
 {
     if (!isExecutable(program))
-        throw CalculationError("the program " + program.string() + " cannot be started");
+        throw CalculationError("the program " + program.string() + " cannot be started",
+                               "プログラム " + program.filename().string() + " を起動できません");
     const pid_t child = ::fork();
     if (child < 0)
-        throw CalculationError(std::string("cannot start ") + program.string() + ": " + std::strerror(errno));
+        throw CalculationError(std::string("cannot start ") + program.string() + ": " + std::strerror(errno),
+                               "プログラム " + program.filename().string() + " を起動できません");
     if (child == 0) {
         if (::chdir(workingFolder.c_str()) != 0)
             ::_exit(126);
@@ -182,7 +187,9 @@ void runToCompletion(const std::filesystem::path& program, const std::filesystem
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         throw CalculationError(program.filename().string() + " ended with status "
-                               + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
+                                   + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1),
+                               program.filename().string() + " が終了コード "
+                                   + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + " で終わりました");
 }
 
 } // namespace velnor

@@ -3,6 +3,7 @@
 #include "main/records/RecordFault.h"
 
 #include <stdexcept>
+#include <string>
 
 namespace velnor {
 
@@ -11,14 +12,21 @@ namespace velnor {
 // value and why; the window shows its one failure message and may add it.
 class CalculationError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit CalculationError(const std::string& reason) : std::runtime_error(reason) {}
+    // The reason in English (what()) and in Japanese (for the windows).
+    CalculationError(const std::string& reason, std::string japanese) : std::runtime_error(reason), m_japanese(std::move(japanese)) {}
+    // The Japanese wording, or the English one where there is none.
+    std::string japanese() const { return m_japanese.empty() ? std::string(what()) : m_japanese; }
+
+private:
+    std::string m_japanese;
 };
 
 // Conditions that a calculation refuses before it starts: its record's check
 // found a fault. The window words these as refused input, not as a failure.
 class InputRefused : public CalculationError {
 public:
-    explicit InputRefused(RecordFault fault) : CalculationError(fault.reason), m_fault(std::move(fault)) {}
+    explicit InputRefused(RecordFault fault) : CalculationError(fault.reason, fault.reasonJa), m_fault(std::move(fault)) {}
     const RecordFault& fault() const { return m_fault; }
 
 private:

@@ -156,7 +156,8 @@ SpectrumResult filteredSpectrum(const BinArray& raw, const ExposureConditions& c
     }
     if (!(sumPhotons > 0 && sumKerma > 0 && sumReference > 0) || !std::isfinite(sumPhotons) || !std::isfinite(sumKerma)
         || !std::isfinite(sumReference))
-        throw CalculationError("the filters absorb the whole spectrum (or the spectrum is empty)");
+        throw CalculationError("the filters absorb the whole spectrum (or the spectrum is empty)",
+                               "フィルタがスペクトルをすべて吸収しています");
     for (int j = 2; j <= result.topBin; ++j) {
         const auto i = static_cast<std::size_t>(j);
         const double p = photons[i] / sumPhotons;

@@ -49,6 +49,8 @@ QString detailOf(const std::exception& error)
         return QString::fromStdString(file->japanese());
     if (const auto* refused = dynamic_cast<const InputRefused*>(&error))
         return QString::fromStdString(refused->fault().reasonJa);
+    if (const auto* calculation = dynamic_cast<const CalculationError*>(&error))
+        return QString::fromStdString(calculation->japanese());
     return QString::fromUtf8(error.what());
 }
 

@@ -291,6 +291,7 @@ private slots:
         child<QPushButton>("Command2")->click();
         QCOMPARE(m_messages->warnings.last(), QString("　???  正しく計算できませんでした  ???   "));
         QVERIFY(m_messages->details.last().contains("40 kV"));
+        QVERIFY2(m_messages->details.last().contains("出力データから"), qPrintable(m_messages->details.last())); // in Japanese
         QCOMPARE(label("Label73"), dose);
     }
 
