@@ -14,7 +14,7 @@ struct FieldName {
 };
 
 // The fields of the records, as the windows and the command-line tools name them.
-constexpr std::array<FieldName, 47> kFields = {{
+constexpr std::array<FieldName, 48> kFields = {{
     {"targetAngleDeg", "target angle", "Ｘ線管ターゲット角度"},
     {"inherentFiltrationCm", "inherent filtration", "固有フィルタ"},
     {"addedAlCm", "added aluminium", "付加フィルタ (アルミ)"},
@@ -62,6 +62,7 @@ constexpr std::array<FieldName, 47> kFields = {{
     {"effectiveDoseMsv", "effective dose", "実効線量"},
     {"measuredHvl", "measured HVL", "実測 HVL"},
     {"measuredAtr", "measured ATR index", "実測 ATR Index"},
+    {"spectrumWeight", "spectrum weight", "スペクトルの重み"},
 }};
 
 const FieldName* find(std::string_view field)

@@ -4,6 +4,7 @@
 #include "common/DisplayFormat.h"
 #include "common/FileLookup.h"
 #include "common/FreeFormatReader.h"
+#include "common/Reasons.h"
 
 #include <cmath>
 #include <stdexcept>
@@ -36,36 +37,33 @@ double checkedLog(double v, const char* what)
 
 std::optional<HandOffFault> handOffFault(const HandOff& h)
 {
+    auto fault = [](int line, Reason r) { return HandOffFault{line, inEnglish(r), inJapanese(r)}; };
     struct Range {
         int line;
         double value, low, high;
-        const char* name;
+        const char* field;
         const char* unit;
     };
     const Range ranges[] = {
-        {1, h.tubeVoltageKv, kMinVoltageKv, kMaxVoltageKv, "tube voltage", "kV"},
-        {2, h.focusReceptorCm, kMinDistanceCm, kMaxDistanceCm, "focus-receptor distance", "cm"},
-        {3, h.focusSurfaceCm, kMinDistanceCm, kMaxDistanceCm, "focus-surface distance", "cm"},
-        {4, h.thicknessCm, kMinThicknessCm, kMaxHandOffThicknessCm, "body thickness", "cm"},
-        {5, h.fieldLongCm, kMinFieldCm, kMaxFieldCm, "field size", "cm"},
-        {7, h.surfaceDoseMgy, 0, kMaxSurfaceDoseMgy, "entrance surface dose", "mGy"},
+        {1, h.tubeVoltageKv, kMinVoltageKv, kMaxVoltageKv, "tubeVoltageKv", "kV"},
+        {2, h.focusReceptorCm, kMinDistanceCm, kMaxDistanceCm, "focusReceptorDistanceCm", "cm"},
+        {3, h.focusSurfaceCm, kMinDistanceCm, kMaxDistanceCm, "focusSurfaceDistanceCm", "cm"},
+        {4, h.thicknessCm, kMinThicknessCm, kMaxHandOffThicknessCm, "bodyThicknessCm", "cm"},
+        {5, h.fieldLongCm, kMinFieldCm, kMaxFieldCm, "fieldLongCm", "cm"},
+        {7, h.surfaceDoseMgy, 0, kMaxSurfaceDoseMgy, "esdSoftTissue", "mGy"},
     };
     for (const Range& r : ranges)
         if (!(r.value >= r.low && r.value <= r.high)) // NaN fails too
-            return HandOffFault{r.line, std::string(r.name) + " " + formatAsIs(r.value) + " " + r.unit + ": it must lie between "
-                                            + formatAsIs(r.low) + " and " + formatAsIs(r.high) + " " + r.unit};
+            return fault(r.line, {ReasonCode::OutOfRange, r.field, r.value, r.low, r.high, r.unit, {}});
     // The short axis is 0 for a circular field (its diameter is the long axis).
     if (h.fieldShortCm != 0 && !(h.fieldShortCm >= kMinFieldCm && h.fieldShortCm <= kMaxFieldCm))
-        return HandOffFault{6, "field size " + formatAsIs(h.fieldShortCm) + " cm: it must be 0 (a circular field) or lie between "
-                                   + formatAsIs(kMinFieldCm) + " and " + formatAsIs(kMaxFieldCm) + " cm"};
+        return fault(6, {ReasonCode::OutOfRange, "fieldShortCm", h.fieldShortCm, kMinFieldCm, kMaxFieldCm, "cm", {}});
     if (!(h.focusSurfaceCm < h.focusReceptorCm))
-        return HandOffFault{3, "focus-surface distance " + formatAsIs(h.focusSurfaceCm) + " cm: it must be shorter than the focus-receptor distance "
-                                   + formatAsIs(h.focusReceptorCm) + " cm"};
+        return fault(3, {ReasonCode::AtMost, "focusSurfaceDistanceCm", h.focusSurfaceCm, 0, h.focusReceptorCm, "cm", {}});
     for (int e = 1; e <= kBins; ++e) {
         const double w = h.spectrum[static_cast<std::size_t>(e)];
         if (!std::isfinite(w) || w < 0)
-            return HandOffFault{7 + e, "spectrum weight " + formatAsIs(w) + " of bin " + std::to_string(e)
-                                           + ": it must be a finite number of 0 or more"};
+            return fault(7 + e, {ReasonCode::NotFiniteOrNegative, "spectrumWeight", w, 0, 0, {}, {}});
     }
     return std::nullopt;
 }
@@ -85,10 +83,11 @@ HandOff readHandOff(const std::filesystem::path& path)
         h.spectrum[static_cast<std::size_t>(e)] = reader.readNumber();
     if (reader.atEnd())
         throw DataFileError(path.filename().string(), kHandOffLines,
-                            "the body part (line " + std::to_string(kHandOffLines) + ") is missing");
+                            "the body part (line " + std::to_string(kHandOffLines) + ") is missing")
+            .withJapanese("照射部位の行がありません");
     h.bodyPart = reader.readField();
     if (const std::optional<HandOffFault> fault = handOffFault(h))
-        throw DataFileError(path.filename().string(), fault->line, fault->reason);
+        throw DataFileError(path.filename().string(), fault->line, fault->reason).withJapanese(fault->reasonJa);
     return h;
 }
 

@@ -45,7 +45,8 @@ inline constexpr double kMaxSurfaceDoseMgy = 1e5; // 100 Gy
 // and the reason naming it.
 struct HandOffFault {
     int line = 0;
-    std::string reason;
+    std::string reason;   // in English
+    std::string reasonJa; // in Japanese, for the window
 };
 // The hand-off's one check: every number finite and within the limits above
 // (the short-axis field 0 for a circular field), FSD below FFD, spectrum

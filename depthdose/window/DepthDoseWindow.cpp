@@ -2,6 +2,7 @@
 
 #include "depthdose/window/ScreenFit.h"
 
+#include "common/DataFileError.h"
 #include "common/DisplayFormat.h"
 #include "common/ExchangeFiles.h"
 #include "common/FileLookup.h"
@@ -246,7 +247,8 @@ bool DepthDoseWindow::start()
     try {
         m_handOff = readHandOff(findFileIgnoringCase(m_folder, files::kDepthDoseHandOff));
     } catch (const std::exception& e) {
-        m_messages->warn(kNoHandOff, QString::fromUtf8(e.what()));
+        const auto* file = dynamic_cast<const DataFileError*>(&e);
+        m_messages->warn(kNoHandOff, QString::fromStdString(file ? file->japanese() : std::string(e.what())));
         return false;
     }
     m_thickness = m_handOff->thicknessCm;
