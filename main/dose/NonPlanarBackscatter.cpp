@@ -87,7 +87,7 @@ BackscatterFactors readResultFile(const std::filesystem::path& folder)
         readStandardDeviations(folder, f);
         // Whatever wrote the file, its numbers must be factors.
         if (const auto fault = backscatterFactorsFault(f))
-            throw DataFileError(path.filename().string(), fault->reason);
+            throw DataFileError(path.filename().string(), fault->reason).withJapanese(fault->reasonJa);
         return f;
     } catch (const DataFileError& e) {
         throw CalculationError(std::string("no backscatter factors from the Monte Carlo program: ") + e.what(),

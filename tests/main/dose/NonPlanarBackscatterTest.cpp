@@ -132,6 +132,9 @@ TEST(NonPlanarBackscatter, TheResultFileIsCheckedBeforeUse)
             ADD_FAILURE() << result[0] << " " << result[1] << " " << result[2] << " was taken";
         } catch (const CalculationError& e) {
             EXPECT_NE(std::string(e.what()).find("ResultBSF.txt"), std::string::npos) << e.what();
+            // The window's wording names the file and the fault in Japanese.
+            EXPECT_EQ(e.japanese().rfind("モンテカルロ計算の結果を読めません：「ResultBSF.txt」", 0), 0u) << e.japanese();
+            EXPECT_EQ(e.japanese().find("it must"), std::string::npos) << e.japanese();
         }
     }
     for (const char* sd : {"-0.01", "nan"}) {
