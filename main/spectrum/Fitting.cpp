@@ -19,8 +19,14 @@ constexpr int kMaxSteps = 1000;
 // Within this distance of 0 a fitted filtration is 0 (rounding of the steps).
 constexpr double kZeroFiltrationCm = 1e-9;
 
-FitOutcome fitted(double value) { return {value, FitFailure::None, {}}; }
-FitOutcome failed(FitFailure f, std::string reason) { return {std::nullopt, f, std::move(reason)}; }
+FitOutcome fitted(double value) { return {value, FitFailure::None, {}, {}}; }
+FitOutcome failed(FitFailure f, std::string reason, std::string japanese) { return {std::nullopt, f, std::move(reason), std::move(japanese)}; }
+// A calculation inside the fit failed: its own Japanese wording.
+FitOutcome failedCalculation(const std::exception& e)
+{
+    const auto* calculation = dynamic_cast<const CalculationError*>(&e);
+    return failed(FitFailure::CalculationFailed, e.what(), calculation ? calculation->japanese() : std::string(e.what()));
+}
 
 std::string mm(double cm) { return formatNumber(10 * cm, "0.000") + " mm Al"; }
 
@@ -90,20 +96,22 @@ FitOutcome stepVoltage(const FitStart& s, double measured, double startIndex, bo
         for (int n = 1;; ++n) {
             v = onGrid(n);
             if (up && v > kFitMaxVoltageKv)
-                return failed(FitFailure::VoltageAboveMaximum, "the voltage would exceed 150 kV");
+                return failed(FitFailure::VoltageAboveMaximum, "the voltage would exceed 150 kV", "管電圧が 150 kV を超えてしまいます");
             if (up && v > limit)
-                return failed(FitFailure::VoltageAboveLimit, "the voltage would exceed " + formatAsIs(limit) + " kV (+10 %)");
+                return failed(FitFailure::VoltageAboveLimit, "the voltage would exceed " + formatAsIs(limit) + " kV (+10 %)",
+                              "管電圧が " + formatAsIs(limit) + " kV (+10 %) を超えてしまいます");
             if (!up && v < kFitMinVoltageKv)
-                return failed(FitFailure::VoltageBelowMinimum, "the voltage would fall below 30 kV");
+                return failed(FitFailure::VoltageBelowMinimum, "the voltage would fall below 30 kV", "管電圧が 30 kV を下回ってしまいます");
             if (!up && v < limit)
-                return failed(FitFailure::VoltageBelowLimit, "the voltage would fall below " + formatAsIs(limit) + " kV (-10 %)");
+                return failed(FitFailure::VoltageBelowLimit, "the voltage would fall below " + formatAsIs(limit) + " kV (-10 %)",
+                              "管電圧が " + formatAsIs(limit) + " kV (-10 %) を下回ってしまいます");
             previous = index;
             index = indexAt(v);
             if (up ? index >= measured : index <= measured)
                 break;
         }
     } catch (const std::exception& e) {
-        return failed(FitFailure::CalculationFailed, e.what());
+        return failedCalculation(e);
     }
     const double before = std::round((up ? v - kFitVoltageStepKv : v + kFitVoltageStepKv) * 1e6) / 1e6;
     return fitted(std::fabs(previous - measured) <= std::fabs(index - measured) ? before : v);
@@ -124,9 +132,10 @@ FitOutcome fitInherentFiltrationToHvl(const FitStart& s, double m)
             while (h > m) {
                 if (x <= kZeroFiltrationCm)
                     return failed(FitFailure::BelowNoFiltration, "the measured HVL " + mm(m) + " is below the HVL of the beam "
-                                                                      "without inherent filtration, " + mm(h));
+                                                                      "without inherent filtration, " + mm(h),
+                                  "実測 HVL " + mm(m) + " は固有ろ過のないＸ線の HVL (" + mm(h) + ") より小さくなっています");
                 if (++steps > kMaxSteps)
-                    return failed(FitFailure::NotReached, "no inherent filtration reaches the measured HVL");
+                    return failed(FitFailure::NotReached, "no inherent filtration reaches the measured HVL", "実測 HVL に届く固有ろ過がありません");
                 step = std::min(kHvlStepCm, x);
                 x -= step;
                 previous = h;
@@ -138,14 +147,15 @@ FitOutcome fitInherentFiltrationToHvl(const FitStart& s, double m)
         double previous = h;
         while (h < m) {
             if (++steps > kMaxSteps || x + kHvlStepCm > kFitMaxFiltrationCm)
-                return failed(FitFailure::NotReached, "no inherent filtration up to 10 cm Al reaches the measured HVL " + mm(m));
+                return failed(FitFailure::NotReached, "no inherent filtration up to 10 cm Al reaches the measured HVL " + mm(m),
+                              "10 cm Al までの固有ろ過では実測 HVL " + mm(m) + " に届きません");
             x += kHvlStepCm;
             previous = h;
             h = trials.hvl(x);
         }
         return fitted((x - kHvlStepCm) + kHvlStepCm * (m - previous) / (h - previous));
     } catch (const std::exception& e) {
-        return failed(FitFailure::CalculationFailed, e.what());
+        return failedCalculation(e);
     }
 }
 
@@ -164,7 +174,8 @@ FitOutcome lowerVoltageToHvl(const FitStart& s, double m)
 FitOutcome fitInherentFiltrationToAtr(const FitStart& s, double m)
 {
     if (m > kFitMaxAtr || m < kFitMinAtr)
-        return failed(FitFailure::AtrOutOfRange, "the measured ATR index " + formatAsIs(m) + " lies outside 0.1 .. 0.74");
+        return failed(FitFailure::AtrOutOfRange, "the measured ATR index " + formatAsIs(m) + " lies outside 0.1 .. 0.74",
+                      "実測 ATR Index " + formatAsIs(m) + " が 0.1 〜 0.74 の範囲の外です");
     try {
         FiltrationTrials trials(s);
         const SpectrumResult base = trials.withoutInherent();
@@ -185,12 +196,14 @@ FitOutcome fitInherentFiltrationToAtr(const FitStart& s, double m)
             int steps = 0;
             while (increase ? a < m : a > m) {
                 if (++steps > kMaxSteps || x > kFitMaxFiltrationCm)
-                    return failed(FitFailure::NotReached, "no inherent filtration up to 10 cm Al reaches the measured ATR index");
+                    return failed(FitFailure::NotReached, "no inherent filtration up to 10 cm Al reaches the measured ATR index",
+                                  "10 cm Al までの固有ろ過では実測 ATR Index に届きません");
                 x += increase ? kAtrSteps[stage] : -kAtrSteps[stage];
                 a = atr(x);
                 if (!increase && x < 0 && a > m)
                     return failed(FitFailure::BelowNoFiltration, "the measured ATR index " + formatAsIs(m)
-                                                                     + " is below that of the beam without inherent filtration");
+                                                                     + " is below that of the beam without inherent filtration",
+                                  "実測 ATR Index " + formatAsIs(m) + " は固有ろ過のないＸ線の値より小さくなっています");
             }
         }
         const double h = kAtrSteps[3];
@@ -203,13 +216,14 @@ FitOutcome fitInherentFiltrationToAtr(const FitStart& s, double m)
             xFit = (x - h) + h * (m - b) / (a - b);
         }
         if (!std::isfinite(xFit))
-            return failed(FitFailure::CalculationFailed, "the ATR index does not change with the filtration");
+            return failed(FitFailure::CalculationFailed, "the ATR index does not change with the filtration", "ATR Index が固有ろ過で変わりません");
         if (xFit < -kZeroFiltrationCm)
             return failed(FitFailure::BelowNoFiltration, "the measured ATR index " + formatAsIs(m)
-                                                             + " is below that of the beam without inherent filtration");
+                                                             + " is below that of the beam without inherent filtration",
+                          "実測 ATR Index " + formatAsIs(m) + " は固有ろ過のないＸ線の値より小さくなっています");
         return fitted(std::max(0.0, xFit));
     } catch (const std::exception& e) {
-        return failed(FitFailure::CalculationFailed, e.what());
+        return failedCalculation(e);
     }
 }
 

@@ -29,7 +29,8 @@ enum class FitFailure {
 struct FitOutcome {
     std::optional<double> value; // the fitted inherentFiltrationCm or tubeVoltageKv
     FitFailure failure = FitFailure::None;
-    std::string reason;          // what went wrong, in words, for the details
+    std::string reason;          // what went wrong, in words (English), for velnor-calc
+    std::string reasonJa;        // the same in Japanese, for the window's details
     explicit operator bool() const { return value.has_value(); }
 };
 

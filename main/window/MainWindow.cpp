@@ -833,7 +833,7 @@ void MainWindow::runFit(int targetCode, int methodCode, double measured)
             message = failed;
             break;
         }
-        m_messages->warn(message, QString::fromStdString(outcome.reason));
+        m_messages->warn(message, QString::fromStdString(outcome.reasonJa));
         return; // nothing has changed; the dialog stays open
     }
     const double value = *outcome.value;

@@ -1055,6 +1055,7 @@ private slots:
         dialog->findChild<QLineEdit*>("Text1")->setText("9");
         ok->click();
         QCOMPARE(m_messages->warnings.last(), QString(" 管電圧が JIS規格の設定値＋10% を超え、正しく計算できません "));
+        QVERIFY2(m_messages->details.last().startsWith("管電圧が"), qPrintable(m_messages->details.last())); // the reason in Japanese
         QVERIFY(dialog->isVisible());
         QCOMPARE(label("Label65"), hvlBefore);
         QCOMPARE(child<QLineEdit>("Text5")->text(), QString("75"));
