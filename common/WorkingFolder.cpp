@@ -16,30 +16,48 @@ bool isUserFile(const std::filesystem::path& name)
     return n == "Primary.dat" || n == "撮影部位.txt" || n == "default-output.op" || n == "はじめにお読み下さい.txt";
 }
 
-// Copies `from` over `to` when `to` is missing or differs; whole, through a
-// temporary file.
+// Copies `from` over `to` when `to` is missing or differs, whole, through a
+// temporary file. The copy takes the shipped file's time, so an unchanged
+// copy (same size and time) is recognised without reading either file.
 void refresh(const std::filesystem::path& from, const std::filesystem::path& to)
 {
-    const std::string bytes = readFileBytes(from);
+    namespace fs = std::filesystem;
     std::error_code ec;
-    if (std::filesystem::is_regular_file(to, ec) && std::filesystem::file_size(to, ec) == bytes.size() && !ec
-        && readFileBytes(to) == bytes)
+    const fs::file_time_type shippedTime = fs::last_write_time(from, ec);
+    if (!ec && fs::is_regular_file(to, ec) && fs::file_size(to, ec) == fs::file_size(from, ec) && !ec
+        && fs::last_write_time(to, ec) == shippedTime && !ec)
         return;
-    writeBytes(to, bytes);
+    writeBytes(to, readFileBytes(from));
+    fs::last_write_time(to, shippedTime, ec);
 }
 
-void copyFolder(const std::filesystem::path& from, const std::filesystem::path& to)
+void makeFolder(const std::filesystem::path& folder)
 {
     std::error_code ec;
-    std::filesystem::create_directories(to, ec);
+    std::filesystem::create_directories(folder, ec);
     if (ec)
-        throw DataFileError(to.string(), "cannot be created: " + ec.message());
+        throw DataFileError(folder.string(), "cannot be created: " + ec.message());
+}
+
+// Refreshes the reference files under `to`; at the top level the files a
+// user changes are copied only when missing.
+void copyFolder(const std::filesystem::path& from, const std::filesystem::path& to, bool topLevel)
+{
+    makeFolder(to);
+    std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(from)) {
         const std::filesystem::path name = entry.path().filename();
-        if (entry.is_directory())
-            copyFolder(entry.path(), to / name);
-        else if (entry.is_regular_file())
-            refresh(entry.path(), to / name);
+        const std::filesystem::path target = to / name;
+        if (entry.is_directory()) {
+            copyFolder(entry.path(), target, false);
+        } else if (!entry.is_regular_file()) {
+            continue;
+        } else if (topLevel && isUserFile(name)) {
+            if (!std::filesystem::exists(target, ec))
+                writeBytes(target, readFileBytes(entry.path()));
+        } else {
+            refresh(entry.path(), target);
+        }
     }
 }
 
@@ -66,24 +84,7 @@ std::filesystem::path userDataFolder()
 
 void prepareWorkingFolder(const std::filesystem::path& shipped, const std::filesystem::path& folder)
 {
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    if (ec)
-        throw DataFileError(folder.string(), "cannot be created: " + ec.message());
-    for (const auto& entry : std::filesystem::directory_iterator(shipped)) {
-        const std::filesystem::path name = entry.path().filename();
-        const std::filesystem::path target = folder / name;
-        if (entry.is_directory()) {
-            copyFolder(entry.path(), target);
-        } else if (!entry.is_regular_file()) {
-            continue;
-        } else if (isUserFile(name)) {
-            if (!std::filesystem::exists(target, ec))
-                writeBytes(target, readFileBytes(entry.path()));
-        } else {
-            refresh(entry.path(), target);
-        }
-    }
+    copyFolder(shipped, folder, true);
 }
 
 std::filesystem::path defaultWorkingFolder()

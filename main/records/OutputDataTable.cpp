@@ -112,14 +112,19 @@ std::optional<OutputDataFault> outputDataTableFault(const OutputDataTable& t)
     return std::nullopt;
 }
 
-OutputDataTable loadOutputDataTable(const std::filesystem::path& path)
+namespace {
+
+// The line each value stood on, to name it when the check fails.
+struct ValueLines {
+    std::array<int, kOutputRows + 1> kv{};
+    std::array<std::array<int, kOutputRows + 1>, 4> exposure{};
+    std::array<int, 4> al{}, cu{};
+};
+
+// Reads the comment and the values in file order, filtrations in cm.
+OutputDataTable readValues(FreeFormatReader& reader, ValueLines& at)
 {
-    FreeFormatReader reader = FreeFormatReader::fromFile(path);
     OutputDataTable table;
-    // The line each value stood on, to name it when the check fails.
-    std::array<int, kOutputRows + 1> kvLine{};
-    std::array<std::array<int, kOutputRows + 1>, 4> exposureLine{};
-    std::array<int, 4> alLine{}, cuLine{};
     auto read = [&reader](int& line) {
         const double v = reader.readNumber();
         line = reader.lastValueLine();
@@ -127,29 +132,39 @@ OutputDataTable loadOutputDataTable(const std::filesystem::path& path)
     };
     table.comment = reader.readLine();
     for (std::size_t row = 1; row <= kOutputRows; ++row)
-        table.kvGrid[row] = read(kvLine[row]);
+        table.kvGrid[row] = read(at.kv[row]);
     for (std::size_t code = 1; code <= 3; ++code) {
         for (std::size_t row = 1; row <= kOutputRows; ++row)
-            table.exposurePerMas[code][row] = read(exposureLine[code][row]);
-        table.filtrationAl[code] = read(alLine[code]) * kMmToCm;
-        table.filtrationCu[code] = read(cuLine[code]) * kMmToCm;
+            table.exposurePerMas[code][row] = read(at.exposure[code][row]);
+        table.filtrationAl[code] = read(at.al[code]) * kMmToCm;
+        table.filtrationCu[code] = read(at.cu[code]) * kMmToCm;
     }
+    return table;
+}
+
+} // namespace
+
+OutputDataTable loadOutputDataTable(const std::filesystem::path& path)
+{
+    FreeFormatReader reader = FreeFormatReader::fromFile(path);
+    ValueLines at;
+    OutputDataTable table = readValues(reader, at);
     if (const std::optional<OutputDataFault> fault = outputDataTableFault(table)) {
         const OutputDataCell& c = fault->cell;
         const auto code = static_cast<std::size_t>(c.code), row = static_cast<std::size_t>(c.row);
         int line = 1;
         switch (c.kind) {
         case OutputDataCell::Kind::Voltage:
-            line = kvLine[row];
+            line = at.kv[row];
             break;
         case OutputDataCell::Kind::Exposure:
-            line = exposureLine[code][row];
+            line = at.exposure[code][row];
             break;
         case OutputDataCell::Kind::Aluminium:
-            line = alLine[code];
+            line = at.al[code];
             break;
         case OutputDataCell::Kind::Copper:
-            line = cuLine[code];
+            line = at.cu[code];
             break;
         case OutputDataCell::Kind::Comment:
             break;
@@ -181,16 +196,8 @@ void saveOutputDataTable(const OutputDataTable& table, const std::filesystem::pa
     // What is written must read back: the patterns round, and a value at a
     // limit could round beyond it.
     FreeFormatReader back(lines[0] + "\n" + lines[1] + "\n" + lines[2] + "\n" + lines[3] + "\n" + lines[4] + "\n", path.filename().string());
-    OutputDataTable rounded;
-    rounded.comment = back.readLine();
-    for (std::size_t row = 1; row <= kOutputRows; ++row)
-        rounded.kvGrid[row] = back.readNumber();
-    for (std::size_t code = 1; code <= 3; ++code) {
-        for (std::size_t row = 1; row <= kOutputRows; ++row)
-            rounded.exposurePerMas[code][row] = back.readNumber();
-        rounded.filtrationAl[code] = back.readNumber() * kMmToCm;
-        rounded.filtrationCu[code] = back.readNumber() * kMmToCm;
-    }
+    ValueLines unused;
+    const OutputDataTable rounded = readValues(back, unused);
     if (const std::optional<OutputDataFault> fault = outputDataTableFault(rounded))
         throw std::invalid_argument("as written, " + fault->reason);
     writeTextLines(path, lines);
