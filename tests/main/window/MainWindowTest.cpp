@@ -147,24 +147,6 @@ private slots:
         std::filesystem::remove_all(m_folder, ignored);
     }
 
-    void startUpShowsTheStartUpCase()
-    {
-        QCOMPARE(child<QLineEdit>("Text5")->text(), QString("75"));
-        QCOMPARE(child<QComboBox>("Combo1")->currentText(), QString("半切サイズ 縦"));
-        QCOMPARE(child<QComboBox>("Combo2")->currentText(), QString("腹部正面"));
-        QVERIFY(child<QRadioButton>("Option1")->isChecked());
-        QVERIFY(child<QRadioButton>("Option5")->isChecked());
-        QVERIFY(child<QRadioButton>("Option9")->isChecked());
-        QCOMPARE(label("Label79"), QString("default-output"));
-        QVERIFY(label("Label52").endsWith(" です"));
-        // The shipped user file has no name yet: the guest, with the welcome button.
-        QVERIFY(child<QPushButton>("Command8")->isVisibleTo(m_window.get()));
-        QCOMPARE(m_window->windowTitle(), QString("Velnor-V17 ( Velnor, Version 17 )"));
-        for (const char* name : {"Command3", "Command10", "Command11", "Command14", "Command5"})
-            QVERIFY2(!child<QPushButton>(name)->isEnabled(), name);
-        QVERIFY(child<QPushButton>("Command2")->isEnabled());
-    }
-
     void enterMovesTheFocusAlongTheFields()
     {
         const std::pair<const char*, const char*> chain[] = {
@@ -267,22 +249,6 @@ private slots:
         QCOMPARE(m_window->state().conditions.incidenceMode, velnor::IncidenceMode::Planar);
     }
 
-    void calculationFillsTheLabelsInTheirPatterns()
-    {
-        child<QPushButton>("Command2")->click();
-        QVERIFY2(m_messages->warnings.isEmpty(), qPrintable(m_messages->warnings.join("; ")));
-        const CalculationState& s = m_window->state();
-        QCOMPARE(label("Label65"), QString::fromStdString(formatNumber(10 * s.beamQuality.hvl1Cm, "#0.000")));
-        QCOMPARE(label("Label66"), QString::fromStdString(formatNumber(s.beamQuality.effectiveEnergyKev, "#00.00")));
-        QCOMPARE(label("Label67"), QString::fromStdString(formatNumber(s.beamQuality.atrIndex, "0.000")));
-        QCOMPARE(label("Label68"), QString("1.409"));
-        QCOMPARE(label("Label71"), QString::fromStdString(formatNumber(s.dose.cfSoftTissue, "#00.00")));
-        QCOMPARE(label("Label73"), QString("0.76"));
-        QCOMPARE(label("Label78"), QString("9.61E-6"));
-        QVERIFY(std::filesystem::exists(m_folder / "X_SPCTL.dat"));
-        QCOMPARE(m_messages->beeps, 1);
-    }
-
     void failedCalculationKeepsWhatWasShown()
     {
         child<QPushButton>("Command2")->click();
@@ -316,24 +282,6 @@ private slots:
         QVERIFY(label("Label73").isEmpty());
         child<QPushButton>("Command2")->click();
         QVERIFY(child<QPushButton>("Command3")->isEnabled());
-    }
-
-    void clearingAnEmptyTableSaysSo()
-    {
-        m_window->resultsWindow()->findChild<QPushButton*>("Command5")->click();
-        QCOMPARE(m_messages->warnings.last(), QString("消去するデータがありません"));
-        QVERIFY(m_messages->questions.isEmpty());
-    }
-
-    void totalsSumTheRows()
-    {
-        for (int k = 0; k < 2; ++k) {
-            child<QPushButton>("Command2")->click();
-            child<QPushButton>("Command3")->click();
-        }
-        const ResultsTable::Totals t = m_window->results().totals();
-        QCOMPARE(t.esdSoftTissue, 2 * m_window->results().row(1).dose.esdSoftTissue);
-        QCOMPARE(t.effectiveDoseMsv, 0.0);
     }
 
     void spectrumWindowReadsOut()
@@ -375,34 +323,6 @@ private slots:
         QVERIFY(!std::filesystem::exists(m_folder / "X_SPCTL.dat"));
         QVERIFY(!std::filesystem::exists(m_folder / "ResultBSF.txt"));
         QVERIFY(!std::filesystem::exists(m_folder / "resultBSF.txt"));
-    }
-
-    void curvedSurfaceRunsTheEngine()
-    {
-        // The real engine, run to its end when the window starts it.
-        class EngineToCompletion : public ProgramLauncher {
-        public:
-            void start(const std::filesystem::path& program, const std::filesystem::path& folder) override
-            {
-                runToCompletion(program, folder);
-            }
-        } launcher;
-        RecordingMessages messages;
-        MainWindow window(m_folder, &messages, &launcher);
-        QVERIFY(window.startUp());
-        window.findChild<QRadioButton*>("Option7")->setChecked(true);
-        SurfaceShapeDialog* dialog = window.surfaceDialog();
-        dialog->findChild<QComboBox*>("Combo1")->setCurrentText("2000000");
-        dialog->findChild<QPushButton*>("Command1")->click();
-        window.findChild<QPushButton*>("Command2")->click();
-        QCOMPARE(messages.warnings.size(), 1);
-        QCOMPARE(messages.warnings.first(), QString("しばらくこのままお待ちください。 計算終了後、この OK ボタンを押して下さい"));
-        const double bsf = window.state().dose.bsfSoftTissue;
-        QVERIFY2(bsf > 1.2 && bsf < 1.6, qPrintable(QString::number(bsf)));
-        QVERIFY(!window.findChild<QLabel*>("Label68")->text().isEmpty());
-        // The engine's statistical uncertainty beside its factors.
-        QVERIFY(window.findChild<QLabel*>("LabelSd68")->text().startsWith("±0."));
-        QCOMPARE(QString::fromStdString(readTextLines(m_folder / "joken.txt").back()), QString("00002000000"));
     }
 
     // The engine in its console window: the wait follows its progress and
@@ -529,19 +449,6 @@ private slots:
         dialog->findChild<QPushButton*>("Command1")->click();
         QVERIFY(dialog->isVisible());
         QVERIFY(m_messages->details.last().contains("ヒストリー数"));
-    }
-
-    void enterPressesTheFocusedButton()
-    {
-        activateMain();
-        auto* calculate = child<QPushButton>("Command2");
-        calculate->setFocus();
-        QTest::keyClick(calculate, Qt::Key_Return);
-        QVERIFY(!label("Label73").isEmpty());
-        auto* add = child<QPushButton>("Command3");
-        QVERIFY(add->hasFocus()); // the calculation moved the focus on
-        QTest::keyClick(add, Qt::Key_Enter);
-        QCOMPARE(m_window->results().nextFreeRow(), 2);
     }
 
     // The window and velnor-calc refuse the same inputs for the same reason,
