@@ -109,8 +109,7 @@ void OtherFilterDialog::open()
     m_files->addItems(controls::filesWithExtensions(m_folder, {".ele", ".mix"}));
     m_name->clear();
     m_thickness->clear();
-    show();
-    raise();
+    controls::bringForward(this);
     m_files->setFocus();
 }
 
@@ -179,8 +178,7 @@ void MeasuredExposureDialog::open()
 {
     m_value->clear();
     m_answered = false;
-    show();
-    raise();
+    controls::bringForward(this);
     m_value->setFocus();
 }
 
@@ -259,8 +257,7 @@ void FluoroscopyDialog::open()
         m_text[i]->clear();
     m_text[2]->setEnabled(false);
     m_text[3]->setEnabled(false);
-    show();
-    raise();
+    controls::bringForward(this);
 }
 
 void FluoroscopyDialog::compute()

@@ -79,6 +79,15 @@ inline constexpr int kSmallScreenWidth = 1366, kSmallScreenHeight = 768;
 // never off the screen.
 void fitOnScreen(QWidget* window, QSize preferred);
 
+// Shows a window in front with the keyboard, as a user who asked for it
+// expects (raising alone leaves the keys with the window they pressed in).
+inline void bringForward(QWidget* window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 // Lays `content` out in a scroll area that fills `window`, and sizes the
 // window to the content as far as the screen allows: on a small screen the
 // window scrolls, its controls keep their size.

@@ -114,8 +114,7 @@ void FitDialog::open(const QString& computedHvlMm, const QString& computedAtr, d
     setComputed(computedHvlMm, computedAtr, hvl1Cm, atrIndex);
     m_hvl->setChecked(true);
     m_filtration->setChecked(true);
-    show();
-    raise();
+    controls::bringForward(this);
 }
 
 void FitDialog::setComputed(const QString& computedHvlMm, const QString& computedAtr, double hvl1Cm, double atrIndex)

@@ -395,10 +395,7 @@ void MainWindow::connectControls()
     connect(m_command["Command3"], &QPushButton::clicked, this, &MainWindow::addToResults);
     connect(m_command["Command1"], &QPushButton::clicked, this, &MainWindow::requestExit);
     connect(m_command["Command10"], &QPushButton::clicked, m_spectrumWindow, &SpectrumWindow::showSpectrum);
-    connect(m_command["ShowResults"], &QPushButton::clicked, this, [this] {
-        m_resultsWindow->show();
-        m_resultsWindow->raise();
-    });
+    connect(m_command["ShowResults"], &QPushButton::clicked, this, [this] { controls::bringForward(m_resultsWindow); });
     // Enter presses a focused button: the calculation moves the focus to
     // the next button to press.
     for (auto& [name, button] : m_command)
@@ -414,10 +411,7 @@ void MainWindow::connectControls()
     connect(m_fitDialog, &FitDialog::fitRequested, this, [this](FitDialog::Target target, FitDialog::Method method, double measured) {
         runFit(static_cast<int>(target), static_cast<int>(method), measured);
     });
-    auto explain = [this] {
-        m_atrExplanation->show();
-        m_atrExplanation->raise();
-    };
+    auto explain = [this] { controls::bringForward(m_atrExplanation); };
     connect(m_command["Command6"], &QPushButton::clicked, this, explain);
     connect(m_fitDialog, &FitDialog::atrExplanationRequested, this, explain);
 

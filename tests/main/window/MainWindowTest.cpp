@@ -523,6 +523,10 @@ private slots:
         QVERIFY(!results->isVisible());
         child<QPushButton>("ShowResults")->click();
         QVERIFY(results->isVisible());
+        // Shown behind the main window, it comes in front with the keyboard.
+        activateMain();
+        child<QPushButton>("ShowResults")->click();
+        QTRY_COMPARE(QApplication::activeWindow(), results);
         results->close();
         child<QPushButton>("Command2")->click();
         child<QPushButton>("Command3")->click();
