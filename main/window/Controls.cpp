@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
@@ -12,6 +13,15 @@
 
 namespace velnor::controls {
 namespace {
+
+// The window's own "Cancel" button, when it shows an enabled one.
+QPushButton* cancelButton(QWidget* window)
+{
+    for (QPushButton* b : window->findChildren<QPushButton*>())
+        if (b->text() == "Cancel" && b->isVisible() && b->isEnabled())
+            return b;
+    return nullptr;
+}
 
 class EnterClicks : public QObject {
 public:
@@ -23,6 +33,16 @@ protected:
         if (event->type() != QEvent::KeyPress)
             return false;
         const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Escape) {
+            // Dialogs (message boxes, file choosers) handle Escape themselves.
+            auto* widget = qobject_cast<QWidget*>(watched);
+            QWidget* window = widget ? widget->window() : nullptr;
+            QPushButton* cancel = window && !qobject_cast<QDialog*>(window) ? cancelButton(window) : nullptr;
+            if (!cancel)
+                return false;
+            cancel->click();
+            return true;
+        }
         auto* button = qobject_cast<QPushButton*>(watched);
         if (!button || (key != Qt::Key_Return && key != Qt::Key_Enter))
             return false;

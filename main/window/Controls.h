@@ -67,8 +67,9 @@ inline QListWidgetItem* chosenItem(const QListWidget* list)
 }
 
 // From now on Enter or Return on a focused button clicks it, in every window
-// of the program, as Space does (Qt does so only in dialogs). The filter
-// belongs to `owner`.
+// of the program, as Space does (Qt does so only in dialogs), and Escape
+// in a window with a "Cancel" button presses it. The filter belongs to
+// `owner`.
 void enterClicksButtons(QObject* owner);
 
 // The smallest screen the windows must be usable on: the most common laptop.

@@ -906,6 +906,13 @@ private slots:
         QCOMPARE(m_messages->warnings.last(), QString("削除する部位を選択して下さい"));
         QCOMPARE(m_messages->questions.size(), questions);
         QCOMPARE(parts->findChild<QListWidget*>("List1")->count(), count);
+
+        // Escape is Cancel, from the list as from a field.
+        QTest::keyClick(parts->findChild<QListWidget*>("List1"), Qt::Key_Escape);
+        QVERIFY(!parts->isVisible());
+        QTest::keyClick(selector->findChild<QListWidget*>("File1"), Qt::Key_Escape);
+        QVERIFY(!selector->isVisible());
+        QCOMPARE(label("Label79"), QString("default-output"));
     }
 
     void bodyPartsAreAddedAndDeleted()
