@@ -1,24 +1,21 @@
 #include "common/DataFileError.h"
 
 namespace velnor {
+namespace {
 
-DataFileError::DataFileError(const std::string& fileName, int lineNumber, const std::string& reason)
-    : std::runtime_error("\"" + fileName + "\", line " + std::to_string(lineNumber) + ": " + reason),
+std::string whereInEnglish(const std::string& fileName, int lineNumber)
+{
+    return "\"" + fileName + "\"" + (lineNumber > 0 ? ", line " + std::to_string(lineNumber) : std::string()) + ": ";
+}
+
+} // namespace
+
+DataFileError::DataFileError(const std::string& fileName, int lineNumber, const Wording& reason)
+    : std::runtime_error(whereInEnglish(fileName, lineNumber) + reason.english),
       m_fileName(fileName),
       m_lineNumber(lineNumber),
-      m_english(reason)
+      m_reason(reason)
 {
-}
-
-DataFileError::DataFileError(const std::string& fileName, const std::string& reason)
-    : std::runtime_error("\"" + fileName + "\": " + reason), m_fileName(fileName), m_english(reason)
-{
-}
-
-DataFileError DataFileError::withJapanese(std::string reason) &&
-{
-    m_japanese = std::move(reason);
-    return std::move(*this);
 }
 
 std::string DataFileError::japanese() const
@@ -26,8 +23,7 @@ std::string DataFileError::japanese() const
     std::string where = "「" + m_fileName + "」";
     if (m_lineNumber > 0)
         where += "の " + std::to_string(m_lineNumber) + " 行目";
-    // A fault without its own Japanese wording keeps the English one, quoted.
-    return where + "：" + (m_japanese.empty() ? "読み取れない内容があります（" + m_english + "）" : m_japanese);
+    return where + "：" + m_reason.japanese;
 }
 
 } // namespace velnor

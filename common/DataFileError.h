@@ -1,29 +1,32 @@
 #pragma once
 
-#include <stdexcept>
+#include "common/Reasons.h"
+
 #include <string>
 
 namespace velnor {
 
 // A file that is missing, unreadable or not laid out as expected. The message
-// names the file and, where known, the line, so a user can find the fault.
-class DataFileError : public std::runtime_error {
+// names the file and, where known, the line, so a user can find the fault;
+// the reason comes from the table of reasons, in English (what()) and in
+// Japanese (japanese(), for the windows).
+class DataFileError : public std::runtime_error, public JapaneseWording {
 public:
-    DataFileError(const std::string& fileName, int lineNumber, const std::string& reason);
-    DataFileError(const std::string& fileName, const std::string& reason);
+    DataFileError(const std::string& fileName, int lineNumber, const Wording& reason);
+    DataFileError(const std::string& fileName, int lineNumber, const Reason& reason)
+        : DataFileError(fileName, lineNumber, worded(reason)) {}
+    DataFileError(const std::string& fileName, const Wording& reason) : DataFileError(fileName, 0, reason) {}
+    DataFileError(const std::string& fileName, const Reason& reason) : DataFileError(fileName, 0, worded(reason)) {}
 
     const std::string& fileName() const { return m_fileName; }
     int lineNumber() const { return m_lineNumber; } // 0 when the fault is not tied to a line
-
-    // The same fault worded in Japanese for the windows: the file, its line
-    // and the reason given by withJapanese (what() in English names it too).
-    DataFileError withJapanese(std::string reason) &&;
-    std::string japanese() const;
+    const Wording& reason() const { return m_reason; }
+    std::string japanese() const override;
 
 private:
     std::string m_fileName;
     int m_lineNumber = 0;
-    std::string m_english, m_japanese;
+    Wording m_reason;
 };
 
 } // namespace velnor

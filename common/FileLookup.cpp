@@ -40,15 +40,15 @@ std::filesystem::path findFileIgnoringCase(const std::filesystem::path& folder, 
     return dir / matches.front();
 }
 
-std::string plainFileNameFault(std::string_view name)
+std::optional<Reason> plainFileNameFault(std::string_view name)
 {
     if (name.empty())
-        return "the file name is empty";
+        return Reason{ReasonCode::FileNameEmpty};
     if (name.find_first_of("/\\") != std::string_view::npos)
-        return "a file name cannot hold a folder separator";
+        return Reason{ReasonCode::FileNameSeparator};
     if (name[0] == '.')
-        return "a file name cannot start with \".\"";
-    return {};
+        return Reason{ReasonCode::FileNameDot};
+    return std::nullopt;
 }
 
 bool removeFileQuietly(const std::filesystem::path& folder, std::string_view name)

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "common/Reasons.h"
+
+#include <optional>
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -16,7 +20,7 @@ std::filesystem::path findFileIgnoringCase(const std::filesystem::path& folder, 
 // file name in a folder we chose, or empty: it must not be empty, hold a
 // folder separator or start with "." (nothing outside the folder, nothing
 // hidden).
-std::string plainFileNameFault(std::string_view name);
+std::optional<Reason> plainFileNameFault(std::string_view name);
 
 // Deletes every file in `folder` whose name is `name` in any letter case (on
 // Linux "ResultBSF.txt" and "resultBSF.txt" can both exist, where Windows saw

@@ -1,5 +1,7 @@
 #include "common/FixedWidth.h"
 
+#include "common/Reasons.h"
+
 #include <algorithm>
 #include <charconv>
 #include <stdexcept>
@@ -32,8 +34,8 @@ std::string withoutBlanks(const std::string& text)
 
 [[noreturn]] void notANumber(int firstColumn, int lastColumn, const std::string& text)
 {
-    throw std::invalid_argument("columns " + std::to_string(firstColumn) + "-" + std::to_string(lastColumn) + " hold \""
-                                + text + "\", which is not a number");
+    throw RefusedValue(Reason{ReasonCode::ColumnsNotANumber, {}, 0, static_cast<double>(firstColumn),
+                              static_cast<double>(lastColumn), {}, text});
 }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -97,8 +99,8 @@ double readFixedReal(std::string_view line, int firstColumn, int lastColumn, int
     try {
         return std::stod(decimal);
     } catch (const std::out_of_range&) {
-        throw std::invalid_argument("columns " + std::to_string(firstColumn) + "-" + std::to_string(lastColumn)
-                                    + " hold \"" + raw + "\", which is out of range");
+        throw RefusedValue(Reason{ReasonCode::ColumnsOverflow, {}, 0, static_cast<double>(firstColumn),
+                                  static_cast<double>(lastColumn), {}, raw});
     }
 }
 

@@ -21,10 +21,7 @@ FreeFormatReader FreeFormatReader::fromFile(const std::filesystem::path& path)
     return FreeFormatReader(readTextFile(path), path.filename().string());
 }
 
-void FreeFormatReader::fail(const std::string& reason, const std::string& japanese) const
-{
-    throw DataFileError(m_sourceName, m_line, reason).withJapanese(japanese);
-}
+void FreeFormatReader::fail(const Reason& reason) const { throw DataFileError(m_sourceName, m_line, reason); }
 
 void FreeFormatReader::skipToValue()
 {
@@ -34,8 +31,7 @@ void FreeFormatReader::skipToValue()
         ++m_position;
     }
     if (m_position >= m_text.size())
-        fail("too few values: the file ends after " + std::to_string(m_valuesRead) + " values",
-             "値が足りません（" + std::to_string(m_valuesRead) + " 個で終わっています）");
+        fail({ReasonCode::ValuesEndEarly, {}, static_cast<double>(m_valuesRead)});
     m_lastValueLine = m_line;
 }
 
@@ -62,13 +58,11 @@ double FreeFormatReader::readNumber()
     const std::string token = m_text.substr(start, m_position - start);
     bool overflow = false;
     const std::optional<double> value = parseNumber(token, &overflow);
+    const double nth = static_cast<double>(m_valuesRead + 1);
     if (overflow)
-        fail("\"" + token + "\" lies beyond the range of numbers (value " + std::to_string(m_valuesRead + 1) + ")",
-             "「" + token + "」は数値の範囲を超えています");
+        fail({ReasonCode::NumberOverflow, {}, 0, nth, 0, {}, token});
     if (!value)
-        fail(token.empty() ? "empty value where a number was expected (value " + std::to_string(m_valuesRead + 1) + ")"
-                           : "\"" + token + "\" is not a number (value " + std::to_string(m_valuesRead + 1) + ")",
-             token.empty() ? std::string("数値があるべき所が空です") : "「" + token + "」は数値ではありません");
+        fail({token.empty() ? ReasonCode::EmptyValue : ReasonCode::NotANumberInFile, {}, 0, nth, 0, {}, token});
     skipSeparatorAfterValue();
     return *value;
 }
@@ -81,7 +75,7 @@ std::string FreeFormatReader::readField()
         const std::size_t close = m_text.find('"', m_position + 1);
         const std::size_t lineEnd = m_text.find('\n', m_position + 1);
         if (close == std::string::npos || (lineEnd != std::string::npos && close > lineEnd))
-            fail("a quoted text has no closing quote", "引用符で始まる文字列が閉じられていません");
+            fail({ReasonCode::UnclosedQuote});
         field = m_text.substr(m_position + 1, close - m_position - 1);
         m_position = close + 1;
     } else {
@@ -99,7 +93,7 @@ std::string FreeFormatReader::readField()
 std::string FreeFormatReader::readLine()
 {
     if (m_position >= m_text.size())
-        fail("the file ends before this line", "ファイルがこの行の前で終わっています");
+        fail({ReasonCode::FileEndsEarly, {}, static_cast<double>(m_line - 1)});
     const std::size_t end = m_text.find('\n', m_position);
     std::string line;
     if (end == std::string::npos) {

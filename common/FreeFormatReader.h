@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Reasons.h"
+
 #include <filesystem>
 #include <string>
 
@@ -45,7 +47,7 @@ public:
 private:
     void skipToValue();
     void skipSeparatorAfterValue();
-    [[noreturn]] void fail(const std::string& reason, const std::string& japanese) const;
+    [[noreturn]] void fail(const Reason& reason) const;
 
     std::string m_text;
     std::string m_sourceName;

@@ -3,6 +3,7 @@
 #include "common/DisplayFormat.h"
 
 #include <array>
+#include <iterator>
 
 namespace velnor {
 namespace {
@@ -14,7 +15,7 @@ struct FieldName {
 };
 
 // The fields of the records, as the windows and the command-line tools name them.
-constexpr std::array<FieldName, 48> kFields = {{
+constexpr std::array<FieldName, 68> kFields = {{
     {"targetAngleDeg", "target angle", "Ｘ線管ターゲット角度"},
     {"inherentFiltrationCm", "inherent filtration", "固有フィルタ"},
     {"addedAlCm", "added aluminium", "付加フィルタ (アルミ)"},
@@ -63,6 +64,26 @@ constexpr std::array<FieldName, 48> kFields = {{
     {"measuredHvl", "measured HVL", "実測 HVL"},
     {"measuredAtr", "measured ATR index", "実測 ATR Index"},
     {"spectrumWeight", "spectrum weight", "スペクトルの重み"},
+    {"rowCount", "row count", "行数"},
+    {"energies", "energies", "エネルギー"},
+    {"momentumTransfers", "momentum transfers", "運動量移行"},
+    {"lastMomentumTransfer", "last momentum transfer", "最後の運動量移行"},
+    {"cumulativeCoherent", "cumulative coherent distribution", "コヒーレント散乱の累積分布"},
+    {"scatteringFunction", "last scattering-function row", "散乱関数の最後の行"},
+    {"coefficient", "coefficient", "係数"},
+    {"attenuationCoefficient", "attenuation coefficient", "減弱係数"},
+    {"absorptionCoefficient", "energy-absorption coefficient", "エネルギー吸収係数"},
+    {"primaryCoefficient", "primary coefficient", "一次線の係数"},
+    {"scatter", "scatter", "散乱線"},
+    {"density", "density", "密度"},
+    {"differentialBsf", "differential backscatter factor", "微分後方散乱係数"},
+    {"detectorResponse", "detector response", "検出器の応答"},
+    {"relativePhotonNumber", "relative photon number", "相対光子数"},
+    {"firstRowEnergy", "first row's energy", "最初の行のエネルギー"},
+    {"filterThicknessMm", "filter thickness", "フィルタの厚さ"},
+    {"handOffValue", "a value of the hand-off", "受け渡しの値"},
+    {"userName", "user name", "ユーザ名"},
+    {"comment", "comment", "コメント"},
 }};
 
 const FieldName* find(std::string_view field)
@@ -76,6 +97,203 @@ const FieldName* find(std::string_view field)
 std::string number(double v) { return formatAsIs(v); }
 // "12 cm", or "12" without a unit.
 std::string withUnit(double v, const std::string& unit) { return unit.empty() ? number(v) : number(v) + " " + unit; }
+
+struct Pattern {
+    ReasonCode code;
+    const char* english;
+    const char* japanese;
+};
+
+// Every reason in both languages. {name} is the field's name in the
+// language, {key} the field as written, {v} the value with its unit,
+// {lowu} and {highu} the limits with the unit, {value}, {low}, {high} the
+// bare numbers and {text} the text. The system's own words follow in
+// parentheses.
+constexpr Pattern kPatterns[] = {
+    {ReasonCode::OutOfRange, "{name} {v}: it must lie between {low} and {highu}", "{name}が {v} です。{low} 〜 {highu} の範囲で入力して下さい"},
+    {ReasonCode::AtLeast, "{name} {v}: it must be at least {lowu}", "{name}が {v} です。{lowu} 以上にして下さい"},
+    {ReasonCode::AtMost, "{name} {v}: it must be at most {highu}", "{name}が {v} です。{highu} 以下にして下さい"},
+    {ReasonCode::NotNegative, "{name} {v}: it must be 0 or more", "{name}が {v} です。0 以上にして下さい"},
+    {ReasonCode::NotPositive, "{name} {v}: it must be positive", "{name}が {v} です。0 より大きい値を入力して下さい"},
+    {ReasonCode::NegativeFilter, "{name} {v}: a filter cannot be thinner than nothing", "{name}が {v} です。フィルタの厚さは 0 以上です"},
+    {ReasonCode::NotFinite, "{name} is not a finite number", "{name}が数値として扱えない値です"},
+    {ReasonCode::WholeNumberRange, "{name} {v}: it must be a whole number from {low} to {high}", "{name}が {v} です。{low} 〜 {high} の整数を入力して下さい"},
+    {ReasonCode::ThicknessExceedsGap, "the body thickness {v} is larger than FFD - FSD ({low} - {highu})",
+     "被写体厚 {v} が FFD − FSD ({low} − {highu}) より大きくなっています"},
+    {ReasonCode::MeasuredExposure, "{name} {v}: it must be positive and at most {highu}", "{name}が {v} です。0 より大きく {highu} 以下にして下さい"},
+    {ReasonCode::ControlCharacter, "{key} holds a line break or another control character; it is one line or field of its file",
+     "{name}に改行やタブが含まれています"},
+    {ReasonCode::NotACurvedSurface, "no curved surface has been chosen (surface code {value})", "曲面の形状が選択されていません"},
+    {ReasonCode::PhantomCode, "phantom code {value}: it must be 0 (body) or 1 (head)", "ファントムの指定 {value} が正しくありません (0: 頭部以外, 1: 頭部)"},
+    {ReasonCode::PulsesTooLong, "pulses of {value} ms at {low} pulses/s would last longer than the second that holds them",
+     "パルス幅 {value} ms × {low} パルス/秒 では 1 秒を超えてしまいます"},
+    {ReasonCode::BackscatterFactor, "{name} {v}: it must be at least {low} and below {high}", "{name}が {v} です。{low} 以上 {high} 未満でなければなりません"},
+    {ReasonCode::StandardDeviation, "standard deviation of {key} {v}: it must be a finite number of 0 or more", "{name}の標準偏差 {v} が正しくありません"},
+    {ReasonCode::NotFiniteOrNegative, "{name} {v}: it must be a finite number of 0 or more", "{name}が {v} です。0 以上の値でなければなりません"},
+    {ReasonCode::NotANumberTyped, "the {name} field holds no number (\"{text}\")", "{name}の欄が数値ではありません"},
+
+    {ReasonCode::FileCannotOpen, "cannot be opened for reading", "開けません"},
+    {ReasonCode::FileNotInFolder, "cannot be opened: there is no such file in the working folder", "作業フォルダにありません"},
+    {ReasonCode::FileCannotExamine, "cannot be examined", "調べられません"},
+    {ReasonCode::FileIsFolder, "is a folder, not a file", "ファイルではなくフォルダです"},
+    {ReasonCode::FileNotRegular, "is not a regular file (a device, pipe or socket is never read)", "通常のファイルではありません（装置やパイプは読みません）"},
+    {ReasonCode::FileTooLarge, "holds {value} bytes, more than the {high} any file of this kind can hold", "大きすぎます（{value} バイト、上限は {high} バイト）"},
+    {ReasonCode::FileCannotRead, "could not be read", "読み込めません"},
+    {ReasonCode::FileUndecodable, "cannot be read as text", "文字コード (UTF-8 または Shift_JIS) を読み取れません"},
+    {ReasonCode::FileCannotWrite, "cannot be written", "書き込めません"},
+    {ReasonCode::FileWriteIncomplete, "could not be written completely", "書き込みを完了できません"},
+    {ReasonCode::FileCannotReplace, "could not be replaced", "置き換えられません"},
+    {ReasonCode::FolderCannotCreate, "cannot be created", "フォルダを作成できません"},
+
+    {ReasonCode::FileEndsEarly, "the file ends after line {value}{needs}", "ファイルが {value} 行目で終わっています{needsJa}"},
+    {ReasonCode::ValuesEndEarly, "too few values: the file ends after {value} values", "値が足りません（{value} 個で終わっています）"},
+    {ReasonCode::NotANumberInFile, "\"{text}\" is not a number{nth}", "「{text}」は数値ではありません{nthJa}"},
+    {ReasonCode::NumberOverflow, "\"{text}\" lies beyond the range of numbers{nth}", "「{text}」は扱える数値の範囲を超えています{nthJa}"},
+    {ReasonCode::EmptyValue, "empty value where a number was expected{nth}", "数値があるべき所が空です{nthJa}"},
+    {ReasonCode::UnclosedQuote, "a quoted text has no closing quote", "引用符で始まる文字列が閉じられていません"},
+    {ReasonCode::TooManyValues, "more values than the layout holds; the file does not have the expected layout",
+     "値が多すぎます。ファイルの形式が違います"},
+    {ReasonCode::LineNotANumber, "\"{text}\" does not begin with a number", "「{text}」が数値で始まっていません"},
+    {ReasonCode::ColumnsNotANumber, "columns {low}-{high} hold \"{text}\", which is not a number", "{low}〜{high} 桁目の「{text}」は数値ではありません"},
+    {ReasonCode::ColumnsOverflow, "columns {low}-{high} hold \"{text}\", which lies beyond the range of numbers",
+     "{low}〜{high} 桁目の「{text}」は扱える数値の範囲を超えています"},
+    {ReasonCode::NotIncreasing, "the {name} do not increase", "{name}が増加していません"},
+    {ReasonCode::Decreasing, "the {name} decreases", "{name}が減少しています"},
+    {ReasonCode::RowEnergyMismatch, "row {high} is for {value} keV instead of {low} keV", "{high} 行目が {low} keV ではなく {value} keV の値です"},
+    {ReasonCode::TooManyRows, "more than {value} rows before 10 MeV", "10 MeV までの行が {value} 行を超えています"},
+    {ReasonCode::RowsEndBefore10MeV, "the rows end before 10 MeV", "行が 10 MeV の前で終わっています"},
+    {ReasonCode::LineMissing, "the {name} (line {value}) is missing", "{name}の行 ({value} 行目) がありません"},
+    {ReasonCode::NameNotEncodable, "cannot hold the name \"{text}\" in a way that reads back as written", "名前「{text}」を読み戻せる形で書き込めません"},
+    {ReasonCode::RowCountText, "\"{text}\" is not a row count from 1 to {high}", "「{text}」は 1 〜 {high} の件数ではありません"},
+    {ReasonCode::ValuesForRows, "the line holds {value} values for {low} rows", "値が {value} 個しかありません（{low} 件分必要です）"},
+    {ReasonCode::NotASurfaceText, "\"{text}\" is not a surface (平面, 頭平面, 円柱面, 楕円柱面 or Racetrack)",
+     "「{text}」は入射面の名前 (平面, 頭平面, 円柱面, 楕円柱面, Racetrack) ではありません"},
+    {ReasonCode::NotAWaveformText, "\"{text}\" is not a waveform (定電圧, 三相12 or 単相全波)", "「{text}」は波形の名前 (定電圧, 三相12, 単相全波) ではありません"},
+    {ReasonCode::WeightsSum, "the spectrum weights sum to zero or beyond the 32-bit range", "スペクトルの重みの合計が 0 か大きすぎます"},
+    {ReasonCode::NoOrganData, "there are no organ data for \"{text}\"", "「{text}」の臓器データがありません"},
+    {ReasonCode::InColumn, "column {value} (row {low})", "{value} 列目（{low} 件目）"},
+    {ReasonCode::InRow, "row {value}", "{value} 件目"},
+    {ReasonCode::AsWritten, "as written", "書き込む桁数に丸めると"},
+
+    {ReasonCode::BsfVoltageOutside, "backscatter: tube voltage {value} kV lies outside the tables ({low} to {high} kV)",
+     "後方散乱係数：管電圧 {value} kV は表の範囲 ({low} 〜 {high} kV) の外です"},
+    {ReasonCode::BsfNoWeight, "backscatter: the spectrum has no weight up to the tube voltage", "後方散乱係数：管電圧までのスペクトルがありません"},
+    {ReasonCode::BsfAboveLastEnergy, "backscatter: tube voltage {value} kV is above the last table energy ({high} keV)",
+     "後方散乱係数：管電圧 {value} kV が表の最後のエネルギー ({high} keV) を超えています"},
+    {ReasonCode::BsfPhotonsAbove, "backscatter: photons of {value} keV lie above the last table energy used",
+     "後方散乱係数：{value} keV の光子が表の範囲を超えています"},
+    {ReasonCode::CfVoltageOutside, "conversion factors: tube voltage {value} kV lies outside the coefficient table ({low} to {high} kV)",
+     "変換係数：管電圧 {value} kV は係数表の範囲 ({low} 〜 {high} kV) の外です"},
+    {ReasonCode::CfNoAirKerma, "conversion factors: the spectrum has no air kerma at 2.5 keV and above", "変換係数：2.5 keV 以上の空気カーマがありません"},
+    {ReasonCode::OutputAboveLastVoltage, "tube voltage {value} kV is above the last voltage of the tube output table ({high} kV)",
+     "管電圧 {value} kV が出力データの最後の電圧 ({high} kV) を超えています"},
+    {ReasonCode::OutputNoExposure, "the tube output table gives no positive exposure at {value} kV (extrapolated below its first voltage, {low} kV)",
+     "出力データから {value} kV の照射線量が得られません（最初の電圧 {low} kV より下です）"},
+    {ReasonCode::EsdNotFinite, "the entrance surface dose is not a finite number", "入射表面線量が数値として扱えない値になりました"},
+    {ReasonCode::NoExposureAt1m, "the exposure at 1 m has not been given", "1 m での照射線量がありません"},
+    {ReasonCode::FiltersAbsorbAll, "the filters absorb the whole spectrum (or the spectrum is empty)", "フィルタがスペクトルをすべて吸収しています"},
+    {ReasonCode::AtrNoResponse, "ATR index: the free-in-air response of the spectrum is zero", "ATR 指数：空中での応答が 0 です"},
+    {ReasonCode::HvlEmpty, "the half-value layer: the air-kerma spectrum is empty or overflows", "半価層：空気カーマのスペクトルが空か大きすぎます"},
+    {ReasonCode::HvlAbove30mm, "the half-value layer exceeds 30 mm Al", "半価層が 30 mm Al を超えています"},
+    {ReasonCode::HvlNoInterpolation, "the half-value layer cannot be interpolated", "半価層を補間できません"},
+    {ReasonCode::EffectiveEnergyAbove150, "the effective energy lies above 150 keV (HVL {value} mm Al)", "実効エネルギーが 150 keV を超えています（半価層 {value} mm Al）"},
+    {ReasonCode::EffectiveEnergyNoInterpolation, "the effective energy cannot be interpolated", "実効エネルギーを補間できません"},
+    {ReasonCode::CurvedUnavailable, "curved-surface backscatter factors are not available", "曲面の後方散乱係数を計算できません"},
+    {ReasonCode::CurvedNeedsFiles, "a curved surface needs the spectrum file for its Monte Carlo program: run without --no-files",
+     "曲面の計算にはモンテカルロ計算用のスペクトルファイルが必要です"},
+    {ReasonCode::EngineResultUnreadable, "no backscatter factors from the Monte Carlo program", "モンテカルロ計算の結果を読めません"},
+    {ReasonCode::EngineMissing, "the Monte Carlo program {text} is not in the working folder nor beside this program",
+     "モンテカルロ計算プログラム {text} が作業フォルダにもこのプログラムの横にもありません"},
+    {ReasonCode::EngineStillRunning, "the Monte Carlo program is still running; wait until it has finished", "モンテカルロ計算はまだ実行中です。終了するまでお待ち下さい"},
+    {ReasonCode::EngineStopped, "the Monte Carlo program was stopped", "モンテカルロ計算を中止しました"},
+    {ReasonCode::ProgramCannotStart, "the program {text} cannot be started", "プログラム {text} を起動できません"},
+    {ReasonCode::ProgramEnded, "{text} ended with status {value}", "{text} が終了コード {value} で終わりました"},
+    {ReasonCode::FitNoChange, "fit: the measured value equals the computed one", "合わせ込み：実測値が計算値と同じです"},
+    {ReasonCode::FitFailed, "the fit failed", "合わせ込みができません"},
+    {ReasonCode::FitVoltageAbove, "the voltage would exceed {value} kV{text}", "管電圧が {value} kV{text} を超えてしまいます"},
+    {ReasonCode::FitVoltageBelow, "the voltage would fall below {value} kV{text}", "管電圧が {value} kV{text} を下回ってしまいます"},
+    {ReasonCode::FitHvlBelowNoFiltration, "the measured HVL {value} mm Al is below the HVL of the beam without inherent filtration, {low} mm Al",
+     "実測 HVL {value} mm Al は固有ろ過のないＸ線の HVL ({low} mm Al) より小さくなっています"},
+    {ReasonCode::FitHvlNotReached, "no inherent filtration up to 10 cm Al reaches the measured HVL{mmAl}",
+     "10 cm Al までの固有ろ過では実測 HVL{mmAl} に届きません"},
+    {ReasonCode::FitAtrOutOfRange, "the measured ATR index {value} lies outside {low} .. {high}", "実測 ATR Index {value} が {low} 〜 {high} の範囲の外です"},
+    {ReasonCode::FitAtrBelowNoFiltration, "the measured ATR index {value} is below that of the beam without inherent filtration",
+     "実測 ATR Index {value} は固有ろ過のないＸ線の値より小さくなっています"},
+    {ReasonCode::FitAtrNotReached, "no inherent filtration up to 10 cm Al reaches the measured ATR index",
+     "10 cm Al までの固有ろ過では実測 ATR Index に届きません"},
+    {ReasonCode::FitAtrUnchanged, "the ATR index does not change with the filtration", "ATR Index が固有ろ過で変わりません"},
+    {ReasonCode::NoLogarithm, "{name} {v} has no logarithm", "{name} {v} の対数をとれません"},
+    {ReasonCode::NoDepthPoint, "body thickness {v} gives no depth point", "被写体厚 {v} では深さの点がありません"},
+    {ReasonCode::FocusNotPositive, "the focus distances must be positive", "焦点からの距離は 0 より大きくなければなりません"},
+    {ReasonCode::FieldNoSize, "the field has no size", "照射野の大きさがありません"},
+    {ReasonCode::KernelsStartAt10, "tube voltage {v}: the kernels start at 10 keV", "管電圧 {v} です。カーネルは 10 keV からです"},
+    {ReasonCode::KernelsEnd, "the field's half-diagonal reaches {value} cm at {low} cm; the kernels' 80 rings end at 40 cm",
+     "深さ {low} cm で照射野の対角線の半分が {value} cm になり、カーネルの 80 リング (40 cm) を超えます"},
+    {ReasonCode::FirstDoseNotPositive, "the dose at the first depth point is not positive", "最初の深さの線量が 0 より大きくなりません"},
+    {ReasonCode::RowOutsideTable, "a row has no depth point within the table", "深さの表の範囲に点がない行があります"},
+    {ReasonCode::ReportPlugInMissing, "the printed page needs {text} beside velnor-calc", "印刷には velnor-calc の横に {text} が必要です"},
+
+    {ReasonCode::FileNameEmpty, "the file name is empty", "ファイル名が空です"},
+    {ReasonCode::FileNameSeparator, "a file name cannot hold a folder separator", "ファイル名にフォルダの区切り (/ や \\) は使えません"},
+    {ReasonCode::FileNameDot, "a file name cannot start with \".\"", "ファイル名を「.」で始めることはできません"},
+    {ReasonCode::NotValidText, "the {name} is not valid text", "{name}が正しい文字列ではありません"},
+    {ReasonCode::HoldsComma, "a {name} cannot hold a comma: it is a field of the results file", "{name}にコンマ (,) は使えません（結果ファイルの区切りです）"},
+    {ReasonCode::TooManyBodyParts, "the list already holds {value} body parts", "照射部位はすでに {value} 件あります"},
+};
+static_assert(std::size(kPatterns) == kReasonCodeCount, "every reason code has its pattern");
+
+const Pattern& patternOf(ReasonCode code)
+{
+    const Pattern& p = kPatterns[static_cast<int>(code)];
+    return p.code == code ? p : kPatterns[0]; // the order is checked by a test
+}
+
+std::string fill(const char* pattern, const Reason& r, bool japanese)
+{
+    std::string out;
+    for (const char* c = pattern; *c;) {
+        if (*c != '{') {
+            out += *c++;
+            continue;
+        }
+        const char* close = c;
+        while (*close && *close != '}')
+            ++close;
+        const std::string_view key(c + 1, static_cast<std::size_t>(close - c - 1));
+        c = *close ? close + 1 : close;
+        if (key == "name")
+            out += japanese ? fieldNameJapanese(r.field) : fieldNameEnglish(r.field);
+        else if (key == "key")
+            out += r.field;
+        else if (key == "v")
+            out += withUnit(r.value, r.unit);
+        else if (key == "value")
+            out += number(r.value);
+        else if (key == "low")
+            out += number(r.low);
+        else if (key == "high")
+            out += number(r.high);
+        else if (key == "lowu")
+            out += withUnit(r.low, r.unit);
+        else if (key == "highu")
+            out += withUnit(r.high, r.unit);
+        else if (key == "text")
+            out += r.text;
+        else if (key == "needs" && r.high > 0)
+            out += "; it needs " + number(r.high) + " lines";
+        else if (key == "needsJa" && r.high > 0)
+            out += "（" + number(r.high) + " 行必要です）";
+        else if (key == "mmAl" && r.value > 0)
+            out += " " + number(r.value) + " mm Al";
+        else if (key == "nth" && r.low > 0)
+            out += " (value " + number(r.low) + ")";
+        else if (key == "nthJa" && r.low > 0)
+            out += "（" + number(r.low) + " 番目の値）";
+    }
+    if (!r.detail.empty())
+        out += japanese ? "（" + r.detail + "）" : " (" + r.detail + ")";
+    return out;
+}
 
 } // namespace
 
@@ -103,94 +321,31 @@ const char* const* namedFields(std::size_t& count)
     return names.data();
 }
 
-std::string inEnglish(const Reason& r)
+std::string inEnglish(const Reason& r) { return fill(patternOf(r.code).english, r, false); }
+std::string inJapanese(const Reason& r) { return fill(patternOf(r.code).japanese, r, true); }
+
+bool patternsInCodeOrder()
 {
-    const std::string name = fieldNameEnglish(r.field);
-    const std::string v = withUnit(r.value, r.unit);
-    switch (r.code) {
-    case ReasonCode::OutOfRange:
-        return name + " " + v + ": it must lie between " + number(r.low) + " and " + withUnit(r.high, r.unit);
-    case ReasonCode::AtLeast:
-        return name + " " + v + ": it must be at least " + withUnit(r.low, r.unit);
-    case ReasonCode::AtMost:
-        return name + " " + v + ": it must be at most " + withUnit(r.high, r.unit);
-    case ReasonCode::NotNegative:
-        return name + " " + v + ": it must be 0 or more";
-    case ReasonCode::NotPositive:
-        return name + " " + v + ": it must be positive";
-    case ReasonCode::NegativeFilter:
-        return name + " " + v + ": a filter cannot be thinner than nothing";
-    case ReasonCode::NotFinite:
-        return name + " is not a finite number";
-    case ReasonCode::WholeNumberRange:
-        return name + " " + v + ": it must be a whole number from " + number(r.low) + " to " + number(r.high);
-    case ReasonCode::ThicknessExceedsGap:
-        return "the body thickness " + v + " is larger than FFD - FSD (" + number(r.low) + " - " + withUnit(r.high, r.unit) + ")";
-    case ReasonCode::MeasuredExposure:
-        return name + " " + v + ": it must be positive and at most " + withUnit(r.high, r.unit);
-    case ReasonCode::ControlCharacter:
-        return r.field + " holds a line break or another control character; it is one field of the results file";
-    case ReasonCode::NotACurvedSurface:
-        return "no curved surface has been chosen (surface code " + number(r.value) + ")";
-    case ReasonCode::PhantomCode:
-        return "phantom code " + number(r.value) + ": it must be 0 (body) or 1 (head)";
-    case ReasonCode::PulsesTooLong:
-        return "pulses of " + number(r.value) + " ms at " + number(r.low) + " pulses/s would last longer than the second that holds them";
-    case ReasonCode::BackscatterFactor:
-        return name + " " + v + ": it must be at least " + number(r.low) + " and below " + number(r.high);
-    case ReasonCode::StandardDeviation:
-        return "standard deviation of " + r.field + " " + v + ": it must be a finite number of 0 or more";
-    case ReasonCode::NotFiniteOrNegative:
-        return name + " " + v + ": it must be a finite number of 0 or more";
-    case ReasonCode::NotANumberTyped:
-        return "the " + name + " field holds no number (\"" + r.text + "\")";
-    }
-    return name;
+    for (int i = 0; i < kReasonCodeCount; ++i)
+        if (static_cast<int>(kPatterns[i].code) != i)
+            return false;
+    return true;
 }
 
-std::string inJapanese(const Reason& r)
+Wording worded(const Reason& reason) { return {inEnglish(reason), inJapanese(reason)}; }
+
+Wording worded(const Reason& head, const Wording& inner)
 {
-    const std::string name = fieldNameJapanese(r.field);
-    const std::string v = withUnit(r.value, r.unit);
-    switch (r.code) {
-    case ReasonCode::OutOfRange:
-        return name + "が " + v + " です。" + number(r.low) + " 〜 " + withUnit(r.high, r.unit) + " の範囲で入力して下さい";
-    case ReasonCode::AtLeast:
-        return name + "が " + v + " です。" + withUnit(r.low, r.unit) + " 以上にして下さい";
-    case ReasonCode::AtMost:
-        return name + "が " + v + " です。" + withUnit(r.high, r.unit) + " 以下にして下さい";
-    case ReasonCode::NotNegative:
-        return name + "が " + v + " です。0 以上にして下さい";
-    case ReasonCode::NotPositive:
-        return name + "が " + v + " です。0 より大きい値を入力して下さい";
-    case ReasonCode::NegativeFilter:
-        return name + "が " + v + " です。フィルタの厚さは 0 以上です";
-    case ReasonCode::NotFinite:
-        return name + "が数値として扱えない値です";
-    case ReasonCode::WholeNumberRange:
-        return name + "が " + v + " です。" + number(r.low) + " 〜 " + number(r.high) + " の整数を入力して下さい";
-    case ReasonCode::ThicknessExceedsGap:
-        return "被写体厚 " + v + " が FFD − FSD (" + number(r.low) + " − " + withUnit(r.high, r.unit) + ") より大きくなっています";
-    case ReasonCode::MeasuredExposure:
-        return name + "が " + v + " です。0 より大きく " + withUnit(r.high, r.unit) + " 以下にして下さい";
-    case ReasonCode::ControlCharacter:
-        return name + "に改行やタブが含まれています";
-    case ReasonCode::NotACurvedSurface:
-        return "曲面の形状が選択されていません";
-    case ReasonCode::PhantomCode:
-        return "ファントムの指定 " + number(r.value) + " が正しくありません (0: 頭部以外, 1: 頭部)";
-    case ReasonCode::PulsesTooLong:
-        return "パルス幅 " + number(r.value) + " ms × " + number(r.low) + " パルス/秒 では 1 秒を超えてしまいます";
-    case ReasonCode::BackscatterFactor:
-        return name + "が " + v + " です。" + number(r.low) + " 以上 " + number(r.high) + " 未満でなければなりません";
-    case ReasonCode::StandardDeviation:
-        return name + "の標準偏差 " + v + " が正しくありません";
-    case ReasonCode::NotFiniteOrNegative:
-        return name + "が " + v + " です。0 以上の値でなければなりません";
-    case ReasonCode::NotANumberTyped:
-        return name + "の欄が数値ではありません";
-    }
-    return name;
+    return {inEnglish(head) + ": " + inner.english, inJapanese(head) + "：" + inner.japanese};
 }
+
+std::string japaneseOf(const std::exception& error)
+{
+    if (const auto* worded = dynamic_cast<const JapaneseWording*>(&error))
+        return worded->japanese();
+    return error.what();
+}
+
+Wording wordingOf(const std::exception& error) { return {error.what(), japaneseOf(error)}; }
 
 } // namespace velnor

@@ -58,24 +58,21 @@ std::string readFileBytes(const std::filesystem::path& path, std::size_t maxByte
     // refuse it; a regular file reads the same either way.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        throw DataFileError(path.string(), std::string("cannot be opened for reading: ") + std::strerror(errno))
-            .withJapanese("開けません");
+        throw DataFileError(path.string(), Reason{ReasonCode::FileCannotOpen, {}, 0, 0, 0, {}, {}, std::strerror(errno)});
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
     struct stat info {};
     if (::fstat(fd, &info) != 0)
-        throw DataFileError(path.string(), std::string("cannot be examined: ") + std::strerror(errno)).withJapanese("調べられません");
+        throw DataFileError(path.string(), Reason{ReasonCode::FileCannotExamine, {}, 0, 0, 0, {}, {}, std::strerror(errno)});
     if (S_ISDIR(info.st_mode))
-        throw DataFileError(path.string(), "is a folder, not a file").withJapanese("ファイルではなくフォルダです");
+        throw DataFileError(path.string(), Reason{ReasonCode::FileIsFolder});
     if (!S_ISREG(info.st_mode))
-        throw DataFileError(path.string(), "is not a regular file (a device, pipe or socket is never read)")
-            .withJapanese("通常のファイルではありません（装置やパイプは読みません）");
+        throw DataFileError(path.string(), Reason{ReasonCode::FileNotRegular});
     if (static_cast<std::uintmax_t>(info.st_size) > maxBytes)
-        throw DataFileError(path.string(), "holds " + std::to_string(info.st_size) + " bytes, more than the "
-                                               + std::to_string(maxBytes) + " any file of this kind can hold")
-            .withJapanese("大きすぎます（" + std::to_string(info.st_size) + " バイト）");
+        throw DataFileError(path.string(), Reason{ReasonCode::FileTooLarge, {}, static_cast<double>(info.st_size), 0,
+                                                  static_cast<double>(maxBytes)});
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[65536];
@@ -84,14 +81,13 @@ std::string readFileBytes(const std::filesystem::path& path, std::size_t maxByte
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            throw DataFileError(path.string(), std::string("could not be read: ") + std::strerror(errno)).withJapanese("読み込めません");
+            throw DataFileError(path.string(), Reason{ReasonCode::FileCannotRead, {}, 0, 0, 0, {}, {}, std::strerror(errno)});
         if (n == 0)
             break;
         bytes.append(buffer, static_cast<std::size_t>(n));
         if (bytes.size() > maxBytes) // it grew while being read
-            throw DataFileError(path.string(), "holds more than the " + std::to_string(maxBytes)
-                                                   + " bytes any file of this kind can hold")
-                .withJapanese("大きすぎます");
+            throw DataFileError(path.string(), Reason{ReasonCode::FileTooLarge, {}, static_cast<double>(bytes.size()), 0,
+                                                      static_cast<double>(maxBytes)});
     }
     return bytes;
 }
@@ -103,7 +99,7 @@ std::string readTextFile(const std::filesystem::path& path)
     try {
         text = decodeFileText(bytes);
     } catch (const std::exception& e) {
-        throw DataFileError(path.string(), e.what()).withJapanese("文字コード (UTF-8 または Shift_JIS) を読み取れません");
+        throw DataFileError(path.string(), Reason{ReasonCode::FileUndecodable, {}, 0, 0, 0, {}, {}, e.what()});
     }
     std::string normalised;
     normalised.reserve(text.size());
@@ -166,7 +162,7 @@ void writeBytes(const std::filesystem::path& path, const std::string& content)
     std::string pattern = (folder / (temporaryPrefix(path) + std::to_string(::getpid()) + ".XXXXXX")).string();
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0)
-        throw DataFileError(path.string(), std::string("cannot be written: ") + std::strerror(errno)).withJapanese("書き込めません");
+        throw DataFileError(path.string(), Reason{ReasonCode::FileCannotWrite, {}, 0, 0, 0, {}, {}, std::strerror(errno)});
     const std::filesystem::path temporary = pattern;
     ::fchmod(fd, 0644 & ~currentUmask());
     FILE* file = ::fdopen(fd, "wb");
@@ -175,7 +171,7 @@ void writeBytes(const std::filesystem::path& path, const std::string& content)
         ::close(fd);
         std::error_code ignored;
         std::filesystem::remove(temporary, ignored);
-        throw DataFileError(path.string(), std::string("cannot be written: ") + std::strerror(error)).withJapanese("書き込めません");
+        throw DataFileError(path.string(), Reason{ReasonCode::FileCannotWrite, {}, 0, 0, 0, {}, {}, std::strerror(error)});
     }
     const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
     const bool flushed = std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
@@ -184,15 +180,14 @@ void writeBytes(const std::filesystem::path& path, const std::string& content)
         const int error = errno;
         std::error_code ignored;
         std::filesystem::remove(temporary, ignored);
-        throw DataFileError(path.string(), std::string("could not be written completely: ") + std::strerror(error))
-            .withJapanese("書き込みを完了できません");
+        throw DataFileError(path.string(), Reason{ReasonCode::FileWriteIncomplete, {}, 0, 0, 0, {}, {}, std::strerror(error)});
     }
     std::error_code ec;
     std::filesystem::rename(temporary, path, ec);
     if (ec) {
         std::error_code ignored;
         std::filesystem::remove(temporary, ignored);
-        throw DataFileError(path.string(), "could not be replaced: " + ec.message()).withJapanese("置き換えられません");
+        throw DataFileError(path.string(), Reason{ReasonCode::FileCannotReplace, {}, 0, 0, 0, {}, {}, ec.message()});
     }
 }
 

@@ -36,7 +36,7 @@ void makeFolder(const std::filesystem::path& folder)
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec)
-        throw DataFileError(folder.string(), "cannot be created: " + ec.message());
+        throw DataFileError(folder.string(), Reason{ReasonCode::FolderCannotCreate, {}, 0, 0, 0, {}, {}, ec.message()});
 }
 
 // Refreshes the reference files under `to`; at the top level the files a

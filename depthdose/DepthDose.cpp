@@ -26,10 +26,10 @@ double quarterArea(double r, double a, double b)
     return kPi * r * r / 4 - beyond(a) - beyond(b);
 }
 
-double checkedLog(double v, const char* what)
+double checkedLog(double v, const char* field)
 {
     if (!(v > 0) || !std::isfinite(v))
-        throw std::runtime_error(std::string(what) + " " + formatAsIs(v) + " has no logarithm");
+        throw WordedError(Reason{ReasonCode::NoLogarithm, field, v});
     return std::log(v);
 }
 
@@ -82,12 +82,10 @@ HandOff readHandOff(const std::filesystem::path& path)
     for (int e = 1; e <= kBins; ++e)
         h.spectrum[static_cast<std::size_t>(e)] = reader.readNumber();
     if (reader.atEnd())
-        throw DataFileError(path.filename().string(), kHandOffLines,
-                            "the body part (line " + std::to_string(kHandOffLines) + ") is missing")
-            .withJapanese("照射部位の行がありません");
+        throw DataFileError(path.filename().string(), kHandOffLines, Reason{ReasonCode::LineMissing, "bodyPart", kHandOffLines});
     h.bodyPart = reader.readField();
     if (const std::optional<HandOffFault> fault = handOffFault(h))
-        throw DataFileError(path.filename().string(), fault->line, fault->reason).withJapanese(fault->reasonJa);
+        throw DataFileError(path.filename().string(), fault->line, Wording{fault->reason, fault->reasonJa});
     return h;
 }
 
@@ -98,7 +96,7 @@ DepthDoseData readDepthDoseData(const std::filesystem::path& folder)
         FreeFormatReader r = FreeFormatReader::fromFile(findFileIgnoringCase(folder, "ICRUSoft.dat"));
         const double count = r.readNumber();
         if (!(count >= 2 && count <= 37) || count != std::floor(count))
-            throw DataFileError("ICRUSoft.dat", 1, "the row count " + formatAsIs(count) + " is not 2 to 37");
+            throw DataFileError("ICRUSoft.dat", 1, Reason{ReasonCode::WholeNumberRange, "rowCount", count, 2, 37});
         r.readNumber(); // header value, not used
         for (int k = 0; k < static_cast<int>(count); ++k) {
             d.energyKev.push_back(1000 * r.readNumber());
@@ -143,20 +141,20 @@ std::vector<DepthDosePoint> computeDepthDose(const HandOff& h, double thickness,
 {
     for (double v : {h.tubeVoltageKv, h.focusReceptorCm, h.focusSurfaceCm, h.fieldLongCm, h.fieldShortCm, thickness})
         if (!std::isfinite(v))
-            throw std::runtime_error("the hand-off holds a value that is not a finite number");
+            throw WordedError(Reason{ReasonCode::NotFinite, "handOffValue"});
     for (double w : h.spectrum)
         if (!std::isfinite(w) || w < 0)
-            throw std::runtime_error("the spectrum holds a weight that is negative or not finite");
+            throw WordedError(Reason{ReasonCode::NotFiniteOrNegative, "spectrumWeight", w});
     const int n = depthPoints(thickness);
     if (n < 1)
-        throw std::runtime_error("body thickness " + formatAsIs(thickness) + " cm gives no depth point");
+        throw WordedError(Reason{ReasonCode::NoDepthPoint, {}, thickness, 0, 0, "cm"});
     if (!(h.focusSurfaceCm > 0) || !(h.focusReceptorCm > 0))
-        throw std::runtime_error("the focus distances must be positive");
+        throw WordedError(Reason{ReasonCode::FocusNotPositive});
     if (h.fieldLongCm < 0 || h.fieldShortCm < 0 || (h.fieldLongCm == 0 && h.fieldShortCm == 0))
-        throw std::runtime_error("the field has no size");
+        throw WordedError(Reason{ReasonCode::FieldNoSize});
     const int top = static_cast<int>(std::min(static_cast<double>(kBins), std::max(0.0, std::floor(2 * h.tubeVoltageKv))));
     if (top < 21)
-        throw std::runtime_error("tube voltage " + formatAsIs(h.tubeVoltageKv) + " kV: the kernels start at 10 keV");
+        throw WordedError(Reason{ReasonCode::KernelsStartAt10, {}, h.tubeVoltageKv, 0, 0, "kV"});
 
     // P at every bin from 10.5 keV, log-linear between the 5-keV grid values.
     std::array<double, kBins + 1> p{};
@@ -165,8 +163,8 @@ std::vector<DepthDosePoint> computeDepthDose(const HandOff& h, double thickness,
         const double energy = 0.5 * e;
         const int k = static_cast<int>(energy / 5); // grid energies 5k and 5(k + 1), index k - 2 and k - 1
         const double lo = pt[static_cast<std::size_t>(k - 2)], hi = pt[static_cast<std::size_t>(std::min(k - 1, kKernelEnergies - 1))];
-        p[static_cast<std::size_t>(e)] = std::exp(checkedLog(hi, "primary coefficient")
-                                                  - (5.0 * (k + 1) - energy) * (std::log(hi) - checkedLog(lo, "primary coefficient")) / 5);
+        p[static_cast<std::size_t>(e)] = std::exp(checkedLog(hi, "primaryCoefficient")
+                                                  - (5.0 * (k + 1) - energy) * (std::log(hi) - checkedLog(lo, "primaryCoefficient")) / 5);
     }
     p[kBins] = pt[kKernelEnergies - 1];
 
@@ -188,8 +186,8 @@ std::vector<DepthDosePoint> computeDepthDose(const HandOff& h, double thickness,
             ++k;
         const double f = (std::log(energy) - std::log(en[k - 1])) / (std::log(en[k]) - std::log(en[k - 1]));
         auto coefficient = [&](const std::vector<double>& c) {
-            return std::exp(checkedLog(c[k - 1], "attenuation coefficient")
-                            + (checkedLog(c[k], "attenuation coefficient") - std::log(c[k - 1])) * f);
+            return std::exp(checkedLog(c[k - 1], "attenuationCoefficient")
+                            + (checkedLog(c[k], "attenuationCoefficient") - std::log(c[k - 1])) * f);
         };
         const double mu = coefficient(data.coherent) + coefficient(data.incoherent) + coefficient(data.photoelectric);
         for (int m = 1; m <= n; ++m) {
@@ -209,8 +207,7 @@ std::vector<DepthDosePoint> computeDepthDose(const HandOff& h, double thickness,
             const double a = a0 * (fsd + d) / fsd, b = b0 * (fsd + d) / fsd;
             const double r = circular ? a : std::sqrt(a * a + b * b);
             if (!(2 * r < kRings))
-                throw std::runtime_error("the field's half-diagonal reaches " + formatAsIs(r) + " cm at " + formatAsIs(d)
-                                         + " cm; the kernels' 80 rings end at 40 cm");
+                throw WordedError(Reason{ReasonCode::KernelsEnd, {}, r, d});
             const int rings = static_cast<int>(std::floor(2 * r)) + 1;
             double s = 0;
             for (int j = 1; j <= rings; ++j) {
@@ -242,7 +239,7 @@ std::vector<DepthDosePoint> computeDepthDose(const HandOff& h, double thickness,
 
     const double d0 = primary[1] + scatter[1];
     if (!(d0 > 0) || !std::isfinite(d0))
-        throw std::runtime_error("the dose at the first depth point is not positive");
+        throw WordedError(Reason{ReasonCode::FirstDoseNotPositive});
     std::vector<DepthDosePoint> table;
     for (int m = 1; m <= n; ++m) {
         const double pr = primary[static_cast<std::size_t>(m)], sc = scatter[static_cast<std::size_t>(m)];

@@ -28,7 +28,7 @@ std::optional<std::array<OrganRow, kTissueRows>> readOrganDefaults(const std::fi
                                                                    double thickness)
 {
     // The body part becomes a file name: never a path outside "Organ-data/".
-    if (!plainFileNameFault(bodyPart).empty())
+    if (plainFileNameFault(bodyPart))
         return std::nullopt;
     const std::filesystem::path dataFolder = findFileIgnoringCase(folder, "Organ-data");
     const std::filesystem::path path = findFileIgnoringCase(dataFolder, bodyPart + ".csv");

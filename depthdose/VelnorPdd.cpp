@@ -100,7 +100,7 @@ int main(int argc, char** argv)
             if (organDefaults) {
                 const auto defaults = readOrganDefaults(data, h.bodyPart, thickness);
                 if (!defaults)
-                    throw std::runtime_error("there are no organ data for \"" + h.bodyPart + "\"");
+                    throw velnor::WordedError(velnor::Reason{velnor::ReasonCode::NoOrganData, {}, 0, 0, 0, {}, h.bodyPart});
                 rows = *defaults;
             } else {
                 std::string text;
@@ -121,7 +121,7 @@ int main(int argc, char** argv)
                 throw std::runtime_error("row " + std::to_string(e.refusedRow + 1) + " ("
                                          + kTissueNames[static_cast<std::size_t>(e.refusedRow)] + ") has entries that cannot be used");
             if (e.notComputable)
-                throw std::runtime_error("a row has no depth point within the table");
+                throw velnor::WordedError(velnor::Reason{velnor::ReasonCode::RowOutsideTable});
             out["cells"] = nlohmann::json::array();
             for (const auto& c : e.contributionMsv)
                 out["cells"].push_back(c ? velnor::formatNumber(1000 * *c, "###0.0") : std::string("-"));

@@ -2,6 +2,8 @@
 
 #include "montecarlo/FixedRecords.h"
 
+#include <algorithm>
+
 namespace velnor::mc {
 
 AbsorptionTable readAbsorptionTable(const std::filesystem::path& path)
@@ -15,9 +17,9 @@ AbsorptionTable readAbsorptionTable(const std::filesystem::path& path)
         t.muenSoftTissue[k] = records.real(line, 71, 85, 6);
         t.muenSkin[k] = records.real(line, 86, 100, 6);
         if (k > 0 && !(t.energyKev[k] > t.energyKev[k - 1]))
-            records.fail(line, "the energies do not increase");
+            records.fail(line, {ReasonCode::NotIncreasing, "energies"});
         if (!(t.muenAir[k] > 0 && t.muenSoftTissue[k] > 0 && t.muenSkin[k] > 0))
-            records.fail(line, "an energy-absorption coefficient is not positive");
+            records.fail(line, {ReasonCode::NotPositive, "absorptionCoefficient", std::min({t.muenAir[k], t.muenSoftTissue[k], t.muenSkin[k]})});
     }
     return t;
 }

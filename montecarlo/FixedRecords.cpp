@@ -14,12 +14,12 @@ FixedRecords::FixedRecords(const std::filesystem::path& path)
 {
 }
 
-void FixedRecords::fail(int line, const std::string& reason) const { throw DataFileError(m_fileName, line, reason); }
+void FixedRecords::fail(int line, const Reason& reason) const { throw DataFileError(m_fileName, line, reason); }
 
 const std::string& FixedRecords::lineText(int line) const
 {
     if (line < 1 || line > lineCount())
-        fail(line, "the file ends after line " + std::to_string(lineCount()));
+        fail(line, {ReasonCode::FileEndsEarly, {}, static_cast<double>(lineCount())});
     return m_lines[static_cast<std::size_t>(line - 1)];
 }
 
@@ -28,12 +28,15 @@ float FixedRecords::real(int line, int firstColumn, int lastColumn, int decimals
     float value = 0;
     try {
         value = static_cast<float>(readFixedReal(lineText(line), firstColumn, lastColumn, decimals));
-    } catch (const std::invalid_argument& e) {
-        fail(line, e.what());
+    } catch (const RefusedValue& e) {
+        throw DataFileError(m_fileName, line, e.wording());
     }
-    if (!std::isfinite(value))
-        fail(line, "columns " + std::to_string(firstColumn) + "-" + std::to_string(lastColumn)
-                       + " hold a value beyond the 32-bit range");
+    if (!std::isfinite(value)) {
+        const std::string& text = lineText(line);
+        const auto first = static_cast<std::size_t>(firstColumn - 1);
+        fail(line, {ReasonCode::ColumnsOverflow, {}, 0, static_cast<double>(firstColumn), static_cast<double>(lastColumn), {},
+                    first < text.size() ? text.substr(first, static_cast<std::size_t>(lastColumn - firstColumn + 1)) : std::string()});
+    }
     return value;
 }
 
@@ -41,8 +44,8 @@ long long FixedRecords::integer(int line, int firstColumn, int lastColumn) const
 {
     try {
         return readFixedInteger(lineText(line), firstColumn, lastColumn);
-    } catch (const std::invalid_argument& e) {
-        fail(line, e.what());
+    } catch (const RefusedValue& e) {
+        throw DataFileError(m_fileName, line, e.wording());
     }
 }
 

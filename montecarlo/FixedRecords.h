@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Reasons.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,7 +23,7 @@ public:
     int lineCount() const { return static_cast<int>(m_lines.size()); }
     const std::string& fileName() const { return m_fileName; }
 
-    [[noreturn]] void fail(int line, const std::string& reason) const;
+    [[noreturn]] void fail(int line, const Reason& reason) const;
 
 private:
     const std::string& lineText(int line) const;

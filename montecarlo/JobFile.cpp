@@ -18,14 +18,14 @@ namespace {
 float firstNumber(const std::vector<std::string>& lines, int line, const std::string& file, int needed)
 {
     if (line > static_cast<int>(lines.size()))
-        throw DataFileError(file, line, "the job has only " + std::to_string(lines.size()) + " lines; it needs " + std::to_string(needed));
+        throw DataFileError(file, line, Reason{ReasonCode::FileEndsEarly, {}, static_cast<double>(lines.size()), 0, static_cast<double>(needed)});
     const std::string& text = lines[static_cast<std::size_t>(line - 1)];
     std::size_t start = text.find_first_not_of(" \t");
     std::size_t end = start == std::string::npos ? start : text.find_first_of(" \t,", start);
     const std::string token = start == std::string::npos ? "" : text.substr(start, end - start);
     const std::optional<double> value = parseNumber(token);
     if (!value)
-        throw DataFileError(file, line, "\"" + text + "\" does not begin with a number");
+        throw DataFileError(file, line, Reason{ReasonCode::LineNotANumber, {}, 0, 0, 0, {}, text});
     return static_cast<float>(*value);
 }
 
@@ -49,7 +49,7 @@ EngineJob readEngineJob(const std::filesystem::path& path, SurfaceKind kind)
     const std::string file = path.filename().string();
     std::error_code ec;
     if (!std::filesystem::exists(path, ec))
-        throw DataFileError(file, "cannot be opened: there is no such file in the working folder");
+        throw DataFileError(file, Reason{ReasonCode::FileNotInFolder});
     const std::vector<std::string> lines = readTextLines(path);
     const int k = shapeLineCount(kind);
     const int total = k + 6;
@@ -65,11 +65,11 @@ EngineJob readEngineJob(const std::filesystem::path& path, SurfaceKind kind)
     c.fieldAcrossCm = firstNumber(lines, k + 4, file, total);
     c.fieldAlongCm = firstNumber(lines, k + 5, file, total);
     if (static_cast<int>(lines.size()) < total)
-        throw DataFileError(file, total, "the job has only " + std::to_string(lines.size()) + " lines; it needs " + std::to_string(total));
+        throw DataFileError(file, total, Reason{ReasonCode::FileEndsEarly, {}, static_cast<double>(lines.size()), 0, static_cast<double>(total)});
     try {
         c.histories = readFixedInteger(lines[static_cast<std::size_t>(total - 1)], 1, 11);
-    } catch (const std::invalid_argument& e) {
-        throw DataFileError(file, total, e.what());
+    } catch (const RefusedValue& e) {
+        throw DataFileError(file, total, e.wording());
     }
     return job;
 }

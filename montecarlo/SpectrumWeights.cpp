@@ -34,11 +34,11 @@ SpectrumWeights readSpectrumWeights(const std::filesystem::path& path)
         records.real(k, 1, 6, 1); // the energy: read, not used
         raw[static_cast<std::size_t>(k)] = records.real(k, 8, 15, 5);
         if (raw[static_cast<std::size_t>(k)] < 0)
-            records.fail(k, "a relative photon number cannot be negative");
+            records.fail(k, {ReasonCode::NotNegative, "relativePhotonNumber", raw[static_cast<std::size_t>(k)]});
         sum += raw[static_cast<std::size_t>(k)];
     }
     if (!(sum > 0) || !std::isfinite(sum))
-        records.fail(kSpectrumBins, "the spectrum weights sum to zero or beyond the 32-bit range");
+        records.fail(kSpectrumBins, {ReasonCode::WeightsSum});
     return normaliseWeights(raw);
 }
 

@@ -247,8 +247,7 @@ bool DepthDoseWindow::start()
     try {
         m_handOff = readHandOff(findFileIgnoringCase(m_folder, files::kDepthDoseHandOff));
     } catch (const std::exception& e) {
-        const auto* file = dynamic_cast<const DataFileError*>(&e);
-        m_messages->warn(kNoHandOff, QString::fromStdString(file ? file->japanese() : std::string(e.what())));
+        m_messages->warn(kNoHandOff, QString::fromStdString(japaneseOf(e)));
         return false;
     }
     m_thickness = m_handOff->thicknessCm;
@@ -265,7 +264,7 @@ bool DepthDoseWindow::start()
         m_table = computeDepthDose(*m_handOff, m_thickness, readDepthDoseData(m_folder));
         writeTextLines(findFileIgnoringCase(m_folder, kTableFile), depthDoseFileLines(m_table));
     } catch (const std::exception& e) {
-        m_messages->warn(kFailed, QString::fromUtf8(e.what()));
+        m_messages->warn(kFailed, QString::fromStdString(japaneseOf(e)));
         m_graph->setTable(m_table, m_thickness);
         return false;
     }
@@ -301,12 +300,12 @@ void DepthDoseWindow::savePdd()
         return; // cancelled
     const std::filesystem::path path = chosen.toStdString();
     try {
-        if (const std::string fault = plainFileNameFault(path.filename().string()); !fault.empty())
-            throw std::runtime_error(fault);
+        if (const std::optional<Reason> fault = plainFileNameFault(path.filename().string()))
+            throw WordedError(*fault);
         const std::string text = readTextFile(findFileIgnoringCase(m_folder, kTableFile));
         writeTextLines(path, splitLines(text));
     } catch (const std::exception& e) {
-        m_messages->warn(kNotSaved, QString::fromUtf8(e.what()));
+        m_messages->warn(kNotSaved, QString::fromStdString(japaneseOf(e)));
         return;
     }
     m_messages->inform(kSaved);

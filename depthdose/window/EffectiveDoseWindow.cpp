@@ -151,7 +151,7 @@ void EffectiveDoseWindow::loadDefaults()
     try {
         rows = readOrganDefaults(m_folder, m_bodyPart, m_thickness);
     } catch (const std::exception& e) {
-        m_messages.warn(QString::fromStdString(m_bodyPart) + kNoData, QString::fromUtf8(e.what()));
+        m_messages.warn(QString::fromStdString(m_bodyPart) + kNoData, QString::fromStdString(japaneseOf(e)));
         return;
     }
     if (!rows) {
@@ -191,14 +191,14 @@ void EffectiveDoseWindow::compute()
         return;
     }
     if (e.notComputable) {
-        m_messages.warn(kCannotCompute, "a row has no depth point within the table");
+        m_messages.warn(kCannotCompute, QString::fromStdString(inJapanese({ReasonCode::RowOutsideTable})));
         return;
     }
     m_total->setText(QString::fromStdString(formatNumber(e.totalMsv, "##0.000")));
     try {
         writeTextLines(findFileIgnoringCase(m_folder, files::kEffectiveDose), effectiveDoseFileLines(e.totalMsv));
     } catch (const std::exception& ex) {
-        m_messages.warn(kCannotCompute, QString::fromUtf8(ex.what()));
+        m_messages.warn(kCannotCompute, QString::fromStdString(japaneseOf(ex)));
     }
 }
 

@@ -306,15 +306,15 @@ std::optional<FitRequest> takeDialogKeys(nlohmann::json& c, CalculationState& st
     if (c.contains("outputTable")) {
         // Another tube output table of the data folder, as the selector would load it.
         const std::string name = text(member(c, "outputTable"), "outputTable");
-        if (const std::string fault = plainFileNameFault(name); !fault.empty())
-            throw std::invalid_argument("\"outputTable\": " + fault);
+        if (const std::optional<Reason> fault = plainFileNameFault(name))
+            throw std::invalid_argument("\"outputTable\": " + inEnglish(*fault));
         state.outputData = loadOutputDataTable(findFileIgnoringCase(data, name));
         c.erase("outputTable");
     }
     if (c.contains("otherFilterFile")) {
         const std::string name = text(member(c, "otherFilterFile"), "otherFilterFile");
-        if (const std::string fault = plainFileNameFault(name); !fault.empty())
-            throw std::invalid_argument("\"otherFilterFile\": " + fault);
+        if (const std::optional<Reason> fault = plainFileNameFault(name))
+            throw std::invalid_argument("\"otherFilterFile\": " + inEnglish(*fault));
         const FilterMaterial material = readFilterMaterialFile(findFileIgnoringCase(data, name));
         applyOtherFilter(state.conditions, material, number(member(c, "otherFilterMm"), "otherFilterMm"));
         c.erase("otherFilterFile");
@@ -379,14 +379,14 @@ void runFit(const FitRequest& r, CalculationState& state)
     const bool hvl = r.target == "hvl", voltage = r.method == "voltage";
     const double measured = hvl ? 0.1 * r.measured : r.measured;
     if (measured == (hvl ? state.beamQuality.hvl1Cm : state.beamQuality.atrIndex))
-        throw CalculationError("fit: the measured value equals the computed one");
+        throw CalculationError(Reason{ReasonCode::FitNoChange});
     FitOutcome o;
     if (hvl)
         o = voltage ? raiseVoltageToHvl(start, measured) : fitInherentFiltrationToHvl(start, measured);
     else
         o = voltage ? raiseVoltageToAtr(start, measured) : fitInherentFiltrationToAtr(start, measured);
     if (!o)
-        throw CalculationError("the fit failed: " + o.reason);
+        throw CalculationError(worded(Reason{ReasonCode::FitFailed}, Wording{o.reason, o.reasonJa}));
     if (voltage)
         state.conditions.tubeVoltageKv = *o.value;
     else

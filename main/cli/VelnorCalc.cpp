@@ -136,7 +136,7 @@ void writeReport(const velnor::ResultsTable& table, double cfAir, const std::str
         plugin = bin.parent_path() / "lib" / "velnor" / kReportPlugin;
     void* handle = ::dlopen(plugin.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle)
-        throw std::runtime_error(std::string("the printed page needs ") + kReportPlugin + " beside velnor-calc: " + ::dlerror());
+        throw velnor::WordedError(velnor::Reason{velnor::ReasonCode::ReportPlugInMissing, {}, 0, 0, 0, {}, kReportPlugin, ::dlerror()});
     using Write = int (*)(const velnor::ReportPage*, const char*, char*, std::size_t);
     const auto write = reinterpret_cast<Write>(::dlsym(handle, "velnor_write_report_pdf"));
     if (!write)
@@ -271,8 +271,7 @@ int main(int argc, char** argv)
             state.checkConditions();
             if (state.conditions.incidenceMode != velnor::IncidenceMode::Planar) {
                 if (!writeFiles)
-                    throw velnor::CalculationError("a curved surface needs the spectrum file for its Monte Carlo program: "
-                                                   "run without --no-files");
+                    throw velnor::CalculationError(velnor::Reason{velnor::ReasonCode::CurvedNeedsFiles});
                 state.nonPlanarBackscatter = [&](const velnor::ExposureConditions& conditions, const velnor::BinArray&) {
                     return velnor::nonPlanarBackscatterToCompletion(conditions, conditions.fieldShortCm.value_or(0.0),
                                                                     conditions.fieldLongCm.value_or(0.0), dataFolder);

@@ -57,11 +57,11 @@ void CalculationState::computeBackscatterAndDose()
         bsf = planarBackscatter(conditions, tables, photonSpectrum);
     } else {
         if (!nonPlanarBackscatter)
-            throw CalculationError("curved-surface backscatter factors are not available", "曲面の後方散乱係数を計算できません");
+            throw CalculationError(Reason{ReasonCode::CurvedUnavailable});
         bsf = nonPlanarBackscatter(conditions, photonSpectrum);
     }
     if (const auto fault = backscatterFactorsFault(bsf))
-        throw CalculationError(fault->reason, fault->reasonJa);
+        throw CalculationError(Wording{fault->reason, fault->reasonJa});
     dose.bsfSoftTissue = bsf.softTissue;
     dose.bsfSkin = bsf.skin;
     dose.bsfAir = bsf.air;
@@ -77,7 +77,7 @@ void CalculationState::computeBackscatterAndDose()
     labels.sd70 = sdText(dose.bsfAirSd);
 
     if (!conditions.exposureAt1mSet)
-        throw CalculationError("the exposure at 1 m has not been given", "1 m での照射線量がありません");
+        throw CalculationError(Reason{ReasonCode::NoExposureAt1m});
     const double fsd = conditions.focusSurfaceDistanceCm;
     const double x = conditions.exposureAt1m;
     const double soft = entranceSurfaceDoseMgy(dose.bsfSoftTissue, dose.cfSoftTissue, x, fsd);

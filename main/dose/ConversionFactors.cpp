@@ -11,9 +11,7 @@ ConversionFactors computeConversionFactors(const BinArray& k, double tubeVoltage
                                            double airWOverE)
 {
     if (!(tubeVoltageKv >= 1.0 && tubeVoltageKv <= 150.0))
-        throw CalculationError("conversion factors: tube voltage " + formatAsIs(tubeVoltageKv)
-                               + " kV lies outside the coefficient table (1 to 150 kV)",
-                               "変換係数：管電圧 " + formatAsIs(tubeVoltageKv) + " kV は係数表の範囲 (1 〜 150 kV) の外です");
+        throw CalculationError(Reason{ReasonCode::CfVoltageOutside, {}, tubeVoltageKv, 1, 150});
     double soft = 0, skin = 0, air = 0, kerma = 0;
     const int top = static_cast<int>(std::floor(2 * tubeVoltageKv));
     for (int j = 5; j <= top; ++j) {
@@ -24,8 +22,7 @@ ConversionFactors computeConversionFactors(const BinArray& k, double tubeVoltage
         kerma += k[i];
     }
     if (!(air > 0))
-        throw CalculationError("conversion factors: the spectrum has no air kerma at 2.5 keV and above",
-                               "変換係数：2.5 keV 以上の空気カーマがありません");
+        throw CalculationError(Reason{ReasonCode::CfNoAirKerma});
     return {airWOverE * soft / air, airWOverE * skin / air, airWOverE * kerma};
 }
 

@@ -87,11 +87,10 @@ BackscatterFactors readResultFile(const std::filesystem::path& folder)
         readStandardDeviations(folder, f);
         // Whatever wrote the file, its numbers must be factors.
         if (const auto fault = backscatterFactorsFault(f))
-            throw DataFileError(path.filename().string(), fault->reason).withJapanese(fault->reasonJa);
+            throw DataFileError(path.filename().string(), Wording{fault->reason, fault->reasonJa});
         return f;
     } catch (const DataFileError& e) {
-        throw CalculationError(std::string("no backscatter factors from the Monte Carlo program: ") + e.what(),
-                               "モンテカルロ計算の結果を読めません：" + e.japanese());
+        throw CalculationError(worded(Reason{ReasonCode::EngineResultUnreadable}, wordingOf(e)));
     }
 }
 
@@ -105,11 +104,10 @@ std::filesystem::path prepareRun(const ExposureConditions& c, double shortAxisCm
     removeFileQuietly(folder, files::kBackscatterSd);
     const std::string program = programForSurface(c.surfaceCode);
     if (program.empty())
-        throw CalculationError("no curved surface has been chosen (surface code " + std::to_string(codeOf(c.surfaceCode)) + ")");
+        throw CalculationError(Reason{ReasonCode::NotACurvedSurface, "surfaceCode", static_cast<double>(codeOf(c.surfaceCode))});
     const std::filesystem::path path = locateProgram(program, folder);
     if (path.empty())
-        throw CalculationError("the Monte Carlo program " + program + " is not in the working folder nor beside this program",
-                               "モンテカルロ計算プログラム " + program + " が作業フォルダにもこのプログラムの横にもありません");
+        throw CalculationError(Reason{ReasonCode::EngineMissing, {}, 0, 0, 0, {}, program});
     writeTextLines(findFileIgnoringCase(folder, files::kJob), jobFileLines(c, shortAxisCm, longAxisCm));
     return path;
 }

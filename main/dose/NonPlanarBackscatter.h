@@ -16,7 +16,7 @@ namespace velnor {
 // leaves everything as it was.
 class EngineStopped : public CalculationError {
 public:
-    EngineStopped() : CalculationError("the Monte Carlo program was stopped") {}
+    EngineStopped() : CalculationError(Reason{ReasonCode::EngineStopped}) {}
 };
 
 // The engine for a curved surface (1 cylinder, 2 elliptic cylinder,

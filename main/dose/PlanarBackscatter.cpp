@@ -35,8 +35,7 @@ SurfaceField surfaceField(const ExposureConditions& c)
 {
     const double ffd = c.focusReceptorDistanceCm;
     if (!(ffd > 0))
-        throw CalculationError("focus-receptor distance " + formatAsIs(ffd) + " cm: it must be positive",
-                               "焦点-受像器間距離が " + formatAsIs(ffd) + " cm です。0 より大きくして下さい");
+        throw CalculationError(Reason{ReasonCode::NotPositive, "focusReceptorDistanceCm", ffd, 0, 0, "cm"});
     const double fsd = c.focusSurfaceDistanceCm;
     const double longCm = c.fieldLongCm.value_or(0.0);
     const double shortCm = c.fieldShortCm.value_or(0.0);
@@ -110,8 +109,7 @@ double mediumBackscatter(const DifferentialBsfTable& table, const BinArray& muen
 {
     const double kv = c.tubeVoltageKv;
     if (!(kv >= 1.0 && kv <= 150.0))
-        throw CalculationError("backscatter: tube voltage " + formatAsIs(kv) + " kV lies outside the tables (1 to 150 kV)",
-                               "後方散乱係数：管電圧 " + formatAsIs(kv) + " kV は表の範囲 (1 〜 150 kV) の外です");
+        throw CalculationError(Reason{ReasonCode::BsfVoltageOutside, {}, kv, 1, 150});
     const int top = static_cast<int>(std::floor(2 * kv));
     const auto& grid = tables.bsfEnergyGridKev;
 
@@ -123,15 +121,13 @@ double mediumBackscatter(const DifferentialBsfTable& table, const BinArray& muen
         sum += w[i];
     }
     if (!(sum > 0))
-        throw CalculationError("backscatter: the spectrum has no weight up to the tube voltage",
-                               "後方散乱係数：管電圧までのスペクトルがありません");
+        throw CalculationError(Reason{ReasonCode::BsfNoWeight});
 
     int k = 2;
     while (k <= kBsfEnergyColumns && grid[static_cast<std::size_t>(k)] < kv)
         ++k;
     if (k > kBsfEnergyColumns)
-        throw CalculationError("backscatter: tube voltage " + formatAsIs(kv) + " kV is above the last table energy (150 keV)",
-                               "後方散乱係数：管電圧 " + formatAsIs(kv) + " kV が表の最後のエネルギー (150 keV) を超えています");
+        throw CalculationError(Reason{ReasonCode::BsfAboveLastEnergy, {}, kv, 0, 150});
 
     const auto bsf = backscatterByEnergy(table, c.headPhantom, field, c.focusSurfaceDistanceCm, k);
     double b = 0;
@@ -144,8 +140,7 @@ double mediumBackscatter(const DifferentialBsfTable& table, const BinArray& muen
         while (u <= kBsfEnergyColumns && !(grid[static_cast<std::size_t>(u)] > e))
             ++u;
         if (u > k)
-            throw CalculationError("backscatter: photons of " + formatAsIs(e) + " keV lie above the last table energy used",
-                                   "後方散乱係数：" + formatAsIs(e) + " keV の光子が表の範囲を超えています");
+            throw CalculationError(Reason{ReasonCode::BsfPhotonsAbove, {}, e});
         const double hi = grid[static_cast<std::size_t>(u)];
         const double lo = grid[static_cast<std::size_t>(u - 1)];
         const double bHi = bsf[static_cast<std::size_t>(u)];
@@ -160,7 +155,7 @@ double mediumBackscatter(const DifferentialBsfTable& table, const BinArray& muen
 BackscatterFactors planarBackscatter(const ExposureConditions& c, const ReferenceTables& tables, const BinArray& photons)
 {
     if (c.headPhantom != kPhantomBody && c.headPhantom != kPhantomHead)
-        throw CalculationError("phantom code " + std::to_string(c.headPhantom) + ": it must be 0 (body) or 1 (head)");
+        throw CalculationError(Reason{ReasonCode::PhantomCode, "headPhantom", static_cast<double>(c.headPhantom)});
     const SurfaceField field = surfaceField(c);
     const auto& a = tables.attenuation;
     BackscatterFactors f;

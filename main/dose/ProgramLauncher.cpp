@@ -69,8 +69,7 @@ void startDetached(const std::filesystem::path& program, const std::vector<std::
 {
     const pid_t child = ::fork();
     if (child < 0)
-        throw CalculationError(std::string("cannot start ") + program.string() + ": " + std::strerror(errno),
-                               "プログラム " + program.filename().string() + " を起動できません");
+        throw CalculationError(Reason{ReasonCode::ProgramCannotStart, {}, 0, 0, 0, {}, program.string(), std::strerror(errno)});
     if (child == 0) {
         ::setsid();
         if (::fork() != 0)
@@ -112,8 +111,7 @@ std::filesystem::path locateProgram(const std::string& name, const std::filesyst
 void DesktopLauncher::start(const std::filesystem::path& program, const std::filesystem::path& workingFolder)
 {
     if (!isExecutable(program))
-        throw CalculationError("the program " + program.string() + " cannot be started",
-                               "プログラム " + program.filename().string() + " を起動できません");
+        throw CalculationError(Reason{ReasonCode::ProgramCannotStart, {}, 0, 0, 0, {}, program.string()});
     std::vector<std::string> arguments;
     const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
     std::filesystem::path terminal = display ? onPath("x-terminal-emulator") : std::filesystem::path();
@@ -130,8 +128,7 @@ void DesktopLauncher::start(const std::filesystem::path& program, const std::fil
 void WindowedLauncher::start(const std::filesystem::path& program, const std::filesystem::path& workingFolder)
 {
     if (!isExecutable(program))
-        throw CalculationError("the program " + program.string() + " cannot be started",
-                               "プログラム " + program.filename().string() + " を起動できません");
+        throw CalculationError(Reason{ReasonCode::ProgramCannotStart, {}, 0, 0, 0, {}, program.string()});
     startDetached(program, {program.string()}, workingFolder, false, {});
 }
 
@@ -154,12 +151,10 @@ extern "C" void passOn(int signal)
 void runToCompletion(const std::filesystem::path& program, const std::filesystem::path& workingFolder)
 {
     if (!isExecutable(program))
-        throw CalculationError("the program " + program.string() + " cannot be started",
-                               "プログラム " + program.filename().string() + " を起動できません");
+        throw CalculationError(Reason{ReasonCode::ProgramCannotStart, {}, 0, 0, 0, {}, program.string()});
     const pid_t child = ::fork();
     if (child < 0)
-        throw CalculationError(std::string("cannot start ") + program.string() + ": " + std::strerror(errno),
-                               "プログラム " + program.filename().string() + " を起動できません");
+        throw CalculationError(Reason{ReasonCode::ProgramCannotStart, {}, 0, 0, 0, {}, program.string(), std::strerror(errno)});
     if (child == 0) {
         if (::chdir(workingFolder.c_str()) != 0)
             ::_exit(126);
@@ -186,10 +181,8 @@ void runToCompletion(const std::filesystem::path& program, const std::filesystem
         ::raise(signal);
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw CalculationError(program.filename().string() + " ended with status "
-                                   + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1),
-                               program.filename().string() + " が終了コード "
-                                   + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + " で終わりました");
+        throw CalculationError(Reason{ReasonCode::ProgramEnded, {}, static_cast<double>(WIFEXITED(status) ? WEXITSTATUS(status) : -1), 0, 0,
+                                      {}, program.filename().string()});
 }
 
 } // namespace velnor

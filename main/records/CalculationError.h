@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Reasons.h"
 #include "main/records/RecordFault.h"
 
 #include <stdexcept>
@@ -10,23 +11,17 @@ namespace velnor {
 // A calculation that cannot give a sound result (a value outside the tables, a
 // division by zero, a search that runs off its table). The message names the
 // value and why; the window shows its one failure message and may add it.
-class CalculationError : public std::runtime_error {
+class CalculationError : public WordedError {
 public:
-    explicit CalculationError(const std::string& reason) : std::runtime_error(reason) {}
-    // The reason in English (what()) and in Japanese (for the windows).
-    CalculationError(const std::string& reason, std::string japanese) : std::runtime_error(reason), m_japanese(std::move(japanese)) {}
-    // The Japanese wording, or the English one where there is none.
-    std::string japanese() const { return m_japanese.empty() ? std::string(what()) : m_japanese; }
-
-private:
-    std::string m_japanese;
+    explicit CalculationError(const Reason& reason) : WordedError(reason) {}
+    explicit CalculationError(const Wording& reason) : WordedError(reason) {}
 };
 
 // Conditions that a calculation refuses before it starts: its record's check
 // found a fault. The window words these as refused input, not as a failure.
 class InputRefused : public CalculationError {
 public:
-    explicit InputRefused(RecordFault fault) : CalculationError(fault.reason, fault.reasonJa), m_fault(std::move(fault)) {}
+    explicit InputRefused(RecordFault fault) : CalculationError(Wording{fault.reason, fault.reasonJa}), m_fault(std::move(fault)) {}
     const RecordFault& fault() const { return m_fault; }
 
 private:

@@ -169,7 +169,7 @@ OutputDataTable loadOutputDataTable(const std::filesystem::path& path)
         case OutputDataCell::Kind::Comment:
             break;
         }
-        throw DataFileError(path.filename().string(), line, fault->reason).withJapanese(fault->reasonJa);
+        throw DataFileError(path.filename().string(), line, Wording{fault->reason, fault->reasonJa});
     }
     table.fileName = path.filename().string();
     return table;
@@ -178,7 +178,7 @@ OutputDataTable loadOutputDataTable(const std::filesystem::path& path)
 void saveOutputDataTable(const OutputDataTable& table, const std::filesystem::path& path)
 {
     if (const std::optional<OutputDataFault> fault = outputDataTableFault(table))
-        throw std::invalid_argument(fault->reason);
+        throw RefusedValue(Wording{fault->reason, fault->reasonJa});
     std::vector<std::string> lines;
     lines.push_back(table.comment);
     std::string voltages;
@@ -199,7 +199,7 @@ void saveOutputDataTable(const OutputDataTable& table, const std::filesystem::pa
     ValueLines unused;
     const OutputDataTable rounded = readValues(back, unused);
     if (const std::optional<OutputDataFault> fault = outputDataTableFault(rounded))
-        throw std::invalid_argument("as written, " + fault->reason);
+        throw RefusedValue(worded(Reason{ReasonCode::AsWritten}, Wording{fault->reason, fault->reasonJa}));
     writeTextLines(path, lines);
 }
 

@@ -16,8 +16,7 @@ namespace {
 void requireEnd(const FreeFormatReader& reader)
 {
     if (!reader.atEnd())
-        throw DataFileError(reader.sourceName(), reader.lineNumber(),
-                            "more values than the layout holds; the file does not have the expected layout");
+        throw DataFileError(reader.sourceName(), reader.lineNumber(), Reason{ReasonCode::TooManyValues});
 }
 
 } // namespace
@@ -32,8 +31,7 @@ void readDifferentialBsfFile(const std::filesystem::path& path, DifferentialBsfT
             const double value = reader.readNumber();
             // A ring adds scatter; it cannot take dose away.
             if (!(value >= 0.0) || !std::isfinite(value))
-                throw DataFileError(reader.sourceName(), reader.lineNumber(),
-                                    "differential backscatter factor " + formatAsIs(value) + " is not a number of 0 or more");
+                throw DataFileError(reader.sourceName(), reader.lineNumber(), Reason{ReasonCode::NotFiniteOrNegative, "differentialBsf", value});
             table.at(phantom, column, ring) = value;
         }
     }
@@ -52,14 +50,11 @@ AttenuationTable readAttenuationTable(const std::filesystem::path& path)
         // would shift every coefficient onto the wrong energy.
         if (std::fabs(energyKev - binEnergyKev(j)) > 0.01)
             throw DataFileError(reader.sourceName(), line,
-                                "row " + std::to_string(j) + " is for " + formatAsIs(energyKev) + " keV instead of "
-                                    + formatAsIs(binEnergyKev(j)) + " keV");
+                                Reason{ReasonCode::RowEnergyMismatch, {}, energyKev, binEnergyKev(j), static_cast<double>(j)});
         for (BinArray* column : columns) {
             const double value = reader.readNumber();
             if (!(value > 0.0) || !std::isfinite(value))
-                throw DataFileError(reader.sourceName(), line,
-                                    "coefficient " + formatAsIs(value) + " at " + formatAsIs(energyKev)
-                                        + " keV is not a positive number");
+                throw DataFileError(reader.sourceName(), line, Reason{ReasonCode::NotPositive, "attenuationCoefficient", value});
             (*column)[static_cast<std::size_t>(j)] = value;
         }
     }
@@ -77,7 +72,8 @@ AtrTable readAtrTable(const std::filesystem::path& path)
         const double x0 = reader.readNumber();
         const double x1 = reader.readNumber();
         if (!(x0 >= 0.0 && x1 >= 0.0) || !std::isfinite(x0) || !std::isfinite(x1))
-            throw DataFileError(reader.sourceName(), reader.lineNumber(), "a detector response is not a number of 0 or more");
+            throw DataFileError(reader.sourceName(), reader.lineNumber(),
+                                Reason{ReasonCode::NotFiniteOrNegative, "detectorResponse", x0 >= 0.0 ? x1 : x0});
         t.x0[static_cast<std::size_t>(j)] = x0;
         t.x1[static_cast<std::size_t>(j)] = x1;
         reader.readNumber();

@@ -25,25 +25,25 @@ std::optional<std::string> readUserName(const std::filesystem::path& path)
     return lines[kUserNameLine - 1];
 }
 
-std::string userNameFault(const std::string& name)
+std::optional<Reason> userNameFault(const std::string& name)
 {
     if (holdsControlCharacter(name))
-        return "the user name holds a line break or another control character; it is one line of the user file";
+        return Reason{ReasonCode::ControlCharacter, "userName"};
     if (!isValidUtf8(name))
-        return "the user name is not valid text";
-    return {};
+        return Reason{ReasonCode::NotValidText, "userName"};
+    return std::nullopt;
 }
 
 void writeUserName(const std::filesystem::path& path, const std::string& name)
 {
-    if (const std::string fault = userNameFault(name); !fault.empty())
-        throw std::invalid_argument(fault);
+    if (const std::optional<Reason> fault = userNameFault(name))
+        throw RefusedValue(*fault);
     const std::string file = path.filename().string();
     std::string bytes;
     {
         std::error_code ec;
         if (!std::filesystem::is_regular_file(path, ec))
-            throw DataFileError(file, "cannot be opened: the user name is kept in its line 32");
+            throw DataFileError(file, Reason{ReasonCode::FileNotInFolder});
         bytes = readFileBytes(path);
     }
     // The end of line 31, with its own line end (LF, CR LF or CR).
@@ -60,8 +60,7 @@ void writeUserName(const std::filesystem::path& path, const std::string& name)
         ++lines;
     }
     if (lines < kUserNameLine - 1)
-        throw DataFileError(file, lines, "has only " + std::to_string(lines) + " lines; the user name belongs in line "
-                                             + std::to_string(kUserNameLine) + " after 31 lines of reference data");
+        throw DataFileError(file, lines, Reason{ReasonCode::FileEndsEarly, {}, static_cast<double>(lines), 0, kUserNameLine - 1});
     std::string kept = bytes.substr(0, end);
     if (!kept.empty() && kept.back() != '\n' && kept.back() != '\r')
         kept += "\r\n"; // line 31 had no line end
@@ -74,7 +73,7 @@ void writeUserName(const std::filesystem::path& path, const std::string& name)
         try {
             encodedName = utf8ToCp932(name);
         } catch (const std::exception&) {
-            throw DataFileError(file, "is in Shift_JIS, which cannot hold the name \"" + name + "\"");
+            throw DataFileError(file, Reason{ReasonCode::NameNotEncodable, {}, 0, 0, 0, {}, name, "Shift_JIS"});
         }
     }
     // The reader tells the encodings apart by the bytes; a Shift_JIS name
@@ -90,32 +89,32 @@ void writeUserName(const std::filesystem::path& path, const std::string& name)
     };
     if (!readsBack(encodedName)) {
         if (!readsBack(name))
-            throw DataFileError(file, "cannot hold the name \"" + name + "\" in a way that reads back as written");
+            throw DataFileError(file, Reason{ReasonCode::NameNotEncodable, {}, 0, 0, 0, {}, name});
         encodedName = name;
     }
     writeBytes(path, kept + encodedName + "\r\n");
 }
 
-std::string bodyPartFault(const std::vector<std::string>& parts, const std::string& name)
+std::optional<Reason> bodyPartFault(const std::vector<std::string>& parts, const std::string& name)
 {
     if (static_cast<int>(parts.size()) >= kMaxBodyParts)
-        return "the list already holds " + std::to_string(kMaxBodyParts) + " body parts";
+        return Reason{ReasonCode::TooManyBodyParts, {}, kMaxBodyParts};
     // It names an organ data file of the depth-dose program ...
-    if (const std::string fault = plainFileNameFault(name); !fault.empty())
-        return "body part: " + fault;
+    if (std::optional<Reason> fault = plainFileNameFault(name))
+        return fault;
     // ... and is a field of the results file.
     if (name.find(',') != std::string::npos)
-        return "a body part cannot hold a comma: it is a field of the results file";
+        return Reason{ReasonCode::HoldsComma, "bodyPart"};
     if (holdsControlCharacter(name))
-        return "a body part cannot hold a line break or another control character: it is one line of the list";
-    return {};
+        return Reason{ReasonCode::ControlCharacter, "bodyPart"};
+    return std::nullopt;
 }
 
 void addBodyPart(const std::filesystem::path& path, const std::string& name)
 {
     std::vector<std::string> parts = readBodyParts(path);
-    if (const std::string fault = bodyPartFault(parts, name); !fault.empty())
-        throw std::invalid_argument(fault);
+    if (const std::optional<Reason> fault = bodyPartFault(parts, name))
+        throw RefusedValue(*fault);
     parts.push_back(name);
     writeTextLines(path, parts);
 }

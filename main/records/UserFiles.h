@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Reasons.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -18,28 +20,28 @@ std::vector<std::string> readBodyParts(const std::filesystem::path& path);
 // (the user is then the guest).
 std::optional<std::string> readUserName(const std::filesystem::path& path);
 
-// Why `name` cannot be the user name, or empty: it is one line of the user
-// file, so it holds no line break or other control character.
-std::string userNameFault(const std::string& name);
+// Why `name` cannot be the user name, if it cannot: it is one line of the
+// user file, so it holds no line break or other control character.
+std::optional<Reason> userNameFault(const std::string& name);
 
 // Rewrites the user file with `name` as line 32. Lines 1 to 31 are reference
 // data of the depth-dose program and are kept byte for byte (their encoding
 // and line ends too); the name is written in the file's encoding. The file is
-// replaced whole. Throws std::invalid_argument with userNameFault's reason,
+// replaced whole. Throws RefusedValue with userNameFault's reason,
 // or DataFileError when the file has fewer than 31 lines (it is then left
 // untouched) or cannot be written.
 void writeUserName(const std::filesystem::path& path, const std::string& name);
 
 inline constexpr int kMaxBodyParts = 30;
 
-// Why `name` cannot join the body-part list, or empty: the list is full, or
+// Why `name` cannot join the body-part list, if it cannot: the list is full, or
 // the name is empty or holds a folder separator, a comma or a control
 // character (it becomes a file name of the depth-dose program, a line of the
 // list and a field of the results file).
-std::string bodyPartFault(const std::vector<std::string>& parts, const std::string& name);
+std::optional<Reason> bodyPartFault(const std::vector<std::string>& parts, const std::string& name);
 
 // Appends `name` to the body-part list (a name already there is added
-// again). Throws std::invalid_argument with bodyPartFault's reason, or
+// again). Throws RefusedValue with bodyPartFault's reason, or
 // DataFileError when the file cannot be read or written.
 void addBodyPart(const std::filesystem::path& path, const std::string& name);
 

@@ -59,7 +59,7 @@ void writeReportPdf(const ReportPage& page, const std::filesystem::path& path)
         writer.setTitle("診断Ｘ線の入射表面線量");
         QPainter painter;
         if (!painter.begin(&writer))
-            throw DataFileError(path.string(), "cannot be written");
+            throw DataFileError(path.string(), Reason{ReasonCode::FileCannotWrite});
         paintReport(page, writer, painter);
         painter.end();
     }
@@ -67,7 +67,7 @@ void writeReportPdf(const ReportPage& page, const std::filesystem::path& path)
     std::filesystem::rename(temporary, path, ec);
     if (ec) {
         std::filesystem::remove(temporary, ec);
-        throw DataFileError(path.string(), "could not be replaced: " + ec.message());
+        throw DataFileError(path.string(), Reason{ReasonCode::FileCannotReplace, {}, 0, 0, 0, {}, {}, ec.message()});
     }
 }
 

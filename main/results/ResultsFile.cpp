@@ -16,10 +16,6 @@ namespace {
 constexpr const char* kDash = "―";
 
 // A value of the file that cannot be read, in English and Japanese.
-struct FieldFault : std::invalid_argument {
-    FieldFault(const std::string& english, std::string japaneseText) : std::invalid_argument(english), japanese(std::move(japaneseText)) {}
-    std::string japanese;
-};
 constexpr const char* kCircularPreset = "円形照射野";
 
 // A value that reads "as is": the shortest decimal text.
@@ -59,8 +55,7 @@ SurfaceCode surfaceFromName(const std::string& s)
                           SurfaceCode::Racetrack})
         if (s == surfaceName(c))
             return c;
-    throw FieldFault("\"" + s + "\" is not a surface (平面, 頭平面, 円柱面, 楕円柱面 or Racetrack)",
-                     "「" + s + "」は入射面の名前ではありません（平面、頭平面、円柱面、楕円柱面、Racetrack）");
+    throw RefusedValue(Reason{ReasonCode::NotASurfaceText, {}, 0, 0, 0, {}, s});
 }
 
 std::string rectificationName(Rectification r)
@@ -81,8 +76,7 @@ Rectification rectificationFromName(const std::string& s)
     for (Rectification r : {Rectification::ConstantPotential, Rectification::ThreePhase12Peak, Rectification::SinglePhaseFullWave})
         if (s == rectificationName(r))
             return r;
-    throw FieldFault("\"" + s + "\" is not a waveform (定電圧, 三相12 or 単相全波)",
-                     "「" + s + "」は整流方式の名前ではありません（定電圧、三相12、単相全波）");
+    throw RefusedValue(Reason{ReasonCode::NotAWaveformText, {}, 0, 0, 0, {}, s});
 }
 
 // One quantity line: its caption, how a row's value is written and how a
@@ -185,8 +179,11 @@ const std::vector<Quantity>& quantities()
 #undef STORE_MM
 
 // The spreadsheet column of row k (from 0): the captions fill column 1.
-std::string columnOf(int k) { return "column " + std::to_string(k + 2) + " (row " + std::to_string(k + 1) + "): "; }
-std::string columnJa(int k) { return std::to_string(k + 2) + " 列目（" + std::to_string(k + 1) + " 件目）："; }
+// The value of row k (from 0) stands in column k + 2, after the caption.
+Wording inColumn(int k, const Wording& inner)
+{
+    return worded(Reason{ReasonCode::InColumn, {}, static_cast<double>(k + 2), static_cast<double>(k + 1)}, inner);
+}
 
 std::vector<std::string> splitFields(const std::string& line)
 {
@@ -227,10 +224,10 @@ void writeResultsFile(const std::filesystem::path& path, const std::string& comm
 {
     // Only what the reader takes back is written.
     if (holdsControlCharacter(comment))
-        throw std::invalid_argument("the comment holds a line break or another control character; it is line 1 of the file");
+        throw RefusedValue(Reason{ReasonCode::ControlCharacter, "comment"});
     for (int k = 1; k < table.nextFreeRow(); ++k)
         if (const std::optional<RecordFault> fault = resultRowFault(table.row(k)))
-            throw std::invalid_argument("row " + std::to_string(k) + ": " + fault->reason);
+            throw RefusedValue(worded(Reason{ReasonCode::InRow, {}, static_cast<double>(k)}, Wording{fault->reason, fault->reasonJa}));
     writeTextLines(path, resultsFileLines(comment, table, cfAir), TextWriteOptions{true});
 }
 
@@ -240,14 +237,10 @@ ResultsFileContent readResultsFile(const std::filesystem::path& path)
     const std::vector<std::string> lines = readTextLines(path);
     if (lines.size() < 2 + kResultsQuantityLines)
         throw DataFileError(file, static_cast<int>(lines.size()),
-                            "the file ends after line " + std::to_string(lines.size()) + "; a results file has "
-                                + std::to_string(2 + kResultsQuantityLines) + " lines")
-            .withJapanese("ファイルが " + std::to_string(lines.size()) + " 行目で終わっています（結果ファイルは "
-                          + std::to_string(2 + kResultsQuantityLines) + " 行です）");
+                            Reason{ReasonCode::FileEndsEarly, {}, static_cast<double>(lines.size()), 0, 2 + kResultsQuantityLines});
     const std::optional<double> count = parseNumber(trimmed(splitFields(lines[1])[0]));
     if (!count || *count != static_cast<int>(*count) || *count < 1 || *count > kMaxResultRows)
-        throw DataFileError(file, 2, "\"" + lines[1] + "\" is not a row count from 1 to " + std::to_string(kMaxResultRows))
-            .withJapanese("「" + lines[1] + "」は 1 〜 " + std::to_string(kMaxResultRows) + " の件数ではありません");
+        throw DataFileError(file, 2, Reason{ReasonCode::RowCountText, {}, 0, 1, kMaxResultRows, {}, lines[1]});
     const int n = static_cast<int>(*count);
 
     ResultsFileContent content;
@@ -257,23 +250,21 @@ ResultsFileContent readResultsFile(const std::filesystem::path& path)
         const int lineNumber = 3 + q;
         const std::vector<std::string> fields = splitFields(lines[static_cast<std::size_t>(lineNumber - 1)]);
         if (static_cast<int>(fields.size()) < n + 1)
-            throw DataFileError(file, lineNumber, "the line holds " + std::to_string(fields.size() - 1) + " values for "
-                                                     + std::to_string(n) + " rows")
-                .withJapanese("値が " + std::to_string(fields.size() - 1) + " 個しかありません（" + std::to_string(n) + " 件分必要です）");
+            throw DataFileError(file, lineNumber,
+                                Reason{ReasonCode::ValuesForRows, {}, static_cast<double>(fields.size() - 1), static_cast<double>(n)});
         const Number number = [](const std::string& text) {
             bool overflow = false;
             const std::optional<double> v = parseNumber(trimmed(text), &overflow);
             if (!v)
-                throw FieldFault("\"" + text + "\" " + (overflow ? "lies beyond the range of numbers" : "is not a number"),
-                                 "「" + text + "」" + (overflow ? "は数値の範囲を超えています" : "は数値ではありません"));
+                throw RefusedValue(Reason{overflow ? ReasonCode::NumberOverflow : ReasonCode::NotANumberInFile, {}, 0, 0, 0, {}, text});
             return *v;
         };
         for (int k = 0; k < n; ++k) {
             try {
                 quantities()[static_cast<std::size_t>(q)].read(fields[static_cast<std::size_t>(k + 1)],
                                                                content.rows[static_cast<std::size_t>(k)], content.cfAir, number);
-            } catch (const FieldFault& e) {
-                throw DataFileError(file, lineNumber, columnOf(k) + e.what()).withJapanese(columnJa(k) + e.japanese);
+            } catch (const RefusedValue& e) {
+                throw DataFileError(file, lineNumber, inColumn(k, e.wording()));
             }
         }
     }
@@ -296,7 +287,7 @@ ResultsFileContent readResultsFile(const std::filesystem::path& path)
         for (int q = 0; q < kResultsQuantityLines; ++q)
             if (fault->field == quantities()[static_cast<std::size_t>(q)].field)
                 lineNumber = 3 + q;
-        throw DataFileError(file, lineNumber, columnOf(k) + fault->reason).withJapanese(columnJa(k) + fault->reasonJa);
+        throw DataFileError(file, lineNumber, inColumn(k, Wording{fault->reason, fault->reasonJa}));
     }
     return content;
 }

@@ -16,7 +16,7 @@ double computeAtrIndex(const BinArray& photonSpectrum, int topBin, const AtrTabl
         free += atr.x0[i] * photonSpectrum[i];
     }
     if (!(free != 0) || !std::isfinite(behindPlate / free))
-        throw CalculationError("ATR index: the free-in-air response of the spectrum is zero", "ATR 指数：空中での応答が 0 です");
+        throw CalculationError(Reason{ReasonCode::AtrNoResponse});
     return behindPlate / free;
 }
 
@@ -38,8 +38,7 @@ double computeHvl1Cm(const BinArray& airKermaSpectrum, int topBin, const BinArra
         transmissionPercent[static_cast<std::size_t>(m)] = 100 * sum / sum0;
     }
     if (!(sum0 > 0) || !std::isfinite(sum0))
-        throw CalculationError("the half-value layer: the air-kerma spectrum is empty or overflows",
-                               "半価層：空気カーマのスペクトルが空か大きすぎます");
+        throw CalculationError(Reason{ReasonCode::HvlEmpty});
     // No aluminium transmits 100 %. A beam so soft that 0.1 mm already
     // halves it is interpolated between no aluminium and that first step;
     // extrapolating from the first two steps would give a negative layer.
@@ -48,13 +47,13 @@ double computeHvl1Cm(const BinArray& airKermaSpectrum, int topBin, const BinArra
     while (step <= kSteps && !(transmissionPercent[static_cast<std::size_t>(step)] < 50))
         ++step;
     if (step > kSteps)
-        throw CalculationError("the half-value layer exceeds 30 mm Al", "半価層が 30 mm Al を超えています");
+        throw CalculationError(Reason{ReasonCode::HvlAbove30mm});
     const double t0 = transmissionPercent[static_cast<std::size_t>(step - 1)];
     const double t1 = transmissionPercent[static_cast<std::size_t>(step)];
     const double f = (std::log(50.0) - std::log(t0)) / (std::log(t1) - std::log(t0));
     const double hvl = 0.01 * (step - 1 + f);
     if (!std::isfinite(hvl))
-        throw CalculationError("the half-value layer cannot be interpolated", "半価層を補間できません");
+        throw CalculationError(Reason{ReasonCode::HvlNoInterpolation});
     return hvl;
 }
 
@@ -65,15 +64,14 @@ double computeEffectiveEnergyKev(double hvl1Cm, const BinArray& muAluminium)
     while (j <= kBinCount && !(muAluminium[static_cast<std::size_t>(j)] < muEff))
         ++j;
     if (j > kBinCount)
-        throw CalculationError("the effective energy lies above 150 keV (HVL " + formatNumber(10 * hvl1Cm, "#0.000") + " mm Al)",
-                               "実効エネルギーが 150 keV を超えています（半価層 " + formatNumber(10 * hvl1Cm, "#0.000") + " mm Al）");
+        throw CalculationError(Reason{ReasonCode::EffectiveEnergyAbove150, {}, std::round(10000 * hvl1Cm) / 1000});
     const double mu1 = muAluminium[static_cast<std::size_t>(j)];
     const double mu0 = muAluminium[static_cast<std::size_t>(j - 1)];
     const double lnE = std::log(0.5 * j)
         - (std::log(mu1) - std::log(muEff)) / (std::log(mu1) - std::log(mu0)) * (std::log(0.5 * j) - std::log(0.5 * (j - 1)));
     const double e = std::exp(lnE);
     if (!std::isfinite(e))
-        throw CalculationError("the effective energy cannot be interpolated", "実効エネルギーを補間できません");
+        throw CalculationError(Reason{ReasonCode::EffectiveEnergyNoInterpolation});
     return e;
 }
 

@@ -23,13 +23,12 @@ FilterMaterial readFilterMaterialFile(const std::filesystem::path& path)
     m.densityGPerCm3 = reader.readNumber();
     reader.readNumber();
     if (!(m.densityGPerCm3 > 0))
-        throw DataFileError(file, reader.lineNumber(), "the density is not a positive number");
+        throw DataFileError(file, reader.lineNumber(), Reason{ReasonCode::NotPositive, "density", m.densityGPerCm3, 0, 0, "g/cm³"});
     while (m.rows.empty() || m.rows.back().energyMev < kLastRowEnergyMev) {
         if (static_cast<int>(m.rows.size()) == kMaxFilterMaterialRows)
-            throw DataFileError(file, reader.lineNumber(),
-                                "more than " + std::to_string(kMaxFilterMaterialRows) + " rows before 10 MeV");
+            throw DataFileError(file, reader.lineNumber(), Reason{ReasonCode::TooManyRows, {}, kMaxFilterMaterialRows});
         if (reader.atEnd())
-            throw DataFileError(file, reader.lineNumber(), "the rows end before 10 MeV");
+            throw DataFileError(file, reader.lineNumber(), Reason{ReasonCode::RowsEndBefore10MeV});
         const int line = reader.lineNumber();
         FilterMaterial::Row row{reader.readNumber(), 0.0};
         for (int k = 0; k < 3; ++k)
@@ -37,12 +36,11 @@ FilterMaterial readFilterMaterialFile(const std::filesystem::path& path)
         reader.readNumber();
         reader.readNumber();
         if (!(row.massAttenuation > 0))
-            throw DataFileError(file, line, "the attenuation coefficient is not positive");
+            throw DataFileError(file, line, Reason{ReasonCode::NotPositive, "attenuationCoefficient", row.massAttenuation});
         if (!m.rows.empty() && !(row.energyMev > m.rows.back().energyMev))
-            throw DataFileError(file, line, "the energies do not ascend");
+            throw DataFileError(file, line, Reason{ReasonCode::NotIncreasing, "energies"});
         if (m.rows.empty() && row.energyMev > kFirstBinEnergyMev)
-            throw DataFileError(file, line,
-                                "the first row is at " + formatAsIs(row.energyMev * 1000) + " keV; it must be at 1 keV or below");
+            throw DataFileError(file, line, Reason{ReasonCode::AtMost, "firstRowEnergy", row.energyMev * 1000, 0, 1, "keV"});
         m.rows.push_back(row);
     }
     return m;
@@ -74,7 +72,7 @@ BinArray otherFilterMu(const FilterMaterial& material)
 void applyOtherFilter(ExposureConditions& c, const FilterMaterial& material, double thicknessMm)
 {
     if (!(thicknessMm > 0) || !std::isfinite(thicknessMm))
-        throw std::invalid_argument("the filter thickness must be a positive number of mm");
+        throw RefusedValue(Reason{ReasonCode::NotPositive, "filterThicknessMm", thicknessMm, 0, 0, "mm"});
     c.otherFilterMu = otherFilterMu(material);
     c.otherFilterName = material.name;
     c.otherFilterCm = 0.1 * thicknessMm;

@@ -20,15 +20,13 @@ constexpr int kMaxSteps = 1000;
 constexpr double kZeroFiltrationCm = 1e-9;
 
 FitOutcome fitted(double value) { return {value, FitFailure::None, {}, {}}; }
-FitOutcome failed(FitFailure f, std::string reason, std::string japanese) { return {std::nullopt, f, std::move(reason), std::move(japanese)}; }
-// A calculation inside the fit failed: its own Japanese wording.
-FitOutcome failedCalculation(const std::exception& e)
-{
-    const auto* calculation = dynamic_cast<const CalculationError*>(&e);
-    return failed(FitFailure::CalculationFailed, e.what(), calculation ? calculation->japanese() : std::string(e.what()));
-}
+FitOutcome failed(FitFailure f, const Wording& w) { return {std::nullopt, f, w.english, w.japanese}; }
+FitOutcome failed(FitFailure f, const Reason& r) { return failed(f, worded(r)); }
+// A calculation inside the fit failed: its own wording.
+FitOutcome failedCalculation(const std::exception& e) { return failed(FitFailure::CalculationFailed, wordingOf(e)); }
 
-std::string mm(double cm) { return formatNumber(10 * cm, "0.000") + " mm Al"; }
+// A layer in mm Al as the window shows it, to the micrometre.
+double mm(double cm) { return std::round(10000 * cm) / 1000; }
 
 // HVL of the beam with the inherent filtration x, from one raw spectrum.
 class FiltrationTrials {
@@ -96,15 +94,13 @@ FitOutcome stepVoltage(const FitStart& s, double measured, double startIndex, bo
         for (int n = 1;; ++n) {
             v = onGrid(n);
             if (up && v > kFitMaxVoltageKv)
-                return failed(FitFailure::VoltageAboveMaximum, "the voltage would exceed 150 kV", "管電圧が 150 kV を超えてしまいます");
+                return failed(FitFailure::VoltageAboveMaximum, Reason{ReasonCode::FitVoltageAbove, {}, 150});
             if (up && v > limit)
-                return failed(FitFailure::VoltageAboveLimit, "the voltage would exceed " + formatAsIs(limit) + " kV (+10 %)",
-                              "管電圧が " + formatAsIs(limit) + " kV (+10 %) を超えてしまいます");
+                return failed(FitFailure::VoltageAboveLimit, Reason{ReasonCode::FitVoltageAbove, {}, limit, 0, 0, {}, " (+10 %)"});
             if (!up && v < kFitMinVoltageKv)
-                return failed(FitFailure::VoltageBelowMinimum, "the voltage would fall below 30 kV", "管電圧が 30 kV を下回ってしまいます");
+                return failed(FitFailure::VoltageBelowMinimum, Reason{ReasonCode::FitVoltageBelow, {}, kFitMinVoltageKv});
             if (!up && v < limit)
-                return failed(FitFailure::VoltageBelowLimit, "the voltage would fall below " + formatAsIs(limit) + " kV (-10 %)",
-                              "管電圧が " + formatAsIs(limit) + " kV (-10 %) を下回ってしまいます");
+                return failed(FitFailure::VoltageBelowLimit, Reason{ReasonCode::FitVoltageBelow, {}, limit, 0, 0, {}, " (-10 %)"});
             previous = index;
             index = indexAt(v);
             if (up ? index >= measured : index <= measured)
@@ -131,11 +127,9 @@ FitOutcome fitInherentFiltrationToHvl(const FitStart& s, double m)
             double previous = h, step = 0;
             while (h > m) {
                 if (x <= kZeroFiltrationCm)
-                    return failed(FitFailure::BelowNoFiltration, "the measured HVL " + mm(m) + " is below the HVL of the beam "
-                                                                      "without inherent filtration, " + mm(h),
-                                  "実測 HVL " + mm(m) + " は固有ろ過のないＸ線の HVL (" + mm(h) + ") より小さくなっています");
+                    return failed(FitFailure::BelowNoFiltration, Reason{ReasonCode::FitHvlBelowNoFiltration, {}, mm(m), mm(h)});
                 if (++steps > kMaxSteps)
-                    return failed(FitFailure::NotReached, "no inherent filtration reaches the measured HVL", "実測 HVL に届く固有ろ過がありません");
+                    return failed(FitFailure::NotReached, Reason{ReasonCode::FitHvlNotReached});
                 step = std::min(kHvlStepCm, x);
                 x -= step;
                 previous = h;
@@ -147,8 +141,7 @@ FitOutcome fitInherentFiltrationToHvl(const FitStart& s, double m)
         double previous = h;
         while (h < m) {
             if (++steps > kMaxSteps || x + kHvlStepCm > kFitMaxFiltrationCm)
-                return failed(FitFailure::NotReached, "no inherent filtration up to 10 cm Al reaches the measured HVL " + mm(m),
-                              "10 cm Al までの固有ろ過では実測 HVL " + mm(m) + " に届きません");
+                return failed(FitFailure::NotReached, Reason{ReasonCode::FitHvlNotReached, {}, mm(m)});
             x += kHvlStepCm;
             previous = h;
             h = trials.hvl(x);
@@ -174,8 +167,7 @@ FitOutcome lowerVoltageToHvl(const FitStart& s, double m)
 FitOutcome fitInherentFiltrationToAtr(const FitStart& s, double m)
 {
     if (m > kFitMaxAtr || m < kFitMinAtr)
-        return failed(FitFailure::AtrOutOfRange, "the measured ATR index " + formatAsIs(m) + " lies outside 0.1 .. 0.74",
-                      "実測 ATR Index " + formatAsIs(m) + " が 0.1 〜 0.74 の範囲の外です");
+        return failed(FitFailure::AtrOutOfRange, Reason{ReasonCode::FitAtrOutOfRange, {}, m, kFitMinAtr, kFitMaxAtr});
     try {
         FiltrationTrials trials(s);
         const SpectrumResult base = trials.withoutInherent();
@@ -196,14 +188,11 @@ FitOutcome fitInherentFiltrationToAtr(const FitStart& s, double m)
             int steps = 0;
             while (increase ? a < m : a > m) {
                 if (++steps > kMaxSteps || x > kFitMaxFiltrationCm)
-                    return failed(FitFailure::NotReached, "no inherent filtration up to 10 cm Al reaches the measured ATR index",
-                                  "10 cm Al までの固有ろ過では実測 ATR Index に届きません");
+                    return failed(FitFailure::NotReached, Reason{ReasonCode::FitAtrNotReached});
                 x += increase ? kAtrSteps[stage] : -kAtrSteps[stage];
                 a = atr(x);
                 if (!increase && x < 0 && a > m)
-                    return failed(FitFailure::BelowNoFiltration, "the measured ATR index " + formatAsIs(m)
-                                                                     + " is below that of the beam without inherent filtration",
-                                  "実測 ATR Index " + formatAsIs(m) + " は固有ろ過のないＸ線の値より小さくなっています");
+                    return failed(FitFailure::BelowNoFiltration, Reason{ReasonCode::FitAtrBelowNoFiltration, {}, m});
             }
         }
         const double h = kAtrSteps[3];
@@ -216,11 +205,9 @@ FitOutcome fitInherentFiltrationToAtr(const FitStart& s, double m)
             xFit = (x - h) + h * (m - b) / (a - b);
         }
         if (!std::isfinite(xFit))
-            return failed(FitFailure::CalculationFailed, "the ATR index does not change with the filtration", "ATR Index が固有ろ過で変わりません");
+            return failed(FitFailure::CalculationFailed, Reason{ReasonCode::FitAtrUnchanged});
         if (xFit < -kZeroFiltrationCm)
-            return failed(FitFailure::BelowNoFiltration, "the measured ATR index " + formatAsIs(m)
-                                                             + " is below that of the beam without inherent filtration",
-                          "実測 ATR Index " + formatAsIs(m) + " は固有ろ過のないＸ線の値より小さくなっています");
+            return failed(FitFailure::BelowNoFiltration, Reason{ReasonCode::FitAtrBelowNoFiltration, {}, m});
         return fitted(std::max(0.0, xFit));
     } catch (const std::exception& e) {
         return failedCalculation(e);

@@ -118,15 +118,17 @@ SpectrumResult computeSpectrum(const ExposureConditions& c, const AttenuationTab
 {
     const double kv = c.tubeVoltageKv;
     if (!(kv >= 1.0))
-        throw CalculationError("tube voltage " + formatAsIs(kv) + " kV: below 1 kV there is no spectrum");
+        throw CalculationError(Reason{ReasonCode::AtLeast, "tubeVoltageKv", kv, 1, 0, "kV"});
     if (kv > 150.0)
-        throw CalculationError("tube voltage " + formatAsIs(kv) + " kV: the data end at 150 kV");
-    if (!(c.targetAngleDeg > 0.0 && c.targetAngleDeg <= 90.0))
-        throw CalculationError("target angle " + formatAsIs(c.targetAngleDeg) + " degrees: it must be above 0 and at most 90");
-    for (const auto& [value, name] : {std::pair{c.inherentFiltrationCm, "inherent filtration"}, std::pair{c.addedAlCm, "added aluminium"},
-                                      std::pair{c.addedCuCm, "added copper"}, std::pair{c.otherFilterCm, "other filter"}})
+        throw CalculationError(Reason{ReasonCode::AtMost, "tubeVoltageKv", kv, 0, 150, "kV"});
+    if (!(c.targetAngleDeg > 0.0))
+        throw CalculationError(Reason{ReasonCode::NotPositive, "targetAngleDeg", c.targetAngleDeg, 0, 0, "°"});
+    if (!(c.targetAngleDeg <= 90.0))
+        throw CalculationError(Reason{ReasonCode::AtMost, "targetAngleDeg", c.targetAngleDeg, 0, 90, "°"});
+    for (const auto& [value, field] : {std::pair{c.inherentFiltrationCm, "inherentFiltrationCm"}, std::pair{c.addedAlCm, "addedAlCm"},
+                                      std::pair{c.addedCuCm, "addedCuCm"}, std::pair{c.otherFilterCm, "otherFilterCm"}})
         if (!(value >= 0.0) || !std::isfinite(value))
-            throw CalculationError(std::string(name) + " " + formatAsIs(10 * value) + " mm: a filter cannot be thinner than nothing");
+            throw CalculationError(Reason{ReasonCode::NegativeFilter, field, 10 * value, 0, 0, "mm"});
     return filteredSpectrum(rawSpectrum(kv, c.targetAngleDeg, c.rectification, a.muTungsten), c, a, outputData);
 }
 
@@ -156,8 +158,7 @@ SpectrumResult filteredSpectrum(const BinArray& raw, const ExposureConditions& c
     }
     if (!(sumPhotons > 0 && sumKerma > 0 && sumReference > 0) || !std::isfinite(sumPhotons) || !std::isfinite(sumKerma)
         || !std::isfinite(sumReference))
-        throw CalculationError("the filters absorb the whole spectrum (or the spectrum is empty)",
-                               "フィルタがスペクトルをすべて吸収しています");
+        throw CalculationError(Reason{ReasonCode::FiltersAbsorbAll});
     for (int j = 2; j <= result.topBin; ++j) {
         const auto i = static_cast<std::size_t>(j);
         const double p = photons[i] / sumPhotons;

@@ -128,8 +128,7 @@ void EngineConsole::append(const QByteArray& bytes)
 void EngineConsole::run(const std::filesystem::path& program, const std::filesystem::path& workingFolder)
 {
     if (m_process && m_process->state() != QProcess::NotRunning)
-        throw CalculationError("the Monte Carlo program is still running; wait until it has finished",
-                               "モンテカルロ計算はまだ実行中です。終了するまでお待ち下さい");
+        throw CalculationError(Reason{ReasonCode::EngineStillRunning});
     delete m_process;
     if (m_log >= 0)
         ::close(m_log);
@@ -166,8 +165,7 @@ void EngineConsole::run(const std::filesystem::path& program, const std::filesys
     });
     m_process->start(QString::fromStdString(program.string()), {});
     if (!m_process->waitForStarted(10000))
-        throw CalculationError("the program " + program.string() + " cannot be started: " + m_process->errorString().toStdString(),
-                               "プログラム " + program.filename().string() + " を起動できません");
+        throw CalculationError(Reason{ReasonCode::ProgramCannotStart, {}, 0, 0, 0, {}, program.string(), m_process->errorString().toStdString()});
     m_process->closeWriteChannel(); // end of input is the final Enter
     show();
     raise();

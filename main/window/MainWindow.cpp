@@ -902,7 +902,7 @@ void MainWindow::addEffectiveDose()
         reader.readLine(); // the header
         msv = reader.readNumber();
         if (!(msv >= 0) || !std::isfinite(msv))
-            throw std::runtime_error("the effective dose is not a number of 0 or more");
+            throw WordedError(Reason{ReasonCode::NotFiniteOrNegative, "effectiveDoseMsv", msv, 0, 0, "mSv"});
     } catch (const std::exception& e) {
         // The answer may still come (the button stays), or the program can be started again.
         m_messages->warn(kNoEffectiveDose, detailOf(e));

@@ -43,16 +43,7 @@ QString breakAtPhrases(const QString& text, const QFontMetrics& metrics, int roo
     return out.join('\n');
 }
 
-QString detailOf(const std::exception& error)
-{
-    if (const auto* file = dynamic_cast<const DataFileError*>(&error))
-        return QString::fromStdString(file->japanese());
-    if (const auto* refused = dynamic_cast<const InputRefused*>(&error))
-        return QString::fromStdString(refused->fault().reasonJa);
-    if (const auto* calculation = dynamic_cast<const CalculationError*>(&error))
-        return QString::fromStdString(calculation->japanese());
-    return QString::fromUtf8(error.what());
-}
+QString detailOf(const std::exception& error) { return QString::fromStdString(japaneseOf(error)); }
 
 void keepWordsWhole(QMessageBox& box)
 {

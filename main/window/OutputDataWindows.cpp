@@ -200,8 +200,8 @@ void OutputDataEditor::save()
         m_messages.warn(kReserved);
         return;
     }
-    if (const std::string fault = plainFileNameFault(name); !fault.empty()) {
-        m_messages.warn(kBadName, QString::fromStdString(fault));
+    if (const std::optional<Reason> fault = plainFileNameFault(name)) {
+        m_messages.warn(kBadName, QString::fromStdString(inJapanese(*fault)));
         return;
     }
     // As on Windows, a file of that name in any letter case is the same file.

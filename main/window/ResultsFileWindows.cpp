@@ -135,8 +135,8 @@ void DataSaveWindow::save()
         return;
     }
     const std::string name = m_name->text().toStdString();
-    if (const std::string fault = plainFileNameFault(name); !fault.empty()) {
-        m_messages.warn(kBadName, QString::fromStdString(fault));
+    if (const std::optional<Reason> fault = plainFileNameFault(name)) {
+        m_messages.warn(kBadName, QString::fromStdString(inJapanese(*fault)));
         return;
     }
     try {

@@ -157,8 +157,8 @@ void UserNameDialog::accept()
         m_messages.warn(kNoName);
         return;
     }
-    if (const std::string fault = userNameFault(name.toStdString()); !fault.empty()) {
-        m_messages.warn(kNameNotOneLine, QString::fromStdString(fault));
+    if (const std::optional<Reason> fault = userNameFault(name.toStdString())) {
+        m_messages.warn(kNameNotOneLine, QString::fromStdString(inJapanese(*fault)));
         return; // the dialog stays open for a correction
     }
     try {

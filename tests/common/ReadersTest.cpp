@@ -71,7 +71,7 @@ TEST(FreeFormatReader, FailuresNameTheFileAndLine)
     } catch (const DataFileError& e) {
         EXPECT_EQ(e.lineNumber(), 2);
         EXPECT_NE(std::string(e.what()).find("beyond the range"), std::string::npos) << e.what();
-        EXPECT_EQ(e.japanese(), "「dATR.dat」の 2 行目：「1.9279E+3000」は数値の範囲を超えています");
+        EXPECT_EQ(e.japanese(), "「dATR.dat」の 2 行目：「1.9279E+3000」は扱える数値の範囲を超えています（2 番目の値）");
     }
 }
 

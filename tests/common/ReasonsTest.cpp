@@ -16,12 +16,17 @@ bool hasJapanese(const std::string& s)
 
 TEST(Reasons, EveryCodeAndFieldHasBothWordings)
 {
-    for (ReasonCode code : kAllReasonCodes) {
-        const Reason r{code, "tubeVoltageKv", -75, 1, 150, "kV", "abc"};
+    EXPECT_TRUE(patternsInCodeOrder());
+    for (int i = 0; i < kReasonCodeCount; ++i) {
+        const Reason r{static_cast<ReasonCode>(i), "tubeVoltageKv", -75, 1, 150, "kV", "abc"};
         const std::string en = inEnglish(r), ja = inJapanese(r);
         EXPECT_FALSE(en.empty());
-        EXPECT_FALSE(hasJapanese(en)) << en;
-        EXPECT_TRUE(hasJapanese(ja)) << static_cast<int>(code) << ": " << ja;
+        EXPECT_FALSE(hasJapanese(en) && en.find("abc") == std::string::npos) << i << ": " << en;
+        EXPECT_TRUE(hasJapanese(ja)) << i << ": " << ja;
+        // Every placeholder is filled in.
+        EXPECT_EQ(en.find('{'), std::string::npos) << i << ": " << en;
+        EXPECT_EQ(ja.find('{'), std::string::npos) << i << ": " << ja;
+        EXPECT_NE(en, ja) << i;
     }
     std::size_t count = 0;
     const char* const* fields = namedFields(count);

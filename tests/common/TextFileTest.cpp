@@ -170,15 +170,15 @@ TEST(TextEncoding, ControlCharactersAreFoundInUtf8Text)
 // (a body part) stay in their folder.
 TEST(FileLookup, FileNamesStayInTheirFolder)
 {
-    EXPECT_EQ(plainFileNameFault("exam-2026"), "");
-    EXPECT_EQ(plainFileNameFault("unit-a"), "");
-    EXPECT_NE(plainFileNameFault(""), "");
-    EXPECT_NE(plainFileNameFault("../exam"), "");
-    EXPECT_NE(plainFileNameFault("../unit"), "");
-    EXPECT_NE(plainFileNameFault("a/b"), "");
-    EXPECT_NE(plainFileNameFault("a\\b"), "");
-    EXPECT_NE(plainFileNameFault(".hidden"), "");
-    EXPECT_NE(plainFileNameFault(".unit"), "");
+    EXPECT_FALSE(plainFileNameFault("exam-2026"));
+    EXPECT_FALSE(plainFileNameFault("unit-a"));
+    EXPECT_TRUE(plainFileNameFault(""));
+    EXPECT_TRUE(plainFileNameFault("../exam"));
+    EXPECT_TRUE(plainFileNameFault("../unit"));
+    EXPECT_TRUE(plainFileNameFault("a/b"));
+    EXPECT_TRUE(plainFileNameFault("a\\b"));
+    EXPECT_TRUE(plainFileNameFault(".hidden"));
+    EXPECT_TRUE(plainFileNameFault(".unit"));
 }
 
 TEST(FileLookup, NamesMatchWithoutRegardToCase)

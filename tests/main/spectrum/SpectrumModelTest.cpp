@@ -138,7 +138,7 @@ TEST_F(SpectrumModelTest, RefusalsNameTheirCause)
     };
     ExposureConditions c;
     c.tubeVoltageKv = 0.9;
-    refuses(c, "below 1 kV");
+    refuses(c, "at least 1 kV");
     c.tubeVoltageKv = 150.5;
     refuses(c, "150 kV");
     c.tubeVoltageKv = 80;

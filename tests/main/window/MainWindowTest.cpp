@@ -1159,7 +1159,7 @@ private slots:
         class Broken : public ProgramLauncher {
             void start(const std::filesystem::path&, const std::filesystem::path&) override
             {
-                throw CalculationError("cannot be started");
+                throw CalculationError(Reason{ReasonCode::ProgramCannotStart, {}, 0, 0, 0, {}, "Velnor17_PDD"});
             }
         } broken;
         RecordingMessages messages;
