@@ -45,7 +45,10 @@ void copyFolder(const std::filesystem::path& from, const std::filesystem::path& 
 {
     makeFolder(to);
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(from)) {
+    std::filesystem::directory_iterator entries(from, ec);
+    if (ec)
+        throw DataFileError(from.string(), Reason{ReasonCode::FileCannotRead, {}, 0, 0, 0, {}, {}, ec.message()});
+    for (const auto& entry : entries) {
         const std::filesystem::path name = entry.path().filename();
         const std::filesystem::path target = to / name;
         if (entry.is_directory()) {

@@ -96,7 +96,14 @@ TEST_F(OnShippedData, SwappedAxesAndCircularFields)
     // A field whose half-diagonal reaches 40 cm needs more than 80 rings.
     h.fieldLongCm = 95;
     h.fieldShortCm = 95;
-    EXPECT_THROW(computeDepthDose(h, 40, s_data), std::runtime_error);
+    try {
+        computeDepthDose(h, 40, s_data);
+        ADD_FAILURE() << "a field beyond the kernels' rings is computed";
+    } catch (const WordedError& e) {
+        // In English for velnor-pdd, in Japanese for the window, from one table.
+        EXPECT_NE(std::string(e.what()).find("the kernels' 80 rings end at 40 cm"), std::string::npos) << e.what();
+        EXPECT_NE(e.japanese().find("カーネルの 80 リング"), std::string::npos) << e.japanese();
+    }
 }
 
 TEST_F(OnShippedData, PrimaryOnlyFollowsTheClosedFormAndZeroKernelsAreReplaced)

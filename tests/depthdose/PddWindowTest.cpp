@@ -13,11 +13,21 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <random>
+#include <utility>
 
 namespace velnor::pdd {
+
+// Every reason a window shows is worded in Japanese; those that are not are
+// kept here and fail the test that showed them.
+QStringList g_untranslatedDetails;
+bool holdsJapanese(const QString& s)
+{
+    return std::any_of(s.begin(), s.end(), [](QChar c) { return c.unicode() >= 0x3000; });
+}
 
 class RecordingPddMessages : public PddMessages {
 public:
@@ -25,6 +35,8 @@ public:
     {
         warnings << text;
         details << detail;
+        if (!detail.isEmpty() && !holdsJapanese(detail))
+            g_untranslatedDetails << detail;
     }
     bool askOkCancel(const QString& text) override
     {
@@ -61,6 +73,8 @@ private slots:
     }
     void cleanup()
     {
+        const QStringList untranslated = std::exchange(g_untranslatedDetails, {});
+        QVERIFY2(untranslated.isEmpty(), qPrintable("reasons not in Japanese: " + untranslated.join(" / ")));
         std::error_code ignored;
         std::filesystem::remove_all(m_folder, ignored);
     }

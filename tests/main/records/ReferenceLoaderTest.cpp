@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -16,11 +17,21 @@ namespace {
 
 using testing::syntheticBsfEntry;
 
+bool holdsJapanese(const std::string& s)
+{
+    return std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) >= 0xE3; });
+}
+
+// The fault in English; its Japanese wording, for the windows, names the
+// same file and words the same reason from the table.
 std::string messageOf(const std::function<void()>& action)
 {
     try {
         action();
     } catch (const DataFileError& e) {
+        EXPECT_EQ(e.japanese().rfind("「" + e.fileName() + "」", 0), 0u) << e.japanese();
+        EXPECT_TRUE(holdsJapanese(e.reason().japanese)) << e.what();
+        EXPECT_FALSE(holdsJapanese(e.reason().english)) << e.what();
         return e.what();
     }
     return "";
@@ -109,7 +120,12 @@ TEST(ReferenceLoader, RefusesMissingShortShiftedAndMalformedFiles)
     att.erase(att.begin() + 99);
     writeTextLines(folder / "Att_coeff2020.dat", att);
     message = messageOf([&] { loadReferenceTables(folder.path()); });
-    EXPECT_NE(message.find("row 100 is for 50.5 keV"), std::string::npos) << message;
+    EXPECT_NE(message.find("row 100 is for 50.5 keV instead of 50 keV"), std::string::npos) << message;
+    try {
+        loadReferenceTables(folder.path());
+    } catch (const DataFileError& e) {
+        EXPECT_NE(e.japanese().find("100 行目が 50 keV ではなく 50.5 keV の値です"), std::string::npos) << e.japanese();
+    }
 
     writeTextLines(folder / "Att_coeff2020.dat", testing::syntheticAttenuationLines());
     std::vector<std::string> bsf = readTextLines(folder / "dBSF-SkinDose-SoftPhantom.dat");
