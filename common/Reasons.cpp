@@ -15,7 +15,7 @@ struct FieldName {
 };
 
 // The fields of the records, as the windows and the command-line tools name them.
-constexpr std::array<FieldName, 68> kFields = {{
+constexpr std::array<FieldName, 71> kFields = {{
     {"targetAngleDeg", "target angle", "Ｘ線管ターゲット角度"},
     {"inherentFiltrationCm", "inherent filtration", "固有フィルタ"},
     {"addedAlCm", "added aluminium", "付加フィルタ (アルミ)"},
@@ -84,6 +84,9 @@ constexpr std::array<FieldName, 68> kFields = {{
     {"handOffValue", "a value of the hand-off", "受け渡しの値"},
     {"userName", "user name", "ユーザ名"},
     {"comment", "comment", "コメント"},
+    {"constantPotential", "constant potential", "定電圧"},
+    {"threePhase12Peak", "three-phase 12-peak", "三相12ﾋﾟｰｸ"},
+    {"singlePhaseFullWave", "single-phase full-wave", "単相全波"},
 }};
 
 const FieldName* find(std::string_view field)
@@ -239,6 +242,15 @@ constexpr Pattern kPatterns[] = {
     {ReasonCode::NotValidText, "the {name} is not valid text", "{name}が正しい文字列ではありません"},
     {ReasonCode::HoldsComma, "a {name} cannot hold a comma: it is a field of the results file", "{name}にコンマ (,) は使えません（結果ファイルの区切りです）"},
     {ReasonCode::TooManyBodyParts, "the list already holds {value} body parts", "照射部位はすでに {value} 件あります"},
+
+    {ReasonCode::OpVoltageCell, "tube voltage of row {value}", "管電圧（{value} 行目）"},
+    {ReasonCode::OpExposureCell, "exposure per mAs, {name}, row {low} ({high} kV)", "単位mAs当たりの照射線量（{name}、{high} kV）"},
+    {ReasonCode::OpAluminiumCell, "aluminium filtration, {name}", "アルミ濾過（{name}）"},
+    {ReasonCode::OpCopperCell, "copper filtration, {name}", "銅濾過（{name}）"},
+    {ReasonCode::OpCommentCell, "the comment", "コメント"},
+    {ReasonCode::ValueOutOfRange, "{v}: it must lie between {low} and {highu}", "が {v} です。{low} 〜 {highu} の範囲にして下さい"},
+    {ReasonCode::CellNotANumber, "holds no number (\"{text}\")", "の欄が数値ではありません"},
+    {ReasonCode::VoltagesNotAscending, "does not ascend ({value} then {low} kV)", "が昇順になっていません（{value} の次が {low} kV）"},
 };
 static_assert(std::size(kPatterns) == kReasonCodeCount, "every reason code has its pattern");
 
@@ -337,6 +349,11 @@ Wording worded(const Reason& reason) { return {inEnglish(reason), inJapanese(rea
 Wording worded(const Reason& head, const Wording& inner)
 {
     return {inEnglish(head) + ": " + inner.english, inJapanese(head) + "：" + inner.japanese};
+}
+
+Wording phrased(const Reason& subject, const Reason& predicate)
+{
+    return {inEnglish(subject) + " " + inEnglish(predicate), inJapanese(subject) + inJapanese(predicate)};
 }
 
 std::string japaneseOf(const std::exception& error)

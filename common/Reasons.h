@@ -123,7 +123,17 @@ enum class ReasonCode {
     NotValidText,        // field is not valid UTF-8 text
     HoldsComma,          // field holds a comma
     TooManyBodyParts,    // the list already holds value names
-    Last_ = TooManyBodyParts,
+    // The cells of a tube output table, as subjects of the predicates below.
+    OpVoltageCell,       // row value
+    OpExposureCell,      // waveform field, row low, voltage high kV
+    OpAluminiumCell,     // waveform field
+    OpCopperCell,        // waveform field
+    OpCommentCell,
+    // Predicates, worded after a subject.
+    ValueOutOfRange,     // value unit outside low .. high unit
+    CellNotANumber,      // holds text, not a number
+    VoltagesNotAscending, // value kV, then low kV
+    Last_ = VoltagesNotAscending,
 };
 inline constexpr int kReasonCodeCount = static_cast<int>(ReasonCode::Last_) + 1;
 
@@ -153,6 +163,8 @@ struct Wording {
 };
 Wording worded(const Reason& reason);
 Wording worded(const Reason& head, const Wording& inner);
+// A subject (a cell of a table) and what is wrong with it, as one sentence.
+Wording phrased(const Reason& subject, const Reason& predicate);
 
 // The table lists the codes in their order (checked by a test).
 bool patternsInCodeOrder();

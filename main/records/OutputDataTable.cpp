@@ -21,37 +21,19 @@ constexpr double kCmToMm = 10.0;
 constexpr double kMaxExposurePerMas = 1e-3;
 constexpr double kMaxTableKv = 1000;
 constexpr double kMaxFiltrationMm = 100;
-const char* const kCodeNames[4] = {"", "constant potential", "three-phase 12-peak", "single-phase full-wave"};
+const char* const kWaveformFields[4] = {"", "constantPotential", "threePhase12Peak", "singlePhaseFullWave"};
 
-std::string cellName(const OutputDataCell& c, const OutputDataTable& t)
+std::optional<OutputDataFault> fault(const OutputDataCell& cell, const OutputDataTable& t, const Reason& predicate)
 {
-    switch (c.kind) {
-    case OutputDataCell::Kind::Voltage:
-        return "tube voltage of row " + std::to_string(c.row);
-    case OutputDataCell::Kind::Exposure:
-        return std::string("exposure per mAs, ") + kCodeNames[c.code] + ", row " + std::to_string(c.row) + " ("
-            + formatAsIs(t.kvGrid[static_cast<std::size_t>(c.row)]) + " kV)";
-    case OutputDataCell::Kind::Aluminium:
-        return std::string("aluminium filtration, ") + kCodeNames[c.code];
-    case OutputDataCell::Kind::Copper:
-        return std::string("copper filtration, ") + kCodeNames[c.code];
-    case OutputDataCell::Kind::Comment:
-        break;
-    }
-    return "comment";
+    const Wording w = phrased(outputDataCellReason(cell, t), predicate);
+    return OutputDataFault{cell, w.english, w.japanese};
 }
-
-const char* const kCodeNamesJa[4] = {"", "定電圧", "三相12ﾋﾟｰｸ", "単相全波"};
 
 std::optional<OutputDataFault> outside(const OutputDataTable& t, OutputDataCell cell, double v, double low, double high, const char* unit)
 {
     if (v >= low && v <= high)
         return std::nullopt;
-    return OutputDataFault{cell,
-                           cellName(cell, t) + " " + formatAsIs(v) + " " + unit + ": it must lie between " + formatAsIs(low) + " and "
-                               + formatAsIs(high) + " " + unit,
-                           outputDataCellJapanese(cell, t) + "が " + formatAsIs(v) + " " + unit + " です。" + formatAsIs(low) + " 〜 "
-                               + formatAsIs(high) + " " + unit + " の範囲にして下さい"};
+    return fault(cell, t, Reason{ReasonCode::ValueOutOfRange, {}, v, low, high, unit});
 }
 
 // The voltage as "###.#" when that reads back as the same number, else with
@@ -64,40 +46,39 @@ std::string voltageText(double kv)
 }
 } // namespace
 
-std::string outputDataCellJapanese(const OutputDataCell& c, const OutputDataTable& t)
+Reason outputDataCellReason(const OutputDataCell& c, const OutputDataTable& t)
 {
+    const std::string waveform = c.code >= 1 && c.code <= 3 ? kWaveformFields[c.code] : "";
     switch (c.kind) {
     case OutputDataCell::Kind::Voltage:
-        return "管電圧（" + std::to_string(c.row) + " 行目）";
+        return Reason{ReasonCode::OpVoltageCell, {}, static_cast<double>(c.row)};
     case OutputDataCell::Kind::Exposure:
-        return std::string("単位mAs当たりの照射線量（") + kCodeNamesJa[c.code] + "、"
-            + formatAsIs(t.kvGrid[static_cast<std::size_t>(c.row)]) + " kV）";
+        return Reason{ReasonCode::OpExposureCell, waveform, 0, static_cast<double>(c.row), t.kvGrid[static_cast<std::size_t>(c.row)]};
     case OutputDataCell::Kind::Aluminium:
-        return std::string("アルミ濾過（") + kCodeNamesJa[c.code] + "）";
+        return Reason{ReasonCode::OpAluminiumCell, waveform};
     case OutputDataCell::Kind::Copper:
-        return std::string("銅濾過（") + kCodeNamesJa[c.code] + "）";
+        return Reason{ReasonCode::OpCopperCell, waveform};
     case OutputDataCell::Kind::Comment:
         break;
     }
-    return "コメント";
+    return Reason{ReasonCode::OpCommentCell};
 }
 
 std::optional<OutputDataFault> outputDataTableFault(const OutputDataTable& t)
 {
     using Kind = OutputDataCell::Kind;
     if (holdsControlCharacter(t.comment))
-        return OutputDataFault{{Kind::Comment, 0, 0}, "the comment holds a line break or another control character; it is one line of the file",
-                               "コメントに改行やタブが含まれています"};
+    {
+        const Wording w = worded(Reason{ReasonCode::ControlCharacter, "comment"});
+        return OutputDataFault{{Kind::Comment, 0, 0}, w.english, w.japanese};
+    }
     for (int row = 1; row <= kOutputRows; ++row) {
         const double kv = t.kvGrid[static_cast<std::size_t>(row)];
         if (auto f = outside(t, {Kind::Voltage, 0, row}, kv, 1, kMaxTableKv, "kV"))
             return f;
         if (row > 1 && !(kv > t.kvGrid[static_cast<std::size_t>(row - 1)]))
-            return OutputDataFault{{Kind::Voltage, 0, row},
-                                   "the tube voltages do not ascend (" + formatAsIs(t.kvGrid[static_cast<std::size_t>(row - 1)])
-                                       + " then " + formatAsIs(kv) + " kV)",
-                                   "管電圧が昇順になっていません（" + formatAsIs(t.kvGrid[static_cast<std::size_t>(row - 1)]) + " の次が "
-                                       + formatAsIs(kv) + " kV）"};
+            return fault({Kind::Voltage, 0, row}, t,
+                         Reason{ReasonCode::VoltagesNotAscending, {}, t.kvGrid[static_cast<std::size_t>(row - 1)], kv});
     }
     for (int code = 1; code <= 3; ++code) {
         const auto k = static_cast<std::size_t>(code);

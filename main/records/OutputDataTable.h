@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Reasons.h"
+
 #include <array>
 #include <filesystem>
 #include <optional>
@@ -34,8 +36,8 @@ struct OutputDataFault {
     std::string reason;   // names the cell and its value, in English
     std::string reasonJa; // the same in Japanese, for the windows
 };
-// A cell's name in Japanese, as the editor shows it.
-std::string outputDataCellJapanese(const OutputDataCell& cell, const OutputDataTable& table);
+// A cell named as the subject of a reason (its row, waveform and voltage).
+Reason outputDataCellReason(const OutputDataCell& cell, const OutputDataTable& table);
 
 // The table's one check: voltages from 1 to 1000 kV in ascending order,
 // exposures per mAs from 0 to 1e-3 C/kg (the strongest tubes give about

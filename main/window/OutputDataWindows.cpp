@@ -169,21 +169,21 @@ void OutputDataEditor::save()
     // Every cell must hold a number the file's reader accepts; nothing is
     // taken or written otherwise.
     OutputDataTable typed = m_table;
+    auto notANumber = [this](const OutputDataCell& cell, const QLineEdit* edit) {
+        return phrased(outputDataCellReason(cell, m_table), Reason{ReasonCode::CellNotANumber, {}, 0, 0, 0, {}, edit->text().toStdString()})
+            .japanese;
+    };
     for (int code = 1; code <= 3; ++code) {
         for (int row = 1; row <= kOutputRows; ++row) {
             const std::optional<double> v = parseNumber(m_exposure[code][row]->text().trimmed().toStdString());
             if (!v)
-                return refuseCell(m_exposure[code][row],
-                                  outputDataCellJapanese({OutputDataCell::Kind::Exposure, code, row}, m_table) + "の欄が数値ではありません");
+                return refuseCell(m_exposure[code][row], notANumber({OutputDataCell::Kind::Exposure, code, row}, m_exposure[code][row]));
             typed.exposurePerMas[code][row] = *v;
         }
         for (QLineEdit* e : {m_al[code], m_cu[code]}) {
             const std::optional<double> mm = parseNumber(e->text().trimmed().toStdString());
             if (!mm)
-                return refuseCell(e, outputDataCellJapanese({e == m_al[code] ? OutputDataCell::Kind::Aluminium : OutputDataCell::Kind::Copper,
-                                                             code, 0},
-                                                            m_table)
-                                         + "の欄が数値ではありません");
+                return refuseCell(e, notANumber({e == m_al[code] ? OutputDataCell::Kind::Aluminium : OutputDataCell::Kind::Copper, code, 0}, e));
             (e == m_al[code] ? typed.filtrationAl[code] : typed.filtrationCu[code]) = 0.1 * *mm;
         }
     }
