@@ -1,7 +1,6 @@
 #include "main/window/Messages.h"
 
-#include "common/DataFileError.h"
-#include "main/records/CalculationError.h"
+#include "common/Reasons.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -64,6 +63,13 @@ void keepWordsWhole(QMessageBox& box)
     label->setMinimumWidth(std::min(widest, room));
 }
 
+void prepareMessageBox(QMessageBox& box, const QString& detail)
+{
+    if (!detail.isEmpty())
+        box.setDetailedText(detail); // collapsed: the message itself is the user's
+    keepWordsWhole(box);
+}
+
 namespace {
 
 // A message belongs to the window the user is working in (a dialog raised
@@ -75,9 +81,7 @@ int runOwned(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardB
     QWidget* focus = QApplication::focusWidget();
     QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : fallbackOwner;
     QMessageBox box(icon, QStringLiteral("Velnor_V17"), text, buttons, owner);
-    if (!detail.isEmpty())
-        box.setDetailedText(detail); // collapsed: the message itself is the user's
-    keepWordsWhole(box);
+    prepareMessageBox(box, detail);
     const int answer = box.exec();
     if (owner) {
         owner->raise();

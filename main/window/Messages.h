@@ -27,10 +27,14 @@ public:
     virtual void beep() = 0;
 };
 
-// The reason of a failure as the windows show it, in Japanese: a file's
-// fault with its file and line, a refused record's reason; a calculation's
-// own reason where it has no Japanese wording yet.
+// The reason of a failure as the windows show it: its Japanese wording from
+// the table of reasons (a file's fault with its file and line, a refused
+// record, a failed calculation); what() only for an error from a library.
 QString detailOf(const std::exception& error);
+
+// A message box as the windows show one: its details collapsed behind the
+// details button, its lines kept whole.
+void prepareMessageBox(QMessageBox& box, const QString& detail);
 
 // Keeps each line of a box's message whole (no break inside a Japanese word),
 // giving the box the width it needs as far as the screen allows; a line wider

@@ -21,11 +21,13 @@
 #include "main/window/ResultsWindow.h"
 #include "main/window/SpectrumWindow.h"
 #include "main/window/SurfaceShapeDialog.h"
+#include "main/window/Translations.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -67,6 +69,7 @@ void save(QWidget* w, const std::filesystem::path& file)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    velnor::installQtTranslations(app); // Qt's own buttons as the program shows them
     if (argc != 3) {
         std::puts("usage: velnor-screenshots DATA OUTDIR");
         return 2;
@@ -199,6 +202,25 @@ int main(int argc, char** argv)
         app.processEvents(QEventLoop::WaitForMoreEvents, 100);
     app.processEvents();
     save(launcher.console(), out / "engine-console.png");
+
+    // A failure as the user meets it: the message, and the reason in
+    // Japanese behind the details button, opened.
+    velnor::writeTextLines(work / "damaged.csv", {"comment", "2", "X,1"});
+    QString detail;
+    try {
+        velnor::readResultsFile(work / "damaged.csv");
+    } catch (const std::exception& e) {
+        detail = velnor::detailOf(e);
+    }
+    QMessageBox box(QMessageBox::Warning, "Velnor_V17", "　このファイルは読み込めません。現在の計算結果はそのまま残っています　", QMessageBox::Ok);
+    velnor::prepareMessageBox(box, detail);
+    box.show();
+    for (QAbstractButton* b : box.buttons())
+        if (box.buttonRole(b) == QMessageBox::ActionRole)
+            b->click();
+    app.processEvents();
+    save(&box, out / "message-details.png");
+
     std::filesystem::remove_all(work);
     return 0;
 }
