@@ -107,10 +107,12 @@ struct Pattern {
     const char* japanese;
 };
 
-// Every reason in both languages. {name} is the field's name in the
-// language, {key} the field as written, {v} the value with its unit,
-// {lowu} and {highu} the limits with the unit, {value}, {low}, {high} the
-// bare numbers and {text} the text. The system's own words follow in
+// Every reason in both languages, in the order of the codes. {name} is the
+// field's name in the language, {key} the field as written, {v} the value
+// with its unit, {lowu} and {highu} the limits with the unit, {value}, {low},
+// {high} the bare numbers and {text} the text. Parts that appear only when
+// their number is given: {needs} (high lines), {nth} (the low-th value of a
+// file), {mmAl} (value mm Al). The system's own words (detail) follow in
 // parentheses.
 constexpr Pattern kPatterns[] = {
     {ReasonCode::OutOfRange, "{name} {v}: it must lie between {low} and {highu}", "{name}が {v} です。{low} 〜 {highu} の範囲で入力して下さい"},

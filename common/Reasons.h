@@ -33,7 +33,7 @@ enum class ReasonCode {
     NotANumberTyped,     // letters typed into a number field (text)
     // Files: reaching them (detail: the system's words).
     FileCannotOpen,
-    FileNotInFolder,     // not in the working folder (text: what it holds)
+    FileNotInFolder,     // not in the working folder
     FileCannotExamine,
     FileIsFolder,
     FileNotRegular,
