@@ -85,7 +85,7 @@ HandOff readHandOff(const std::filesystem::path& path)
         throw DataFileError(path.filename().string(), kHandOffLines, Reason{ReasonCode::LineMissing, "bodyPart", kHandOffLines});
     h.bodyPart = reader.readField();
     if (const std::optional<HandOffFault> fault = handOffFault(h))
-        throw DataFileError(path.filename().string(), fault->line, Wording{fault->reason, fault->reasonJa});
+        throw DataFileError(path.filename().string(), fault->line, fault->wording());
     return h;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Reasons.h"
+
 #include <array>
 #include <filesystem>
 #include <optional>
@@ -47,6 +49,7 @@ struct HandOffFault {
     int line = 0;
     std::string reason;   // in English
     std::string reasonJa; // in Japanese, for the window
+    Wording wording() const { return {reason, reasonJa}; }
 };
 // The hand-off's one check: every number finite and within the limits above
 // (the short-axis field 0 for a circular field), FSD below FFD, spectrum

@@ -386,7 +386,7 @@ void runFit(const FitRequest& r, CalculationState& state)
     else
         o = voltage ? raiseVoltageToAtr(start, measured) : fitInherentFiltrationToAtr(start, measured);
     if (!o)
-        throw CalculationError(worded(Reason{ReasonCode::FitFailed}, Wording{o.reason, o.reasonJa}));
+        throw CalculationError(worded(Reason{ReasonCode::FitFailed}, o.wording()));
     if (voltage)
         state.conditions.tubeVoltageKv = *o.value;
     else

@@ -61,7 +61,7 @@ void CalculationState::computeBackscatterAndDose()
         bsf = nonPlanarBackscatter(conditions, photonSpectrum);
     }
     if (const auto fault = backscatterFactorsFault(bsf))
-        throw CalculationError(Wording{fault->reason, fault->reasonJa});
+        throw CalculationError(fault->wording());
     dose.bsfSoftTissue = bsf.softTissue;
     dose.bsfSkin = bsf.skin;
     dose.bsfAir = bsf.air;

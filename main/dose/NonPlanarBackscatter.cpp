@@ -87,7 +87,7 @@ BackscatterFactors readResultFile(const std::filesystem::path& folder)
         readStandardDeviations(folder, f);
         // Whatever wrote the file, its numbers must be factors.
         if (const auto fault = backscatterFactorsFault(f))
-            throw DataFileError(path.filename().string(), Wording{fault->reason, fault->reasonJa});
+            throw DataFileError(path.filename().string(), fault->wording());
         return f;
     } catch (const DataFileError& e) {
         throw CalculationError(worded(Reason{ReasonCode::EngineResultUnreadable}, wordingOf(e)));

@@ -21,7 +21,7 @@ public:
 // found a fault. The window words these as refused input, not as a failure.
 class InputRefused : public CalculationError {
 public:
-    explicit InputRefused(RecordFault fault) : CalculationError(Wording{fault.reason, fault.reasonJa}), m_fault(std::move(fault)) {}
+    explicit InputRefused(RecordFault fault) : CalculationError(fault.wording()), m_fault(std::move(fault)) {}
     const RecordFault& fault() const { return m_fault; }
 
 private:

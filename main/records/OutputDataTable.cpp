@@ -150,7 +150,7 @@ OutputDataTable loadOutputDataTable(const std::filesystem::path& path)
         case OutputDataCell::Kind::Comment:
             break;
         }
-        throw DataFileError(path.filename().string(), line, Wording{fault->reason, fault->reasonJa});
+        throw DataFileError(path.filename().string(), line, fault->wording());
     }
     table.fileName = path.filename().string();
     return table;
@@ -159,7 +159,7 @@ OutputDataTable loadOutputDataTable(const std::filesystem::path& path)
 void saveOutputDataTable(const OutputDataTable& table, const std::filesystem::path& path)
 {
     if (const std::optional<OutputDataFault> fault = outputDataTableFault(table))
-        throw RefusedValue(Wording{fault->reason, fault->reasonJa});
+        throw RefusedValue(fault->wording());
     std::vector<std::string> lines;
     lines.push_back(table.comment);
     std::string voltages;
@@ -180,7 +180,7 @@ void saveOutputDataTable(const OutputDataTable& table, const std::filesystem::pa
     ValueLines unused;
     const OutputDataTable rounded = readValues(back, unused);
     if (const std::optional<OutputDataFault> fault = outputDataTableFault(rounded))
-        throw RefusedValue(worded(Reason{ReasonCode::AsWritten}, Wording{fault->reason, fault->reasonJa}));
+        throw RefusedValue(worded(Reason{ReasonCode::AsWritten}, fault->wording()));
     writeTextLines(path, lines);
 }
 

@@ -35,6 +35,7 @@ struct OutputDataFault {
     OutputDataCell cell;
     std::string reason;   // names the cell and its value, in English
     std::string reasonJa; // the same in Japanese, for the windows
+    Wording wording() const { return {reason, reasonJa}; }
 };
 // A cell named as the subject of a reason (its row, waveform and voltage).
 Reason outputDataCellReason(const OutputDataCell& cell, const OutputDataTable& table);

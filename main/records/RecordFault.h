@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Reasons.h"
+
 #include <string>
 
 namespace velnor {
@@ -19,6 +21,7 @@ struct RecordFault {
     std::string field;
     std::string reason;   // in English: the command-line tools, the logs
     std::string reasonJa; // in Japanese: the windows
+    Wording wording() const { return {reason, reasonJa}; }
 };
 
 } // namespace velnor

@@ -227,7 +227,7 @@ void writeResultsFile(const std::filesystem::path& path, const std::string& comm
         throw RefusedValue(Reason{ReasonCode::ControlCharacter, "comment"});
     for (int k = 1; k < table.nextFreeRow(); ++k)
         if (const std::optional<RecordFault> fault = resultRowFault(table.row(k)))
-            throw RefusedValue(worded(Reason{ReasonCode::InRow, {}, static_cast<double>(k)}, Wording{fault->reason, fault->reasonJa}));
+            throw RefusedValue(worded(Reason{ReasonCode::InRow, {}, static_cast<double>(k)}, fault->wording()));
     writeTextLines(path, resultsFileLines(comment, table, cfAir), TextWriteOptions{true});
 }
 
@@ -287,7 +287,7 @@ ResultsFileContent readResultsFile(const std::filesystem::path& path)
         for (int q = 0; q < kResultsQuantityLines; ++q)
             if (fault->field == quantities()[static_cast<std::size_t>(q)].field)
                 lineNumber = 3 + q;
-        throw DataFileError(file, lineNumber, inColumn(k, Wording{fault->reason, fault->reasonJa}));
+        throw DataFileError(file, lineNumber, inColumn(k, fault->wording()));
     }
     return content;
 }

@@ -31,6 +31,7 @@ struct FitOutcome {
     FitFailure failure = FitFailure::None;
     std::string reason;          // what went wrong, in words (English), for velnor-calc
     std::string reasonJa;        // the same in Japanese, for the window's details
+    Wording wording() const { return {reason, reasonJa}; }
     explicit operator bool() const { return value.has_value(); }
 };
 
