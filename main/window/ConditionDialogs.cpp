@@ -82,7 +82,10 @@ OtherFilterDialog::OtherFilterDialog(Messages& messages, const std::filesystem::
     layout->addLayout(rightColumn);
     resize(560, 340);
 
-    connect(m_files, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    // A click on a material, or Enter on it, shows its name and asks for the thickness.
+    auto take = [this](QListWidgetItem* item) {
+        if (!item->isSelected())
+            return; // Enter on an item the user did not choose
         try {
             const std::vector<std::string> lines = readTextLines(m_folder / item->text().toStdString());
             m_name->setText(lines.empty() ? QString() : QString::fromStdString(lines[0]));
@@ -90,7 +93,9 @@ OtherFilterDialog::OtherFilterDialog(Messages& messages, const std::filesystem::
             m_name->clear();
         }
         m_thickness->setFocus();
-    });
+    };
+    connect(m_files, &QListWidget::itemClicked, this, take);
+    connect(m_files, &QListWidget::itemActivated, this, take);
     connect(m_thickness, &QLineEdit::returnPressed, this, [this, set] {
         if (!m_thickness->text().isEmpty())
             set->setFocus();

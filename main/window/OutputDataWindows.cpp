@@ -106,8 +106,7 @@ void OutputDataEditor::open()
     }
     m_fileName->setText(QString::fromStdString(outputDataDisplayName(m_table)));
     m_comment->setText(QString::fromStdString(m_table.comment));
-    show();
-    raise();
+    controls::bringForward(this);
 }
 
 bool OutputDataEditor::eventFilter(QObject* watched, QEvent* event)
@@ -264,6 +263,8 @@ OutputDataSelector::OutputDataSelector(OutputDataTable& table, Messages& message
         m_comment->setText(QString::fromStdString(first));
     });
     connect(ok, &QPushButton::clicked, this, &OutputDataSelector::choose);
+    // Enter on the list, or a double click on a file, chooses it, as OK does.
+    connect(m_files, &QListWidget::itemActivated, this, &OutputDataSelector::choose);
     connect(cancel, &QPushButton::clicked, this, &QWidget::hide);
 }
 
@@ -272,8 +273,8 @@ void OutputDataSelector::open()
     m_files->clear();
     m_files->addItems(controls::filesWithExtensions(m_folder, {".op"}));
     m_comment->clear();
-    show();
-    raise();
+    controls::bringForward(this);
+    m_files->setFocus();
 }
 
 void OutputDataSelector::choose()

@@ -122,8 +122,7 @@ void DataSaveWindow::open()
     m_panel->refresh();
     m_name->clear();
     m_comment->clear();
-    show();
-    raise();
+    controls::bringForward(this);
     m_comment->setFocus();
 }
 
@@ -178,6 +177,8 @@ DataReadWindow::DataReadWindow(Messages& messages, const std::filesystem::path& 
                                 : QString());
     });
     connect(ok, &QPushButton::clicked, this, &DataReadWindow::read);
+    // Enter on the list, or a double click on a file, reads it, as OK does.
+    connect(m_panel->list(), &QListWidget::itemActivated, this, &DataReadWindow::read);
     connect(cancel, &QPushButton::clicked, this, &QWidget::hide);
 }
 
@@ -185,8 +186,8 @@ void DataReadWindow::open()
 {
     m_panel->refresh();
     m_comment->clear();
-    show();
-    raise();
+    controls::bringForward(this);
+    m_panel->list()->setFocus();
 }
 
 void DataReadWindow::read()

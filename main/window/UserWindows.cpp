@@ -145,8 +145,7 @@ UserNameDialog::UserNameDialog(Mode mode, Messages& messages, const std::filesys
 void UserNameDialog::open(const QString& currentName)
 {
     m_name->setText(currentName);
-    show();
-    raise();
+    controls::bringForward(this);
     m_name->setFocus();
 }
 
@@ -220,8 +219,8 @@ void BodyPartDialog::open()
     }
     m_count->setText(kCountPrefix + QString::number(m_list->count()));
     m_name->clear();
-    show();
-    raise();
+    controls::bringForward(this);
+    m_name->setFocus();
 }
 
 void BodyPartDialog::add()

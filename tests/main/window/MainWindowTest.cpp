@@ -909,6 +909,18 @@ private slots:
         QCOMPARE(m_messages->warnings.last(), QString("　ファイルを選択して下さい　"));
         QVERIFY(selector->isVisible());
         QCOMPARE(label("Label79"), QString("default-output"));
+        // The list has the keyboard; Enter on it is OK, for the chosen file only.
+        auto* files = selector->findChild<QListWidget*>("File1");
+        QCOMPARE(selector->focusWidget(), files);
+        const auto warned = m_messages->warnings.size();
+        QTest::keyClick(files, Qt::Key_Return);
+        QCOMPARE(m_messages->warnings.size(), warned + 1);
+        QVERIFY(selector->isVisible());
+        files->setCurrentItem(files->findItems("unit-c.op", Qt::MatchExactly).first());
+        QTest::keyClick(files, Qt::Key_Return);
+        QVERIFY(!selector->isVisible());
+        QCOMPARE(label("Label79"), QString("unit-c"));
+        child<QPushButton>("Command13")->click();
 
         child<QPushButton>("Command7")->click();
         BodyPartDialog* parts = m_window->bodyPartDialog();
@@ -925,7 +937,7 @@ private slots:
         QVERIFY(!parts->isVisible());
         QTest::keyClick(selector->findChild<QListWidget*>("File1"), Qt::Key_Escape);
         QVERIFY(!selector->isVisible());
-        QCOMPARE(label("Label79"), QString("default-output"));
+        QCOMPARE(label("Label79"), QString("unit-c"));
     }
 
     void bodyPartsAreAddedAndDeleted()
