@@ -44,6 +44,8 @@ enum class ReasonCode {
     FileWriteIncomplete,
     FileCannotReplace,
     FolderCannotCreate,
+    FolderDanglingLink,  // text: where the link points
+    FolderMissing,
     // Files: their content.
     FileEndsEarly,       // after line value; it needs high lines (0: not known)
     ValuesEndEarly,      // after value values
@@ -51,6 +53,7 @@ enum class ReasonCode {
     NumberOverflow,      // text
     EmptyValue,
     UnclosedQuote,
+    SemicolonSeparated,  // a CSV file whose values are separated by semicolons
     TooManyValues,       // more than the layout holds
     LineNotANumber,      // the line text does not begin with a number
     ColumnsNotANumber,   // columns low-high hold text
@@ -97,6 +100,8 @@ enum class ReasonCode {
     EngineStopped,
     ProgramCannotStart,  // program text
     ProgramEnded,        // program text, status value
+    ProgramKilled,       // program text, detail: the signal's name
+    ProgramFailed,       // text: the program's own reason
     FitNoChange,
     FitFailed,           // worded before the fit's reason
     FitVoltageAbove,     // the fitted voltage would exceed value kV (text: "+10 %" for the limit)

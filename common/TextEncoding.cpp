@@ -32,45 +32,76 @@ std::string convert(std::string_view bytes, const char* from, const char* to)
 
 } // namespace
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at s[i], or 0 when there is none.
+std::size_t utf8SequenceLength(std::string_view s, std::size_t i)
+{
+    const auto c = static_cast<unsigned char>(s[i]);
+    int extra = 0;
+    unsigned minimum = 0;
+    unsigned codePoint = 0;
+    if (c < 0x80) {
+        return 1;
+    } else if ((c & 0xE0) == 0xC0) {
+        extra = 1;
+        minimum = 0x80;
+        codePoint = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+        extra = 2;
+        minimum = 0x800;
+        codePoint = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+        extra = 3;
+        minimum = 0x10000;
+        codePoint = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + static_cast<std::size_t>(extra) >= s.size())
+        return 0;
+    for (int k = 1; k <= extra; ++k) {
+        const auto t = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
+        if ((t & 0xC0) != 0x80)
+            return 0;
+        codePoint = (codePoint << 6) | (t & 0x3F);
+    }
+    if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+        return 0;
+    return static_cast<std::size_t>(extra) + 1;
+}
+
+} // namespace
+
 bool isValidUtf8(std::string_view s)
 {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        int extra = 0;
-        unsigned minimum = 0;
-        unsigned codePoint = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            extra = 1;
-            minimum = 0x80;
-            codePoint = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-            minimum = 0x800;
-            codePoint = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3;
-            minimum = 0x10000;
-            codePoint = c & 0x07;
-        } else {
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t n = utf8SequenceLength(s, i);
+        if (n == 0)
             return false;
-        }
-        if (i + static_cast<std::size_t>(extra) >= s.size())
-            return false;
-        for (int k = 1; k <= extra; ++k) {
-            const auto t = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-            if ((t & 0xC0) != 0x80)
-                return false;
-            codePoint = (codePoint << 6) | (t & 0x3F);
-        }
-        if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
-            return false;
-        i += static_cast<std::size_t>(extra) + 1;
+        i += n;
     }
     return true;
+}
+
+std::string escapedText(std::string_view s)
+{
+    static const char* const kHex = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t n = utf8SequenceLength(s, i);
+        if (n > 0) {
+            out.append(s.substr(i, n));
+            i += n;
+        } else {
+            const auto c = static_cast<unsigned char>(s[i++]);
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    }
+    return out;
 }
 
 std::string cp932ToUtf8(std::string_view bytes) { return convert(bytes, "CP932", "UTF-8"); }

@@ -8,6 +8,10 @@ namespace velnor {
 // True when `bytes` is well-formed UTF-8.
 bool isValidUtf8(std::string_view bytes);
 
+// The text with every byte that is not part of well-formed UTF-8 written as
+// "\xNN": a file name from the system, fit for a message or a JSON text.
+std::string escapedText(std::string_view bytes);
+
 // True when `text` holds a control character (a line break, a tab, any
 // other byte below 0x20, or DEL). Such a text cannot be one line or one field
 // of a file.

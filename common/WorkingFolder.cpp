@@ -5,30 +5,86 @@
 
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 namespace velnor {
 namespace {
 
-// The files a user changes: copied once, then theirs.
+// The files a user changes: copied once, then theirs ("Primary.dat" in part).
 bool isUserFile(const std::filesystem::path& name)
 {
     const std::string n = name.string();
     return n == "Primary.dat" || n == "撮影部位.txt" || n == "default-output.op" || n == "はじめにお読み下さい.txt";
 }
 
-// Copies `from` over `to` when `to` is missing or differs, whole, through a
-// temporary file. The copy takes the shipped file's time, so an unchanged
-// copy (same size and time) is recognised without reading either file.
+// Copies `from` over `to` when `to` is missing or its content differs, whole,
+// through a temporary file. The contents are compared, not sizes and times:
+// a damaged copy of the same size and time is still replaced.
 void refresh(const std::filesystem::path& from, const std::filesystem::path& to)
 {
-    namespace fs = std::filesystem;
+    const std::string shipped = readFileBytes(from);
     std::error_code ec;
-    const fs::file_time_type shippedTime = fs::last_write_time(from, ec);
-    if (!ec && fs::is_regular_file(to, ec) && fs::file_size(to, ec) == fs::file_size(from, ec) && !ec
-        && fs::last_write_time(to, ec) == shippedTime && !ec)
+    if (std::filesystem::is_regular_file(to, ec)) {
+        try {
+            if (readFileBytes(to) == shipped)
+                return;
+        } catch (const std::exception&) {
+            // unreadable: replaced below
+        }
+    }
+    writeBytes(to, shipped);
+}
+
+// The lines of a file's bytes, without their line ends; each line keeps its
+// own bytes, so a user name in Shift_JIS stays as it was.
+std::vector<std::string> byteLines(const std::string& bytes)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        if (end == std::string::npos)
+            end = bytes.size();
+        std::string line = bytes.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return lines;
+}
+
+// "Primary.dat": lines 1 to 31 are reference data that the depth-dose
+// program reads, line 32 is the user's name. The reference lines are
+// refreshed from the shipped file like any table (a damaged line would give
+// another effective dose); the name stays the user's.
+constexpr std::size_t kPrimaryReferenceLines = 31;
+void refreshPrimary(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    std::error_code ec;
+    if (!std::filesystem::exists(to, ec)) {
+        writeBytes(to, readFileBytes(from));
         return;
-    writeBytes(to, readFileBytes(from));
-    fs::last_write_time(to, shippedTime, ec);
+    }
+    std::vector<std::string> lines = byteLines(readFileBytes(from));
+    if (lines.size() < kPrimaryReferenceLines)
+        return; // not a shipped file of this layout: the user's stays
+    lines.resize(kPrimaryReferenceLines + 1);
+    std::string current;
+    try {
+        current = readFileBytes(to);
+    } catch (const std::exception&) {
+    }
+    const std::vector<std::string> user = byteLines(current);
+    if (user.size() > kPrimaryReferenceLines && !user[kPrimaryReferenceLines].empty())
+        lines[kPrimaryReferenceLines] = user[kPrimaryReferenceLines];
+    if (lines[kPrimaryReferenceLines].empty()) // no name in either: the guest, no line 32
+        lines.pop_back();
+    std::string merged;
+    for (const std::string& line : lines)
+        merged += line + "\r\n";
+    if (merged != current)
+        writeBytes(to, merged);
 }
 
 void makeFolder(const std::filesystem::path& folder)
@@ -55,6 +111,8 @@ void copyFolder(const std::filesystem::path& from, const std::filesystem::path& 
             copyFolder(entry.path(), target, false);
         } else if (!entry.is_regular_file()) {
             continue;
+        } else if (topLevel && name == "Primary.dat") {
+            refreshPrimary(entry.path(), target);
         } else if (topLevel && isUserFile(name)) {
             if (!std::filesystem::exists(target, ec))
                 writeBytes(target, readFileBytes(entry.path()));
@@ -90,12 +148,27 @@ void prepareWorkingFolder(const std::filesystem::path& shipped, const std::files
     copyFolder(shipped, folder, true);
 }
 
+std::optional<Reason> workingFolderFault(const std::filesystem::path& folder)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(folder, ec))
+        return std::nullopt;
+    if (std::filesystem::is_symlink(folder, ec)) {
+        const std::filesystem::path target = std::filesystem::read_symlink(folder, ec);
+        return Reason{ReasonCode::FolderDanglingLink, {}, 0, 0, 0, {}, target.string()};
+    }
+    return Reason{ReasonCode::FolderMissing};
+}
+
 std::filesystem::path defaultWorkingFolder()
 {
     const std::filesystem::path shipped = installedDataFolder();
     if (shipped.empty())
         return std::filesystem::current_path();
     const std::filesystem::path folder = userDataFolder();
+    std::error_code ec;
+    if (std::filesystem::is_symlink(folder, ec) && !std::filesystem::exists(folder, ec))
+        throw DataFileError(folder.string(), *workingFolderFault(folder));
     prepareWorkingFolder(shipped, folder);
     return folder;
 }

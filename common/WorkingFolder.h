@@ -1,6 +1,9 @@
 #pragma once
 
+#include "common/Reasons.h"
+
 #include <filesystem>
+#include <optional>
 
 // The working folder of the installed programs. Installed, the programs live
 // in <prefix>/bin and the shipped data in <prefix>/share/velnor; a user works
@@ -16,11 +19,16 @@ std::filesystem::path installedDataFolder();
 std::filesystem::path userDataFolder();
 
 // Makes `folder` a working folder from the shipped data: the user's files
-// ("Primary.dat" with the user name, the body-part list "撮影部位.txt",
-// "default-output.op", the read-me) are copied only when missing; every
-// other file and the folders of kernels and organ data are refreshed when
-// they differ. Each file is written whole. Throws DataFileError.
+// (the body-part list "撮影部位.txt", "default-output.op", the read-me) are
+// copied only when missing; "Primary.dat" gets the shipped reference lines
+// 1 to 31 and keeps the user name of line 32; every other file and the
+// folders of kernels and organ data are refreshed when their contents
+// differ. Each file is written whole. Throws DataFileError.
 void prepareWorkingFolder(const std::filesystem::path& shipped, const std::filesystem::path& folder);
+
+// Why `folder` cannot be a working folder (a link to nothing is named as
+// such), or nothing.
+std::optional<Reason> workingFolderFault(const std::filesystem::path& folder);
 
 // The folder a program works in when none is given: installed, the user's
 // folder, prepared; otherwise the current folder.

@@ -2,19 +2,24 @@
 // work and checking. See kUsage.
 #include "common/DisplayFormat.h"
 #include "common/FileLookup.h"
+#include "common/StandardOutput.h"
+#include "common/TextEncoding.h"
 #include "common/TextFile.h"
+#include "common/Version.h"
 #include "common/WorkingFolder.h"
 #include "depthdose/DepthDose.h"
 #include "depthdose/OrganDose.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 
 namespace {
 
 const char* const kUsage = R"(usage: velnor-pdd --data DIR [--handoff FILE] [--cancel40] [--organ-defaults | --rows ROWS.json]
+       velnor-pdd --version
 
 Computes the central-axis percentage depth dose of the case the main program
 handed over (Velnor2PDD.dat, by default in DIR), exactly as Velnor17_PDD does
@@ -40,13 +45,45 @@ shorter than the FFD, a thickness outside 0.1 to 100 cm, a field size outside
 0.1 to 200 cm (a short axis of 0 is a circular field), an entrance dose that
 is negative, not finite or above 100000 mGy, a negative spectrum weight. Only
 regular files are read.
-A failure gives {"error": "..."} and exit status 1; unusable arguments exit 2.
+A failure gives {"error": "..."} and exit status 1; unusable arguments exit 2;
+output that could not be written (standard output) exits 3.
+--version prints the program's version and the fingerprint of the depth-dose
+data in DIR (the kernels, the organ data and Primary.dat).
 )";
 
 int usageError(const std::string& message)
 {
-    std::fprintf(stderr, "velnor-pdd: %s\n(velnor-pdd --help explains the arguments)\n", message.c_str());
+    std::fprintf(stderr, "velnor-pdd: %s\n(velnor-pdd --help explains the arguments)\n", velnor::escapedText(message).c_str());
     return 2;
+}
+
+// Standard output, whole, or exit status 3.
+int emit(const std::string& text, int status)
+{
+    if (velnor::writeStandardOutput(text))
+        return status;
+    std::fprintf(stderr, "velnor-pdd: the output could not be written to standard output\n");
+    return 3;
+}
+
+std::string jsonText(const nlohmann::json& value, int indent)
+{
+    return value.dump(indent, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+// The files the depth-dose calculation reads, for the data's fingerprint.
+std::vector<std::filesystem::path> depthDoseDataFiles(const std::filesystem::path& data)
+{
+    std::vector<std::filesystem::path> files = {velnor::findFileIgnoringCase(data, "Primary.dat")};
+    for (const char* folder : {"PDS-data", "Organ-data"}) {
+        std::vector<std::filesystem::path> inFolder;
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(velnor::findFileIgnoringCase(data, folder), ec))
+            inFolder.push_back(entry.path());
+        std::sort(inFolder.begin(), inFolder.end());
+        files.insert(files.end(), inFolder.begin(), inFolder.end());
+    }
+    return files;
 }
 
 } // namespace
@@ -54,14 +91,17 @@ int usageError(const std::string& message)
 int main(int argc, char** argv)
 {
     using namespace velnor::pdd;
+    velnor::openClosedStandardStreams();
+    bool version = false;
     std::filesystem::path data;
     std::filesystem::path handOffPath, rowsPath;
     bool cancel40 = false, organDefaults = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
+            return emit(kUsage, 0);
+        } else if (arg == "--version") {
+            version = true;
         } else if (arg == "--data" || arg == "--handoff" || arg == "--rows") {
             if (++i == argc)
                 return usageError(arg + " needs a value");
@@ -82,6 +122,12 @@ int main(int argc, char** argv)
     } catch (const std::exception& e) {
         return usageError(e.what());
     }
+    if (const std::optional<velnor::Reason> fault = velnor::workingFolderFault(data))
+        return usageError("--data " + data.string() + ": " + velnor::inEnglish(*fault));
+    if (version)
+        return emit("velnor-pdd " + std::string(velnor::programVersion()) + "\ndepth-dose data "
+                        + velnor::contentFingerprint(depthDoseDataFiles(data)) + " (" + velnor::escapedText(data.string()) + ")\n",
+                    0);
     if (handOffPath.empty())
         handOffPath = velnor::findFileIgnoringCase(data, "Velnor2PDD.dat");
 
@@ -130,9 +176,8 @@ int main(int argc, char** argv)
     } catch (const nlohmann::json::exception& e) {
         return usageError(std::string("--rows: ") + e.what());
     } catch (const std::exception& e) {
-        std::cout << nlohmann::json{{"error", e.what()}}.dump() << "\n";
-        return 1;
+        return emit(jsonText({{"error", velnor::escapedText(e.what())}}, -1) + "\n", 1);
     }
-    std::cout << out.dump(2) << "\n";
-    return 0;
+    out["version"] = velnor::programVersion();
+    return emit(jsonText(out, 2) + "\n", 0);
 }

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -50,10 +51,26 @@ BlockedRunResult runBlocked(long long planned, const RangeRunner& run, const Blo
         finished.notify_all();
     };
     const int threads = static_cast<int>(std::clamp<long long>(options.threads, 1, std::max(1LL, blocks)));
-    running = threads;
+    // The run goes on with the threads the system gives (a memory limit may
+    // refuse some); with none at all, on this thread alone.
     std::vector<std::thread> pool;
-    for (int i = 0; i < threads; ++i)
-        pool.emplace_back(worker);
+    for (int i = 0; i < threads; ++i) {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            ++running;
+        }
+        try {
+            pool.emplace_back(worker);
+        } catch (const std::system_error&) {
+            std::lock_guard<std::mutex> lock(mutex);
+            --running;
+            break;
+        }
+    }
+    if (pool.empty()) {
+        running = 1;
+        worker();
+    }
     {
         std::unique_lock<std::mutex> lock(mutex);
         const auto period = std::chrono::duration<double>(options.progressSeconds);

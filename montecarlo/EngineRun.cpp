@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <thread>
 #include <unistd.h>
 
@@ -32,10 +33,34 @@ const char* programName(SurfaceKind kind)
     return "bsfmc_cylinder";
 }
 
+// Set by SIGTERM or SIGINT: the run stops at the next block boundary.
+std::atomic<bool> g_stop{false};
+extern "C" void requestStop(int) { g_stop.store(true); }
+
+// The console stays open until Enter; a stop asked for before or during the
+// wait ends the program at once (the signals' default action from here on).
 void waitForEnter()
 {
+    std::signal(SIGTERM, SIG_DFL);
+    std::signal(SIGINT, SIG_DFL);
+    if (g_stop.load())
+        return;
     std::string line;
     std::getline(std::cin, line);
+}
+
+// The most threads a run asks for: beyond it a machine only loses time.
+constexpr long long kMaxThreads = 256;
+
+// A whole number from 1 to kMaxThreads, all of the text, or nothing.
+std::optional<int> threadCount(const std::string& text)
+{
+    if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const long long n = std::stoll(text);
+    if (n < 1 || n > kMaxThreads)
+        return std::nullopt;
+    return static_cast<int>(n);
 }
 
 // The one way out after a fault: the reason, then the wait, so a console
@@ -47,10 +72,6 @@ int fail(const std::string& reason)
     waitForEnter();
     return 1;
 }
-
-// Set by SIGTERM or SIGINT: the run stops at the next block boundary.
-std::atomic<bool> g_stop{false};
-extern "C" void requestStop(int) { g_stop.store(true); }
 
 // One progress line about once a second: histories done, share, elapsed
 // time and the time left. The console window and the main window read it.
@@ -148,17 +169,18 @@ int runEngineProgram(SurfaceKind kind, int argc, char** argv)
         const std::string arg = argv[i];
         if (arg == "--exact") {
             exact = true;
-        } else if (arg == "--threads" && i + 1 < argc && std::atoi(argv[i + 1]) >= 1) {
-            threads = std::atoi(argv[++i]);
+        } else if (arg == "--threads" && i + 1 < argc && threadCount(argv[i + 1])) {
+            threads = *threadCount(argv[++i]);
         } else {
             std::printf("usage: %s [--threads N] [--exact]\n"
                         "Reads joken.txt, X_SPCTL.dat, ICRUSoft.dat and Att_Coeff2020.dat from the working folder,\n"
                         "simulates, writes ResultBSF.txt and waits for Enter. The histories run in blocks of %lld,\n"
-                        "each with its own random stream, on every core (--threads N: N threads); the factors are\n"
+                        "each with its own random stream, on every core (--threads N: N threads, 1 to %lld, fewer\n"
+                        "when the system gives fewer); the factors are\n"
                         "the same on any number of threads. --exact runs the single stream of one generator on one\n"
                         "thread. Progress is printed about once a second; SIGTERM or SIGINT stops the run at a\n"
                         "block boundary without a result file.\n",
-                        name.c_str(), kBlockHistories);
+                        name.c_str(), kBlockHistories, kMaxThreads);
             return arg == "--help" ? 0 : 2;
         }
     }
@@ -239,6 +261,11 @@ int runEngineProgram(SurfaceKind kind, int argc, char** argv)
     std::printf(" Back Scatter Factor by Soft-tisue dose = %s\n", fixedField(soft.value, 7, 4).c_str());
     std::printf(" Back Scatter Factor by Skin dose = %s\n", fixedField(skin.value, 7, 4).c_str());
     std::printf("   (one standard deviation: air %.4f, soft tissue %.4f, skin %.4f)\n", air.sigma, soft.sigma, skin.sigma);
+    if (g_stop.load()) { // asked to stop (or the parent ended) after the last block
+        std::printf("\n *** Stopped on request: no result file was written.\n");
+        std::fflush(stdout);
+        return 3;
+    }
     try {
         writeResultFile(here, air.value, soft.value, skin.value);
         writeResultSdFile(here, air.sigma, soft.sigma, skin.sigma);

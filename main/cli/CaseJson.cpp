@@ -2,6 +2,7 @@
 
 #include "common/DisplayFormat.h"
 #include "common/FileLookup.h"
+#include "common/TextEncoding.h"
 #include "main/form/ExposureForm.h"
 #include "main/records/CalculationError.h"
 #include "main/records/OutputDataTable.h"
@@ -12,6 +13,8 @@
 #include <cmath>
 #include <functional>
 #include <map>
+#include <set>
+#include <vector>
 #include <stdexcept>
 
 namespace velnor::cli {
@@ -162,6 +165,44 @@ int nestingDepth(const std::string& text)
     return deepest;
 }
 
+// The keys of a case's output: read back with the conditions, they are
+// ignored, so that an output (or a row read from a results file) computes again.
+bool isResultKey(const std::string& key)
+{
+    static const std::set<std::string> keys = {
+        "photonSpectrum", "kermaRatio", "hvl1Cm", "hvl2Cm", "effectiveEnergyKev", "atrIndex", "qualityIndex",
+        "cfSoftTissue", "cfSkin", "cfAir", "bsfSoftTissue", "bsfSkin", "bsfAir", "bsfSoftTissueSd", "bsfSkinSd", "bsfAirSd",
+        "esdSoftTissue", "esdSkin", "esdAir", "effectiveDoseMsv", "labels", "version", "histories"};
+    return keys.count(key) > 0;
+}
+
+// The preset name a results file stores with the field: a circle is the
+// circular preset (short axis 0); sizes given without a name are "その他";
+// a preset's name without sizes brings its sizes, as choosing it in the
+// window does.
+void settleFieldPreset(const Json& object, ExposureConditions& c)
+{
+    const bool named = object.contains("fieldPresetName");
+    const bool sized = object.contains("fieldLongCm") || object.contains("fieldShortCm");
+    if (named && !sized) {
+        const std::string name = c.fieldPresetName;
+        const FieldShape shape = c.fieldShape;
+        if (form::choosePreset(name, c) && object.contains("fieldShape") && c.fieldShape != shape)
+            throw std::invalid_argument("\"fieldShape\" does not match the preset \"" + name + "\"");
+    } else if (c.fieldShape == FieldShape::Circular) {
+        if (named && c.fieldPresetName != form::kCircularPreset)
+            throw std::invalid_argument("a circular field (\"fieldShape\": 2) is stored as the preset \"" + std::string(form::kCircularPreset)
+                                        + "\", not \"" + c.fieldPresetName + "\"");
+        c.fieldPresetName = form::kCircularPreset;
+    } else if (c.fieldPresetName == form::kCircularPreset) {
+        throw std::invalid_argument("the preset \"" + std::string(form::kCircularPreset) + "\" is a circular field (\"fieldShape\": 2)");
+    } else if (sized && !named) {
+        c.fieldPresetName = form::kOtherPreset;
+    }
+    if (c.fieldShape == FieldShape::Circular)
+        c.fieldShortCm = 0.0;
+}
+
 // A member of an object, or null when it has none (a const lookup of a
 // missing key would be undefined).
 const Json& member(const Json& object, const char* key)
@@ -173,14 +214,78 @@ const Json& member(const Json& object, const char* key)
 
 } // namespace
 
+namespace {
+
+// One JSON document; a key given twice in one object is refused (the parser
+// would keep the last silently).
+Json parseDocument(const std::string& text)
+{
+    std::vector<std::set<std::string>> keys;
+    const Json::parser_callback_t once = [&keys](int, Json::parse_event_t event, Json& parsed) {
+        if (event == Json::parse_event_t::object_start) {
+            keys.emplace_back();
+        } else if (event == Json::parse_event_t::object_end) {
+            keys.pop_back();
+        } else if (event == Json::parse_event_t::key && !keys.empty()) {
+            const std::string key = parsed.get<std::string>();
+            if (!keys.back().insert(key).second)
+                throw std::invalid_argument("the key \"" + escapedText(key) + "\" is given twice in one object");
+        }
+        return true;
+    };
+    try {
+        return Json::parse(text, once);
+    } catch (const Json::exception& e) {
+        throw std::invalid_argument(std::string("the input is not valid JSON: ") + e.what());
+    }
+}
+
+bool blank(const std::string& line) { return line.find_first_not_of(" \t\r") == std::string::npos; }
+
+// Refuses a key of a nested object that is not one of `allowed`: ignored, it
+// would change the result without a word.
+void onlyKeys(const Json& object, const char* name, std::initializer_list<const char*> allowed)
+{
+    for (const auto& [key, value] : object.items())
+        if (std::none_of(allowed.begin(), allowed.end(), [&key = key](const char* a) { return key == a; }))
+            throw std::invalid_argument("unknown key \"" + escapedText(key) + "\" in \"" + name + "\"");
+}
+
+} // namespace
+
 Json parseCases(const std::string& text)
 {
     if (nestingDepth(text) > kMaxNesting)
         throw std::invalid_argument("the input nests arrays or objects more than " + std::to_string(kMaxNesting) + " deep");
     try {
-        return Json::parse(text);
-    } catch (const Json::exception& e) {
-        throw std::invalid_argument(std::string("the input is not valid JSON: ") + e.what());
+        return parseDocument(text);
+    } catch (const std::invalid_argument&) {
+        // JSON Lines: one case a line, blank lines skipped. A text that is
+        // one document (or one line) keeps the document's reason.
+        std::vector<std::string> lines;
+        std::size_t start = 0;
+        while (start <= text.size()) {
+            const std::size_t end = std::min(text.find('\n', start), text.size());
+            if (!blank(text.substr(start, end - start)))
+                lines.push_back(text.substr(start, end - start));
+            start = end + 1;
+        }
+        if (lines.size() < 2 || lines[0].find_first_not_of(" \t") == std::string::npos || lines[0][lines[0].find_first_not_of(" \t")] != '{')
+            throw;
+        Json cases = Json::array();
+        std::size_t lineNumber = 0;
+        start = 0;
+        for (const std::string& line : lines) {
+            ++lineNumber;
+            try {
+                cases.push_back(parseDocument(line));
+            } catch (const std::invalid_argument& e) {
+                throw std::invalid_argument("JSON Lines, case " + std::to_string(lineNumber) + ": " + e.what());
+            }
+            if (!cases.back().is_object())
+                throw std::invalid_argument("JSON Lines, case " + std::to_string(lineNumber) + ": a case must be a JSON object");
+        }
+        return cases;
     }
 }
 
@@ -189,11 +294,14 @@ void applyCase(const Json& object, ExposureConditions& conditions)
     if (!object.is_object())
         throw std::invalid_argument("a case must be a JSON object");
     for (const auto& [key, value] : object.items()) {
+        if (isResultKey(key))
+            continue; // a case's own output computes again
         const auto it = setters().find(key);
         if (it == setters().end())
-            throw std::invalid_argument("unknown key \"" + key + "\"");
+            throw std::invalid_argument("unknown key \"" + escapedText(key) + "\"");
         it->second(value, conditions);
     }
+    settleFieldPreset(object, conditions);
 }
 
 Json resultJson(const CalculationState& s)
@@ -229,6 +337,8 @@ Json resultJson(const CalculationState& s)
                                   std::pair{"bsfAirSd", s.dose.bsfAirSd}})
         if (sd)
             result[key] = *sd;
+    if (s.dose.mcHistoriesRun)
+        result["histories"] = *s.dose.mcHistoriesRun;
     return result;
 }
 
@@ -343,6 +453,7 @@ std::optional<FitRequest> takeDialogKeys(nlohmann::json& c, CalculationState& st
         const nlohmann::json f = c["fluoroscopy"];
         if (!f.is_object())
             throw std::invalid_argument("\"fluoroscopy\" must be an object");
+        onlyKeys(f, "fluoroscopy", {"pulsed", "mA", "ms", "pps"});
         const Json& pulsedFlag = member(f, "pulsed");
         if (!pulsedFlag.is_null() && !pulsedFlag.is_boolean())
             throw std::invalid_argument("\"pulsed\" must be true or false");
@@ -354,6 +465,8 @@ std::optional<FitRequest> takeDialogKeys(nlohmann::json& c, CalculationState& st
                 throw std::invalid_argument("\"fluoroscopy\": " + fault.reason);
             state.conditions.tubeCurrentMa = form::pulsedAverageCurrentMa(ma, ms, pps);
         } else {
+            if (f.contains("ms") || f.contains("pps"))
+                throw std::invalid_argument("\"fluoroscopy\": \"ms\" and \"pps\" belong to pulsed fluoroscopy (\"pulsed\": true)");
             state.conditions.tubeCurrentMa = ma;
         }
         c.erase("fluoroscopy");
@@ -364,6 +477,7 @@ std::optional<FitRequest> takeDialogKeys(nlohmann::json& c, CalculationState& st
     c.erase("fit");
     if (!f.is_object())
         throw std::invalid_argument("\"fit\" must be an object");
+    onlyKeys(f, "fit", {"target", "method", "measured"});
     FitRequest r{text(member(f, "target"), "target"), text(member(f, "method"), "method"), number(member(f, "measured"), "measured")};
     if ((r.target != "hvl" && r.target != "atr") || (r.method != "filtration" && r.method != "voltage"))
         throw std::invalid_argument("\"fit\": target \"hvl\" or \"atr\", method \"filtration\" or \"voltage\"");

@@ -1,8 +1,10 @@
 // velnor-calc: the main program's dose calculation without windows, JSON in,
 // JSON out. See usage() for everything it does.
 #include "main/cli/CaseJson.h"
+#include "common/StandardOutput.h"
 #include "common/TextEncoding.h"
 #include "common/TextFile.h"
+#include "common/Version.h"
 #include "common/WorkingFolder.h"
 #include "main/dose/DepthDoseHandOff.h"
 #include "main/dose/NonPlanarBackscatter.h"
@@ -14,16 +16,20 @@
 #include "main/results/ResultsFile.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <iterator>
 #include <optional>
 
 namespace {
 
-const char* const kUsage = R"(usage: velnor-calc [--data DIR] [--no-files] [CASE.json | -]
+const char* const kUsage = R"(usage: velnor-calc [--data DIR] [--no-files] [--jsonl] [CASE.json | -]
        velnor-calc --read RESULTS.csv
+       velnor-calc --version
 
 Computes the entrance surface dose of diagnostic X-ray exposures exactly as the
 main program Velnor_V17 does when "この条件で計算する" is pressed: spectrum and
@@ -31,13 +37,21 @@ beam quality, exposure at 1 m, conversion factors, backscatter factors and
 entrance surface doses.
 
 Input (CASE.json, or standard input when it is "-" or absent): a JSON object
-whose keys are the exposure-condition field names in their stored units, or an
-array of such objects. Missing keys keep the main window's start-up values:
+whose keys are the exposure-condition field names in their stored units, an
+array of such objects, or JSON Lines (one object a line). An unknown key, at
+any depth, and a key given twice in one object are refused. The keys of a
+case's output (photonSpectrum, kermaRatio, hvl1Cm, hvl2Cm, effectiveEnergyKev,
+atrIndex, qualityIndex, cf*, bsf*, esd*, effectiveDoseMsv, labels, version,
+histories) are ignored, so an output or a row printed by --read computes
+again. Missing keys keep the main window's start-up values:
   targetAngleDeg 12, inherentFiltrationCm 0.25, addedAlCm 0.1, addedCuCm 0,
   tubeVoltageKv 75, tubeCurrentMa 200, exposureTimeS 0.05,
   focusReceptorDistanceCm 100, bodyThicknessCm 20, focusSurfaceDistanceCm 80,
   fieldShape 1 (2 circular), fieldLongCm 43.2, fieldShortCm 35.6 (cm at the
-  image receptor; "-" reads as 0), rectification 1 (1 constant potential or
+  image receptor; "-" reads as 0; a circle's diameter is fieldLongCm),
+  fieldPresetName "半切サイズ 縦" (a preset named without sizes brings its
+  sizes; sizes without a name are stored as "その他", a circle as
+  "円形照射野" with short axis 0), rectification 1 (1 constant potential or
   inverter, 2 three-phase 12-peak, 3 single-phase full-wave), exposureSource 2
   (2 tube output table; 1 measured: give exposureAt1m in C/kg), incidenceMode 1
   (flat surface), headPhantom 0 (1 head), otherFilterActive false with
@@ -74,20 +88,27 @@ Curved surfaces: incidenceMode 2 with surfaceCode 1 (cylinder, give
 cylinderRadiusCm), 2 (elliptic cylinder: ellipseHorizontalCm,
 ellipseVerticalCm) or 4 (racetrack: racetrackACm, racetrackBCm,
 racetrackLengthCm), and mcHistories (default 50000000, as in the surface
-dialog; a whole number from 1 to 2147483647). Dimensions and distances up
-to 1000 cm and field sizes up to 200 cm. velnor-calc writes the job file
-joken.txt into DIR, runs the surface's Monte Carlo program there to its end
-(found in DIR, else beside velnor-calc; bsfmc_cylinder for the cylinder),
-reads resultBSF.txt and goes on with the doses. The program's console text
-goes to standard error. This needs the spectrum file, so not --no-files.
+dialog; a whole number from 100000 to 2147483647). Dimensions and distances
+up to 1000 cm and field sizes up to 200 cm. velnor-calc runs the surface's
+Monte Carlo program (found in DIR, else beside velnor-calc; bsfmc_cylinder
+for the cylinder) to its end in a folder of this run's own inside DIR, with
+its job file joken.txt and the spectrum, reads its result and goes on with
+the doses; the folder is removed afterwards, so runs side by side never
+share their files. The program's console text goes to standard error; its
+reason for a failure is the case's "error"; it ends when velnor-calc ends,
+however that happens. The output names the histories run ("histories").
+This needs the spectrum file, so not --no-files.
 
 Output (standard output): for each case a JSON object with its bodyPart,
 photonSpectrum
 (300 values, bin j = 0.5 j keV, bin 1 first), kermaRatio, hvl1Cm,
 effectiveEnergyKev, atrIndex, exposureAt1m (C/kg), cfSoftTissue, cfSkin, cfAir
 (Gy per C/kg), bsfSoftTissue, bsfSkin, bsfAir, esdSoftTissue, esdSkin, esdAir
-(mGy), and labels: the main window's texts Label65..Label75 and Label78. A case
-that fails gives {"error": "<reason>"}. An array of cases gives an array.
+(mGy), labels: the main window's texts Label65..Label75 and Label78, and
+version: {"program", "data"} (the data's fingerprint, as --version prints
+it). A case that fails gives {"error": "<reason>", "version"}. An array of
+cases or JSON Lines give an array; with --jsonl one object a line, each
+written as soon as its case is done (for long batches).
 
 Options:
   --data DIR   read the reference files from DIR, as the main program reads
@@ -96,7 +117,9 @@ Options:
                window prepares it)
   --no-files   do not write the spectrum file X_SPCTL.dat into DIR
   --csv FILE   save the computed cases as a results file, exactly as the results
-               window's "データ保存" would (at most 15 cases; more is refused)
+               window's "データ保存" would (at most 15 cases; more is refused;
+               when a case fails no file is written: a table holds every
+               case or none)
   --report FILE  the printed page of the same table as a PDF file (A4
                landscape; the user name from Primary.dat in DIR)
   --comment TEXT  line 1 of the results file (default "velnor-calc")
@@ -112,11 +135,18 @@ Options:
                hvl2Cm, qualityIndex, effectiveDoseMsv when the row has them.
                A file that is refused gives {"error": "<file, line, column
                and reason>"} and exit status 1.
+  --jsonl      one result a line (JSON Lines) instead of one JSON document
+  --version    the program's version and the fingerprint of the reference
+               data in DIR
   --help       this text
 
-Exit status: 0 when every case succeeded, 1 when a case failed, 2 for unusable
-arguments or input, or reference files that cannot be read (message on
-standard error).
+The output files are checked before anything is computed (their folder must
+exist and take files; --comment must be one line).
+
+Exit status: 0 when every case succeeded, 1 when a case failed (or --read
+refused the file), 2 for unusable arguments or input, or reference files that
+cannot be read, 3 when an output could not be written (standard output or a
+file); every message on standard error.
 )";
 
 // The surface dialog's default history count.
@@ -149,42 +179,82 @@ void writeReport(const velnor::ResultsTable& table, double cfAir, const std::str
 
 int usageError(const std::string& message)
 {
-    std::fprintf(stderr, "velnor-calc: %s\n(velnor-calc --help explains the arguments)\n", message.c_str());
+    std::fprintf(stderr, "velnor-calc: %s\n(velnor-calc --help explains the arguments)\n", velnor::escapedText(message).c_str());
     return 2;
 }
+
+// Exit status of an output that could not be written.
+constexpr int kOutputFailed = 3;
+
+// The JSON text of a value: bytes that are not UTF-8 (a file name of the
+// system) never stop the output.
+std::string jsonText(const nlohmann::json& value, int indent)
+{
+    return value.dump(indent, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+// Standard output, whole, or a failure: a full disk or a closed pipe is not success.
+bool emit(const std::string& text)
+{
+    if (velnor::writeStandardOutput(text))
+        return true;
+    std::fprintf(stderr, "velnor-calc: the output could not be written to standard output (%s)\n", std::strerror(errno));
+    return false;
+}
+
+nlohmann::json errorJson(const std::exception& e) { return {{"error", velnor::escapedText(e.what())}}; }
 
 // --read: the rows of a results file, checked as the read window checks them.
 int readResults(const std::filesystem::path& path)
 {
+    nlohmann::json out;
+    int status = 0;
     try {
         const velnor::ResultsFileContent content = velnor::readResultsFile(path);
-        nlohmann::json rows = nlohmann::json::array();
+        out = nlohmann::json::array();
         for (const velnor::ResultRow& row : content.rows)
-            rows.push_back(velnor::cli::rowJson(row));
-        std::cout << rows.dump(2) << "\n";
-        return 0;
+            out.push_back(velnor::cli::rowJson(row));
     } catch (const std::exception& e) {
-        std::cout << nlohmann::json{{"error", e.what()}}.dump(2) << "\n";
-        return 1;
+        out = errorJson(e);
+        status = 1;
     }
+    return emit(jsonText(out, 2) + "\n") ? status : kOutputFailed;
+}
+
+// Why an output file cannot be written where it is asked for, before anything
+// is computed: its folder must exist and take files, and it must not be a folder.
+std::optional<std::string> outputPathFault(const std::string& option, const std::filesystem::path& path)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    if (fs::is_directory(path, ec))
+        return option + " " + path.string() + ": is a folder";
+    if (!fs::is_directory(folder, ec))
+        return option + " " + path.string() + ": the folder " + folder.string() + " does not exist";
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return option + " " + path.string() + ": the folder " + folder.string() + " cannot be written (" + std::strerror(errno) + ")";
+    return std::nullopt;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    velnor::openClosedStandardStreams();
     std::filesystem::path dataFolder;
     bool writeFiles = true;
     std::string input = "-";
     bool inputGiven = false;
     std::filesystem::path csvPath, reportPath, handOffPath;
     std::string comment = "velnor-calc";
-    bool brief = false;
+    bool brief = false, jsonLines = false, version = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
+            return emit(kUsage) ? 0 : kOutputFailed;
+        } else if (arg == "--version") {
+            version = true;
         } else if (arg == "--data") {
             if (++i == argc)
                 return usageError("--data needs a folder");
@@ -208,6 +278,8 @@ int main(int argc, char** argv)
                 comment = argv[i];
         } else if (arg == "--brief") {
             brief = true;
+        } else if (arg == "--jsonl") {
+            jsonLines = true;
         } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
             return usageError("unknown option " + arg);
         } else if (inputGiven) {
@@ -217,6 +289,29 @@ int main(int argc, char** argv)
             inputGiven = true;
         }
     }
+    if (!dataFolder.empty())
+        if (const std::optional<velnor::Reason> fault = velnor::workingFolderFault(dataFolder))
+            return usageError("--data " + dataFolder.string() + ": " + velnor::inEnglish(*fault));
+    if (version) {
+        std::string data = "not found";
+        try {
+            const std::filesystem::path folder = dataFolder.empty() ? velnor::defaultWorkingFolder() : dataFolder;
+            data = velnor::referenceDataVersion(folder) + " (" + folder.string() + ")";
+        } catch (const std::exception& e) {
+            data = std::string("not readable: ") + e.what();
+        }
+        return emit("velnor-calc " + std::string(velnor::programVersion()) + "\nreference data " + velnor::escapedText(data) + "\n")
+            ? 0
+            : kOutputFailed;
+    }
+    // Every output is checked before anything is computed.
+    const bool tableWanted = !csvPath.empty() || !reportPath.empty();
+    if (tableWanted && velnor::holdsControlCharacter(comment))
+        return usageError("--comment must be one line (no line break or tab): it is line 1 of the results file");
+    for (const auto& [option, path] : {std::pair{"--csv", &csvPath}, std::pair{"--report", &reportPath}, std::pair{"--handoff", &handOffPath}})
+        if (!path->empty())
+            if (const std::optional<std::string> fault = outputPathFault(option, *path))
+                return usageError(*fault);
 
     nlohmann::json cases;
     try {
@@ -237,17 +332,18 @@ int main(int argc, char** argv)
     }
     const bool many = cases.is_array();
     if (!many && !cases.is_object())
-        return usageError("the input must be a JSON object or an array of objects");
-    const bool tableWanted = !csvPath.empty() || !reportPath.empty();
+        return usageError("the input must be a JSON object, an array of objects or JSON Lines");
     if (tableWanted && many && cases.size() > velnor::kMaxResultRows)
         return usageError("a results table holds at most " + std::to_string(velnor::kMaxResultRows) + " cases; the input has "
                           + std::to_string(cases.size()) + " (split it, one table per file)");
 
     velnor::StartupData startup;
+    nlohmann::json versionJson;
     try {
         if (dataFolder.empty()) // installed: the user's folder, as the main window's
             dataFolder = velnor::defaultWorkingFolder();
         startup = velnor::loadStartupData(dataFolder);
+        versionJson = {{"program", velnor::programVersion()}, {"data", velnor::referenceDataVersion(dataFolder)}};
     } catch (const std::exception& e) {
         return usageError(std::string("cannot read the reference data: ") + e.what());
     }
@@ -263,6 +359,7 @@ int main(int argc, char** argv)
         state.outputData = startup.outputData;
         if (writeFiles)
             state.exchangeFolder = dataFolder;
+        nlohmann::json result;
         try {
             state.conditions.mcHistories = kDefaultHistories;
             nlohmann::json caseObject = one;
@@ -272,15 +369,15 @@ int main(int argc, char** argv)
             if (state.conditions.incidenceMode != velnor::IncidenceMode::Planar) {
                 if (!writeFiles)
                     throw velnor::CalculationError(velnor::Reason{velnor::ReasonCode::CurvedNeedsFiles});
-                state.nonPlanarBackscatter = [&](const velnor::ExposureConditions& conditions, const velnor::BinArray&) {
+                state.nonPlanarBackscatter = [&](const velnor::ExposureConditions& conditions, const velnor::BinArray& spectrum) {
                     return velnor::nonPlanarBackscatterToCompletion(conditions, conditions.fieldShortCm.value_or(0.0),
-                                                                    conditions.fieldLongCm.value_or(0.0), dataFolder);
+                                                                    conditions.fieldLongCm.value_or(0.0), dataFolder, spectrum);
                 };
             }
             if (fit)
                 velnor::cli::runFit(*fit, state);
             state.calculate();
-            nlohmann::json result = velnor::cli::resultJson(state);
+            result = velnor::cli::resultJson(state);
             if (fit)
                 result[fit->method == "voltage" ? "tubeVoltageKv" : "inherentFiltrationCm"] =
                     fit->method == "voltage" ? state.conditions.tubeVoltageKv : state.conditions.inherentFiltrationCm;
@@ -295,25 +392,36 @@ int main(int argc, char** argv)
                                                                                   computed.photonSpectrum));
             table.addRow(computed.conditions, computed.beamQuality, computed.dose);
             cfAir = computed.dose.cfAir;
-            results.push_back(std::move(result));
         } catch (const std::exception& e) {
             allSucceeded = false;
-            results.push_back({{"error", e.what()}});
+            result = errorJson(e);
+        }
+        result["version"] = versionJson;
+        if (jsonLines) { // one line a case as it is done: long batches show their progress
+            if (!emit(jsonText(result, -1) + "\n"))
+                return kOutputFailed;
+        } else {
+            results.push_back(std::move(result));
         }
     }
-    std::cout << (many ? results : results[0]).dump(2) << "\n";
+    if (!jsonLines && !emit(jsonText(many ? results : results[0], 2) + "\n"))
+        return kOutputFailed;
     if (tableWanted) {
-        if (velnor::holdsControlCharacter(comment))
-            return usageError("--comment must be one line (no line break or tab): it is line 1 of the results file");
-        if (table.empty())
-            return usageError("no case was computed, so there is no results table to write");
+        // A table holds every case or none: a row missing in the middle would
+        // shift every later case against its input.
+        if (!allSucceeded) {
+            std::fprintf(stderr, "velnor-calc: a case failed, so no results table was written (it would hold %d of %zu cases)\n",
+                         table.nextFreeRow() - 1, many ? cases.size() : std::size_t{1});
+            return 1;
+        }
         try {
             if (!csvPath.empty())
                 velnor::writeResultsFile(csvPath, comment, table, cfAir);
             if (!reportPath.empty())
                 writeReport(table, cfAir, startup.userName.value_or(velnor::kGuestUserName), reportPath);
         } catch (const std::exception& e) {
-            return usageError(e.what());
+            std::fprintf(stderr, "velnor-calc: %s\n", velnor::escapedText(e.what()).c_str());
+            return kOutputFailed;
         }
     }
     return allSucceeded ? 0 : 1;

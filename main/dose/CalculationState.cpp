@@ -68,6 +68,7 @@ void CalculationState::computeBackscatterAndDose()
     dose.bsfSoftTissueSd = bsf.softTissueSd;
     dose.bsfSkinSd = bsf.skinSd;
     dose.bsfAirSd = bsf.airSd;
+    dose.mcHistoriesRun = bsf.histories;
     labels.label68 = formatNumber(dose.bsfSoftTissue, patterns::kBackscatterFactor);
     labels.label69 = formatNumber(dose.bsfSkin, patterns::kBackscatterFactor);
     labels.label70 = formatNumber(dose.bsfAir, patterns::kBackscatterFactor);
@@ -86,6 +87,8 @@ void CalculationState::computeBackscatterAndDose()
     dose.esdSoftTissue = soft;
     dose.esdSkin = skin;
     dose.esdAir = air;
+    if (const std::optional<RecordFault> fault = doseResultsFault(dose))
+        throw CalculationError(fault->wording());
     labels.label73 = formatNumber(soft, patterns::kSurfaceDoseMgy);
     labels.label74 = formatNumber(skin, patterns::kSurfaceDoseMgy);
     labels.label75 = formatNumber(air, patterns::kSurfaceDoseMgy);
@@ -97,12 +100,32 @@ void CalculationState::checkConditions() const
         throw InputRefused(std::move(*fault));
 }
 
+void CalculationState::restore(const CalculationState& before)
+{
+    *this = before;
+    if (exchangeFolder && before.topBin > 0) { // the spectrum file of the earlier beam
+        try {
+            writeSpectrumFile(*exchangeFolder, photonSpectrum);
+        } catch (const std::exception&) {
+            // The failure being reported matters more; the file is rewritten by the next calculation.
+        }
+    }
+}
+
 void CalculationState::calculate()
 {
-    checkConditions();
-    computeSpectrum();
-    computeExposureAt1m();
-    computeBackscatterAndDose();
+    // Half a calculation is never left behind: an air conversion factor of 0
+    // from a failed step would be saved into every column of a results file.
+    const CalculationState before = *this;
+    try {
+        checkConditions();
+        computeSpectrum();
+        computeExposureAt1m();
+        computeBackscatterAndDose();
+    } catch (...) {
+        restore(before);
+        throw;
+    }
     lastCase = ComputedCase{conditions, beamQuality, dose, photonSpectrum};
 }
 
@@ -113,9 +136,7 @@ void CalculationState::recalculateWith(const std::function<void(ExposureConditio
         change(conditions);
         calculate();
     } catch (...) {
-        *this = before;
-        if (exchangeFolder && before.topBin > 0) // the spectrum file of the earlier beam
-            writeSpectrumFile(*exchangeFolder, photonSpectrum);
+        restore(before);
         throw;
     }
 }

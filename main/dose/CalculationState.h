@@ -22,9 +22,8 @@ using NonPlanarBackscatter = std::function<BackscatterFactors(const ExposureCond
 // The main program's shared records and the procedures that work on them. The
 // window, the fits and velnor-calc all calculate through this object, so they
 // share one path. Each procedure updates the records and the result texts in
-// the order the window shows them; when a step fails (CalculationError) the
-// records and texts of the earlier steps keep their new values and the rest
-// keep the previous ones.
+// the order the window shows them; calculate() and recalculateWith() are all
+// or nothing: when a step fails every record and text is as it was before.
 struct CalculationState {
     // One calculation that succeeded, as it was: the conditions it was
     // computed for and its results. A results row records this, not the
@@ -66,12 +65,18 @@ struct CalculationState {
     // (exposureConditionsFault); every calculation and fit asks it first.
     void checkConditions() const;
     // The check, then the three above in order: one calculation of the
-    // current conditions; on success it becomes lastCase.
+    // current conditions; on success it becomes lastCase. When a step fails,
+    // every record, text and the spectrum file are as they were, and the
+    // failure is thrown on.
     void calculate();
     // Changes the conditions and calculates, all or nothing: when any step
     // fails, every record, text and the spectrum file are as they were, and
     // the failure is thrown on.
     void recalculateWith(const std::function<void(ExposureConditions&)>& change);
+
+private:
+    // Back to an earlier state, the spectrum file included.
+    void restore(const CalculationState& before);
 };
 
 } // namespace velnor

@@ -7,6 +7,12 @@
 #include "common/FreeFormatReader.h"
 #include "common/TextFile.h"
 #include "main/records/CalculationError.h"
+#include "main/spectrum/SpectrumFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace velnor {
 
@@ -96,20 +102,61 @@ BackscatterFactors readResultFile(const std::filesystem::path& folder)
 
 namespace {
 
-// Clears the old result, writes the job and finds the engine; returns its path.
-std::filesystem::path prepareRun(const ExposureConditions& c, double shortAxisCm, double longAxisCm,
-                                 const std::filesystem::path& folder)
+// The engine for the conditions' surface: in the working folder, else beside this program.
+std::filesystem::path engineFor(const ExposureConditions& c, const std::filesystem::path& workingFolder)
 {
-    removeFileQuietly(folder, files::kBackscatterResult);
-    removeFileQuietly(folder, files::kBackscatterSd);
     const std::string program = programForSurface(c.surfaceCode);
     if (program.empty())
         throw CalculationError(Reason{ReasonCode::NotACurvedSurface, "surfaceCode", static_cast<double>(codeOf(c.surfaceCode))});
-    const std::filesystem::path path = locateProgram(program, folder);
+    const std::filesystem::path path = locateProgram(program, workingFolder);
     if (path.empty())
         throw CalculationError(Reason{ReasonCode::EngineMissing, {}, 0, 0, 0, {}, program});
-    writeTextLines(findFileIgnoringCase(folder, files::kJob), jobFileLines(c, shortAxisCm, longAxisCm));
     return path;
+}
+
+// Clears the old result and writes the job into the folder the engine runs in.
+void prepareRun(const ExposureConditions& c, double shortAxisCm, double longAxisCm, const std::filesystem::path& folder)
+{
+    removeFileQuietly(folder, files::kBackscatterResult);
+    removeFileQuietly(folder, files::kBackscatterSd);
+    writeTextLines(findFileIgnoringCase(folder, files::kJob), jobFileLines(c, shortAxisCm, longAxisCm));
+}
+
+// A folder of one run's own inside the working folder, removed with its
+// files when the run is over: two runs in one working folder never read
+// each other's job or result.
+class RunFolder {
+public:
+    explicit RunFolder(const std::filesystem::path& workingFolder)
+    {
+        std::string name = (workingFolder / ".velnor-run-XXXXXX").string();
+        if (!::mkdtemp(name.data()))
+            throw DataFileError(workingFolder.string(), Reason{ReasonCode::FolderCannotCreate, {}, 0, 0, 0, {}, {}, std::strerror(errno)});
+        m_path = name;
+    }
+    ~RunFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    RunFolder(const RunFolder&) = delete;
+    RunFolder& operator=(const RunFolder&) = delete;
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// The histories of the engine's last progress line, " Progress: N / M histories".
+std::optional<long long> historiesRun(const std::string& console)
+{
+    const std::size_t at = console.rfind("Progress: ");
+    if (at == std::string::npos)
+        return std::nullopt;
+    long long done = 0, planned = 0;
+    if (std::sscanf(console.c_str() + at, "Progress: %lld / %lld histories", &done, &planned) != 2 || done != planned)
+        return std::nullopt;
+    return done;
 }
 
 } // namespace
@@ -118,7 +165,8 @@ BackscatterFactors nonPlanarBackscatter(const ExposureConditions& c, double shor
                                         const std::filesystem::path& folder, ProgramLauncher& launcher,
                                         const std::function<void()>& waitForUser)
 {
-    const std::filesystem::path program = prepareRun(c, shortAxisCm, longAxisCm, folder);
+    const std::filesystem::path program = engineFor(c, folder);
+    prepareRun(c, shortAxisCm, longAxisCm, folder);
     launcher.start(program, folder);
     if (waitForUser)
         waitForUser();
@@ -126,10 +174,23 @@ BackscatterFactors nonPlanarBackscatter(const ExposureConditions& c, double shor
 }
 
 BackscatterFactors nonPlanarBackscatterToCompletion(const ExposureConditions& c, double shortAxisCm, double longAxisCm,
-                                                    const std::filesystem::path& folder)
+                                                    const std::filesystem::path& workingFolder, const BinArray& photonSpectrum)
 {
-    runToCompletion(prepareRun(c, shortAxisCm, longAxisCm, folder), folder);
-    return readResultFile(folder);
+    const std::filesystem::path program = engineFor(c, workingFolder);
+    const RunFolder run(workingFolder);
+    // The engine reads the spectrum, the tissue data and the coefficients
+    // from the folder it runs in: its own spectrum, links to the tables.
+    writeSpectrumFile(run.path(), photonSpectrum);
+    for (const char* name : {files::kTissueData, files::kCoefficients}) {
+        const std::filesystem::path table = std::filesystem::absolute(findFileIgnoringCase(workingFolder, name));
+        std::error_code ec;
+        std::filesystem::create_symlink(table, run.path() / table.filename(), ec);
+    }
+    prepareRun(c, shortAxisCm, longAxisCm, run.path());
+    const std::string console = runToCompletion(program, run.path());
+    BackscatterFactors factors = readResultFile(run.path());
+    factors.histories = historiesRun(console);
+    return factors;
 }
 
 } // namespace velnor

@@ -3,6 +3,7 @@
 #include "main/dose/PlanarBackscatter.h"
 #include "main/dose/ProgramLauncher.h"
 #include "main/records/CalculationError.h"
+#include "main/records/EnergyGrid.h"
 #include "main/records/ExposureConditions.h"
 
 #include <filesystem>
@@ -45,8 +46,12 @@ BackscatterFactors nonPlanarBackscatter(const ExposureConditions& conditions, do
                                         const std::function<void()>& waitForUser);
 
 // The same run for programs without a user to confirm: the engine runs to its
-// end (its console text to standard error) before the result is read.
+// end (its console text to standard error) in a folder of this run's own
+// inside the working folder, with the spectrum given, so that runs side by
+// side never share their files; the folder is removed afterwards. The
+// factors carry the histories the engine ran.
 BackscatterFactors nonPlanarBackscatterToCompletion(const ExposureConditions& conditions, double shortAxisCm,
-                                                    double longAxisCm, const std::filesystem::path& workingFolder);
+                                                    double longAxisCm, const std::filesystem::path& workingFolder,
+                                                    const BinArray& photonSpectrum);
 
 } // namespace velnor

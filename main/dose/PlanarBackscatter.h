@@ -18,6 +18,8 @@ struct BackscatterFactors {
     double air = 0;
     // One standard deviation of each, when a Monte Carlo engine gave them.
     std::optional<double> softTissueSd, skinSd, airSd;
+    // The histories the engine ran (its per-energy share rounds the count asked for).
+    std::optional<long long> histories;
 };
 
 // Whether the three factors (and their deviations) are physical, as

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -148,20 +149,70 @@ extern "C" void passOn(int signal)
 
 } // namespace
 
-void runToCompletion(const std::filesystem::path& program, const std::filesystem::path& workingFolder)
+namespace {
+
+// The engines' reason for a failure: their lines " *** ...", without the
+// closing "No result file was written.", joined into one.
+std::string consoleReason(const std::string& console)
+{
+    std::string reason;
+    std::size_t start = 0;
+    while (start < console.size()) {
+        std::size_t end = console.find('\n', start);
+        if (end == std::string::npos)
+            end = console.size();
+        std::string line = console.substr(start, end - start);
+        start = end + 1;
+        const std::size_t mark = line.find("*** ");
+        if (mark == std::string::npos || line.find_first_not_of(' ') != mark)
+            continue;
+        line = line.substr(mark + 4);
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\r'))
+            line.pop_back();
+        if (line.empty() || line.rfind("No result file", 0) == 0 || line.rfind("Stopped on request", 0) == 0)
+            continue;
+        reason += (reason.empty() ? "" : " ") + line;
+    }
+    return reason;
+}
+
+std::string signalName(int signal)
+{
+    const char* abbreviation = ::sigabbrev_np(signal);
+    return abbreviation ? std::string("SIG") + abbreviation : "signal " + std::to_string(signal);
+}
+
+} // namespace
+
+std::string runToCompletion(const std::filesystem::path& program, const std::filesystem::path& workingFolder)
 {
     if (!isExecutable(program))
         throw CalculationError(Reason{ReasonCode::ProgramCannotStart, {}, 0, 0, 0, {}, program.string()});
-    const pid_t child = ::fork();
-    if (child < 0)
+    int console[2];
+    if (::pipe2(console, O_CLOEXEC) != 0)
         throw CalculationError(Reason{ReasonCode::ProgramCannotStart, {}, 0, 0, 0, {}, program.string(), std::strerror(errno)});
+    const pid_t parent = ::getpid();
+    const pid_t child = ::fork();
+    if (child < 0) {
+        const int error = errno;
+        ::close(console[0]);
+        ::close(console[1]);
+        throw CalculationError(Reason{ReasonCode::ProgramCannotStart, {}, 0, 0, 0, {}, program.string(), std::strerror(error)});
+    }
     if (child == 0) {
+        // The program ends with this process, even when it is killed: it
+        // gets SIGTERM, stops at its next block and writes no result.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent) // ended before the request was made
+            ::_exit(125);
         if (::chdir(workingFolder.c_str()) != 0)
             ::_exit(126);
         redirect(STDIN_FILENO, "/dev/null", O_RDONLY);
-        ::dup2(STDERR_FILENO, STDOUT_FILENO);
+        ::dup2(console[1], STDOUT_FILENO);
+        ::dup2(console[1], STDERR_FILENO);
         execInChild({program.string()});
     }
+    ::close(console[1]);
     struct sigaction passing {}, oldInt {}, oldTerm {};
     passing.sa_handler = passOn;
     sigemptyset(&passing.sa_mask);
@@ -169,6 +220,23 @@ void runToCompletion(const std::filesystem::path& program, const std::filesystem
     g_child = child;
     ::sigaction(SIGINT, &passing, &oldInt);
     ::sigaction(SIGTERM, &passing, &oldTerm);
+    // The console text goes on to standard error as it comes; the end of it
+    // is kept for the reason of a failure.
+    constexpr std::size_t kKept = 65536;
+    std::string text;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(console[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        [[maybe_unused]] const ssize_t shown = ::write(STDERR_FILENO, buffer, static_cast<std::size_t>(n));
+        text.append(buffer, static_cast<std::size_t>(n));
+        if (text.size() > 2 * kKept)
+            text.erase(0, text.size() - kKept);
+    }
+    ::close(console[0]);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
@@ -180,9 +248,17 @@ void runToCompletion(const std::filesystem::path& program, const std::filesystem
         ::signal(signal, SIG_DFL);
         ::raise(signal);
     }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    const std::string name = program.filename().string();
+    if (WIFSIGNALED(status))
+        throw CalculationError(Reason{ReasonCode::ProgramKilled, {}, 0, 0, 0, {}, name, signalName(WTERMSIG(status))});
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        const std::string reason = consoleReason(text);
+        if (!reason.empty())
+            throw CalculationError(Reason{ReasonCode::ProgramFailed, {}, 0, 0, 0, {}, reason});
         throw CalculationError(Reason{ReasonCode::ProgramEnded, {}, static_cast<double>(WIFEXITED(status) ? WEXITSTATUS(status) : -1), 0, 0,
-                                      {}, program.filename().string()});
+                                      {}, name});
+    }
+    return text;
 }
 
 } // namespace velnor

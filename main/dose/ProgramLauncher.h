@@ -33,9 +33,12 @@ public:
 };
 
 // Runs `program` in `workingFolder` to its end with empty input, its console
-// text sent to this process's standard error. Throws CalculationError when it
-// cannot be started or ends with a non-zero status.
-void runToCompletion(const std::filesystem::path& program, const std::filesystem::path& workingFolder);
+// text sent on to this process's standard error and returned (its last 64 KiB
+// at least). SIGINT and SIGTERM are passed on to it, and it is ended when
+// this process ends, however that happens. Throws CalculationError when it
+// cannot be started, is ended by a signal (named), or ends with a non-zero
+// status (with the reason of its " *** " lines, the engines' convention).
+std::string runToCompletion(const std::filesystem::path& program, const std::filesystem::path& workingFolder);
 
 // The folder of the running program.
 std::filesystem::path runningProgramFolder();

@@ -41,6 +41,8 @@ std::optional<RecordFault> doseResultsFault(const DoseResults& d)
     for (const auto& [value, field] : doses)
         if (!std::isfinite(value) || value < 0)
             return fault({ReasonCode::NotFiniteOrNegative, field, value, 0, 0, "mGy", {}});
+        else if (value > kMaxEntranceDoseMgy)
+            return fault({ReasonCode::AtMost, field, value, 0, kMaxEntranceDoseMgy, "mGy", {}});
     return std::nullopt;
 }
 

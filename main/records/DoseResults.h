@@ -21,6 +21,7 @@ struct DoseResults {
     // Standard deviations of the backscatter factors of a Monte Carlo engine
     // (curved surfaces); empty for a flat surface.
     std::optional<double> bsfSoftTissueSd, bsfSkinSd, bsfAirSd;
+    std::optional<long long> mcHistoriesRun; // the histories the engine ran
 };
 
 // A backscatter factor adds the scatter from the body to the primary beam, so
@@ -29,13 +30,19 @@ struct DoseResults {
 inline constexpr double kMinBackscatterFactor = 1;
 inline constexpr double kMaxBackscatterFactor = 3;
 
+// An entrance dose above 100 Gy is no diagnostic exposure (skin injury begins
+// at about 2 Gy); the depth-dose hand-off has the same bound. Effective doses
+// are bounded alike, so sums of rows stay finite.
+inline constexpr double kMaxEntranceDoseMgy = 1e5;
+inline constexpr double kMaxEffectiveDoseMsv = 1e5;
+
 // Whether one backscatter factor and its standard deviation (if any) are
 // physical; `field` names it.
 std::optional<RecordFault> backscatterFactorFault(double factor, const std::optional<double>& sd, const char* field);
 
 // Whether the results are physical: conversion factors positive and finite,
-// backscatter factors as backscatterFactorFault says, doses finite and not
-// negative.
+// backscatter factors as backscatterFactorFault says, doses finite, not
+// negative and at most kMaxEntranceDoseMgy.
 std::optional<RecordFault> doseResultsFault(const DoseResults& dose);
 
 } // namespace velnor

@@ -1,5 +1,7 @@
 #include "main/records/ReferenceLoader.h"
 
+#include "common/Version.h"
+
 #include "common/DataFileError.h"
 #include "common/DisplayFormat.h"
 #include "common/FileLookup.h"
@@ -120,6 +122,15 @@ ReferenceTables loadReferenceTables(const std::filesystem::path& folder)
     readBsfTablesAndAttenuation(folder, tables);
     tables.atr = readAtrTable(findFileIgnoringCase(folder, files::kAtr));
     return tables;
+}
+
+std::string referenceDataVersion(const std::filesystem::path& folder)
+{
+    std::vector<std::filesystem::path> tables;
+    for (const char* name : {files::kBsfSoftBody, files::kBsfAirBody, files::kBsfSkinBody, files::kBsfSoftHead, files::kBsfAirHead,
+                             files::kBsfSkinHead, files::kAttenuation, files::kAtr, "ICRUSoft.dat"})
+        tables.push_back(findFileIgnoringCase(folder, name));
+    return contentFingerprint(tables);
 }
 
 } // namespace velnor

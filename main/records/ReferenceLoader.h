@@ -46,6 +46,11 @@ struct StartupData {
 // missing or short user file is not an error (the user is then the guest).
 StartupData loadStartupData(const std::filesystem::path& folder);
 
+// The fingerprint of the reference tables in `folder` (the six differential
+// tables, the coefficient, ATR and tissue tables): what a result was computed
+// with, as `--version` and each output of velnor-calc name it.
+std::string referenceDataVersion(const std::filesystem::path& folder);
+
 // The six differential tables, attenuation and ATR tables alone (no user
 // files), for programs that only calculate.
 ReferenceTables loadReferenceTables(const std::filesystem::path& folder);

@@ -6,6 +6,7 @@
 #include "common/TextEncoding.h"
 #include "common/TextFile.h"
 
+#include <cmath>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -23,14 +24,27 @@ std::string asIs(double v) { return formatAsIs(v); }
 std::string asIsOrDash(double v) { return v == 0 ? std::string(kDash) : formatAsIs(v); }
 
 // A comma inside a text would shift every later column: it is kept as a
-// full-width comma.
+// full-width comma. A text that a spreadsheet would run as a formula (=, +,
+// -, @ first) gets a leading apostrophe, which the reader takes off again
+// (one that begins with an apostrophe gets one more); a text holding a
+// double quote is quoted as RFC 4180 says.
 std::string textField(const std::string& s)
 {
     std::string out;
+    if (!s.empty() && std::string_view("=+-@'").find(s.front()) != std::string_view::npos)
+        out += '\'';
     for (char c : s)
         out += c == ',' ? std::string("，") : std::string(1, c);
-    return out;
+    if (out.find('"') == std::string::npos)
+        return out;
+    std::string quoted = "\"";
+    for (char c : out)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
 }
+
+// A text as textField wrote it.
+std::string readText(const std::string& s) { return !s.empty() && s.front() == '\'' ? s.substr(1) : s; }
 
 std::string surfaceName(SurfaceCode s)
 {
@@ -96,13 +110,14 @@ double lenientNumber(const std::string& s) { return parseNumber(s).value_or(0.0)
 
 #define FIELD(expr) [](const ResultRow& r, double) { return (expr); }
 #define STORE(target) [](const std::string& s, ResultRow& r, double&, const Number& number) { target = number(s); }
-#define STORE_MM(target) [](const std::string& s, ResultRow& r, double&, const Number& number) { target = 0.1 * number(s); }
+// Millimetres held in cm: divided, so that "0.1" becomes 0.01 as written (0.1 x 0.1 would not).
+#define STORE_MM(target) [](const std::string& s, ResultRow& r, double&, const Number& number) { target = number(s) / 10; }
 
 const std::vector<Quantity>& quantities()
 {
     static const std::vector<Quantity> q = {
         {"照射部位", "bodyPart", FIELD(textField(r.conditions.bodyPart)),
-         [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.bodyPart = s; }},
+         [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.bodyPart = readText(s); }},
         {"入射面", "surfaceCode", FIELD(surfaceName(r.conditions.surfaceCode)),
          [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.surfaceCode = surfaceFromName(s); }},
         {"円柱半径", "cylinderRadiusCm", FIELD(asIsOrDash(r.conditions.cylinderRadiusCm)),
@@ -128,13 +143,13 @@ const std::vector<Quantity>& quantities()
         {"ｱﾙﾐ付加 (mm)", "addedAlCm", FIELD(asIs(10 * r.conditions.addedAlCm)), STORE_MM(r.conditions.addedAlCm)},
         {"銅付加 (mm)", "addedCuCm", FIELD(asIs(10 * r.conditions.addedCuCm)), STORE_MM(r.conditions.addedCuCm)},
         {"その他フィルタ", "otherFilterName", FIELD(r.conditions.otherFilterName.empty() ? std::string(kDash) : textField(r.conditions.otherFilterName)),
-         [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.otherFilterName = s == kDash ? "" : s; }},
+         [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.otherFilterName = s == kDash ? "" : readText(s); }},
         {"　上記厚(mm)", "otherFilterCm", FIELD(asIs(10 * r.conditions.otherFilterCm)), STORE_MM(r.conditions.otherFilterCm)},
         {"FFD (cm)", "focusReceptorDistanceCm", FIELD(asIs(r.conditions.focusReceptorDistanceCm)), STORE(r.conditions.focusReceptorDistanceCm)},
         {"FSD (cm)", "focusSurfaceDistanceCm", FIELD(asIs(r.conditions.focusSurfaceDistanceCm)), STORE(r.conditions.focusSurfaceDistanceCm)},
         {"体厚 (cm)", "bodyThicknessCm", FIELD(asIs(r.conditions.bodyThicknessCm)), STORE(r.conditions.bodyThicknessCm)},
         {"照射野 at FFD", "fieldPresetName", FIELD(textField(r.conditions.fieldPresetName)),
-         [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.fieldPresetName = s; }},
+         [](const std::string& s, ResultRow& r, double&, const Number&) { r.conditions.fieldPresetName = readText(s); }},
         {"長軸 (cm)", "fieldLongCm", FIELD(asIs(r.conditions.fieldLongCm.value_or(0.0))), STORE(r.conditions.fieldLongCm)},
         {"短軸 (cm)", "fieldShortCm", FIELD(asIs(r.conditions.fieldShortCm.value_or(0.0))), STORE(r.conditions.fieldShortCm)},
         {"第１半価層 (mmAL)", "hvl1Cm", FIELD(formatNumber(10 * r.beamQuality.hvl1Cm, "#0.000")), STORE_MM(r.beamQuality.hvl1Cm)},
@@ -142,7 +157,7 @@ const std::vector<Quantity>& quantities()
         {"第２半価層 (mmAL)", "hvl2Cm", FIELD(formatNumber(10 * r.beamQuality.hvl2Cm.value_or(0.0), "#0.000")),
          [](const std::string& s, ResultRow& r, double&, const Number& number) {
              const double mm = number(s);
-             r.beamQuality.hvl2Cm = mm > 0 ? std::optional<double>(0.1 * mm) : std::nullopt;
+             r.beamQuality.hvl2Cm = mm > 0 ? std::optional<double>(mm / 10) : std::nullopt;
          }},
         {"実効エネルギー (keV)", "effectiveEnergyKev", FIELD(formatNumber(r.beamQuality.effectiveEnergyKev, "#00.00")), STORE(r.beamQuality.effectiveEnergyKev)},
         {"線質指標 QI", "qualityIndex", FIELD(formatNumber(r.beamQuality.qualityIndex.value_or(0.0), "0.000")),
@@ -185,16 +200,44 @@ Wording inColumn(int k, const Wording& inner)
     return worded(Reason{ReasonCode::InColumn, {}, static_cast<double>(k + 2), static_cast<double>(k + 1)}, inner);
 }
 
+// The fields of one line, as RFC 4180 has them: a field in double quotes may
+// hold commas, and "" stands for one quote; spreadsheets quote every field
+// when asked to. Throws RefusedValue for a quote that is not closed on its line.
 std::vector<std::string> splitFields(const std::string& line)
 {
     std::vector<std::string> fields;
-    std::size_t start = 0;
+    std::size_t i = 0;
     for (;;) {
-        const std::size_t comma = line.find(',', start);
-        fields.push_back(line.substr(start, comma - start));
-        if (comma == std::string::npos)
+        std::string field;
+        if (i < line.size() && line[i] == '"') {
+            ++i;
+            for (;;) {
+                if (i >= line.size())
+                    throw RefusedValue(Reason{ReasonCode::UnclosedQuote});
+                if (line[i] == '"') {
+                    if (i + 1 < line.size() && line[i + 1] == '"') {
+                        field += '"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                field += line[i++];
+            }
+            // Anything between the closing quote and the comma is kept as typed.
+            const std::size_t comma = line.find(',', i);
+            field += line.substr(i, comma == std::string::npos ? std::string::npos : comma - i);
+            i = comma;
+        } else {
+            const std::size_t comma = line.find(',', i);
+            field = line.substr(i, comma == std::string::npos ? std::string::npos : comma - i);
+            i = comma;
+        }
+        fields.push_back(std::move(field));
+        if (i == std::string::npos)
             return fields;
-        start = comma + 1;
+        ++i;
     }
 }
 
@@ -228,27 +271,45 @@ void writeResultsFile(const std::filesystem::path& path, const std::string& comm
     for (int k = 1; k < table.nextFreeRow(); ++k)
         if (const std::optional<RecordFault> fault = resultRowFault(table.row(k)))
             throw RefusedValue(worded(Reason{ReasonCode::InRow, {}, static_cast<double>(k)}, fault->wording()));
-    writeTextLines(path, resultsFileLines(comment, table, cfAir), TextWriteOptions{true});
+    // What is written must read back: checked through the reader itself, so
+    // a value no row holds (the table-wide air conversion factor) is checked too.
+    const std::vector<std::string> lines = resultsFileLines(comment, table, cfAir);
+    try {
+        parseResultsFileLines(lines, path.filename().string());
+    } catch (const DataFileError& e) {
+        throw RefusedValue(worded(Reason{ReasonCode::AsWritten}, e.reason()));
+    }
+    writeTextLines(path, lines, TextWriteOptions{true});
 }
 
-ResultsFileContent readResultsFile(const std::filesystem::path& path)
+ResultsFileContent parseResultsFileLines(const std::vector<std::string>& lines, const std::string& file)
 {
-    const std::string file = path.filename().string();
-    const std::vector<std::string> lines = readTextLines(path);
     if (lines.size() < 2 + kResultsQuantityLines)
         throw DataFileError(file, static_cast<int>(lines.size()),
                             Reason{ReasonCode::FileEndsEarly, {}, static_cast<double>(lines.size()), 0, 2 + kResultsQuantityLines});
-    const std::optional<double> count = parseNumber(trimmed(splitFields(lines[1])[0]));
-    if (!count || *count != static_cast<int>(*count) || *count < 1 || *count > kMaxResultRows)
+    // A spreadsheet set to semicolons as separators saves every line without a comma.
+    if (lines[2].find(',') == std::string::npos && lines[2].find(';') != std::string::npos)
+        throw DataFileError(file, 3, Reason{ReasonCode::SemicolonSeparated});
+    auto fieldsOf = [&](int lineNumber) {
+        try {
+            return splitFields(lines[static_cast<std::size_t>(lineNumber - 1)]);
+        } catch (const RefusedValue& e) {
+            throw DataFileError(file, lineNumber, e.wording());
+        }
+    };
+    const std::optional<double> count = parseNumber(trimmed(fieldsOf(2)[0]));
+    // The range first: a count like 1e99 has no int to compare with.
+    if (!count || !(*count >= 1 && *count <= kMaxResultRows) || *count != std::floor(*count))
         throw DataFileError(file, 2, Reason{ReasonCode::RowCountText, {}, 0, 1, kMaxResultRows, {}, lines[1]});
     const int n = static_cast<int>(*count);
 
     ResultsFileContent content;
-    content.comment = lines[0];
+    // Line 1 is the comment as written; a spreadsheet that quotes every cell quotes it too.
+    content.comment = !lines[0].empty() && lines[0].front() == '"' ? fieldsOf(1)[0] : lines[0];
     content.rows.resize(static_cast<std::size_t>(n));
     for (int q = 0; q < kResultsQuantityLines; ++q) {
         const int lineNumber = 3 + q;
-        const std::vector<std::string> fields = splitFields(lines[static_cast<std::size_t>(lineNumber - 1)]);
+        const std::vector<std::string> fields = fieldsOf(lineNumber);
         if (static_cast<int>(fields.size()) < n + 1)
             throw DataFileError(file, lineNumber,
                                 Reason{ReasonCode::ValuesForRows, {}, static_cast<double>(fields.size() - 1), static_cast<double>(n)});
@@ -290,6 +351,12 @@ ResultsFileContent readResultsFile(const std::filesystem::path& path)
         throw DataFileError(file, lineNumber, inColumn(k, fault->wording()));
     }
     return content;
+}
+
+
+ResultsFileContent readResultsFile(const std::filesystem::path& path)
+{
+    return parseResultsFileLines(readTextLines(path), path.filename().string());
 }
 
 std::string readResultsFileComment(const std::filesystem::path& path)

@@ -30,6 +30,10 @@ std::optional<RecordFault> resultRowFault(const ResultRow& row)
         const Reason r{ReasonCode::NotFiniteOrNegative, "effectiveDoseMsv", *row.effectiveDoseMsv, 0, 0, "mSv", {}};
         return RecordFault{RecordFault::Kind::NotPhysical, r.field, inEnglish(r), inJapanese(r)};
     }
+    if (row.effectiveDoseMsv && *row.effectiveDoseMsv > kMaxEffectiveDoseMsv) {
+        const Reason r{ReasonCode::AtMost, "effectiveDoseMsv", *row.effectiveDoseMsv, 0, kMaxEffectiveDoseMsv, "mSv", {}};
+        return RecordFault{RecordFault::Kind::NotPhysical, r.field, inEnglish(r), inJapanese(r)};
+    }
     return std::nullopt;
 }
 

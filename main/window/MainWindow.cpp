@@ -12,7 +12,6 @@
 #include "main/spectrum/Fitting.h"
 #include "main/records/ReferenceLoader.h"
 #include "main/records/UserFiles.h"
-#include "main/spectrum/SpectrumFile.h"
 #include "main/window/EngineConsole.h"
 #include "main/window/AtrExplanation.h"
 #include "main/window/Controls.h"
@@ -744,18 +743,15 @@ void MainWindow::calculate()
         workflow(form::WorkflowEvent::CalculationFailed);
         return;
     }
-    const CalculationState before = m_state;
+    // A calculation that fails or is stopped leaves every record, text and
+    // the spectrum file as they were before the press.
     try {
         m_state.calculate();
     } catch (const EngineStopped&) {
-        // Stopped by the user: everything as before the press, the spectrum file too.
-        m_state = before;
-        if (before.topBin > 0)
-            writeSpectrumFile(m_folder, before.photonSpectrum);
         showLabels();
         return;
     } catch (const std::exception& e) {
-        showLabels(); // what the finished steps have shown stays
+        showLabels();
         workflow(form::WorkflowEvent::CalculationFailed);
         m_messages->beep();
         m_messages->warn(kCalculationFailed, detailOf(e));
@@ -792,7 +788,9 @@ void MainWindow::runFit(int targetCode, int methodCode, double measured)
 {
     const bool hvl = static_cast<FitDialog::Target>(targetCode) == FitDialog::Target::Hvl;
     const bool voltage = static_cast<FitDialog::Method>(methodCode) == FitDialog::Method::Voltage;
-    // A fit is a calculation: the conditions it starts from pass the same checks.
+    // A fit is a calculation: it reads every field as the compute button does
+    // (a FSD typed since goes into the job file) and passes the same checks.
+    readAllFields();
     if (refusedInput())
         return;
     const FitStart start{m_state.conditions, m_state.tables, m_state.outputData, m_state.beamQuality};

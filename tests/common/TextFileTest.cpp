@@ -2,6 +2,7 @@
 #include "common/FileLookup.h"
 #include "common/TextEncoding.h"
 #include "common/TextFile.h"
+#include "common/WorkingFolder.h"
 #include "tests/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -168,6 +169,58 @@ TEST(TextEncoding, ControlCharactersAreFoundInUtf8Text)
 
 // Names a user types (results, ".op" files) or another program hands over
 // (a body part) stay in their folder.
+TEST(TextEncoding, BytesThatAreNotUtf8AreEscapedForMessages)
+{
+    EXPECT_EQ(escapedText("胸部.csv"), "胸部.csv");
+    EXPECT_EQ(escapedText("a\xff\xfe.csv"), "a\\xFF\\xFE.csv");
+    EXPECT_EQ(escapedText("\xe8\x83"), "\\xE8\\x83"); // a cut sequence
+    EXPECT_TRUE(isValidUtf8(escapedText("\xc0\x80\xed\xa0\x80")));
+}
+
+// A working folder: the reference files follow the shipped ones by content
+// (a damaged copy of the same size and time too); of "Primary.dat" the
+// reference lines 1-31 follow, the user name of line 32 stays.
+TEST(WorkingFolder, ReferenceDataFollowTheShippedFilesAndTheUserKeepsTheName)
+{
+    testing::TempFolder shipped, user;
+    std::vector<std::string> primary;
+    for (int i = 1; i <= 31; ++i)
+        primary.push_back(std::to_string(i * 1.5));
+    primary.push_back("ゲストユーザー");
+    writeTextLines(shipped / "Primary.dat", primary);
+    writeTextLines(shipped / "dATR.dat", {"1.0 2.0"});
+    writeTextLines(shipped / "撮影部位.txt", {"胸部正面"});
+    prepareWorkingFolder(shipped.path(), user.path());
+    EXPECT_EQ(readTextLines(user / "Primary.dat"), primary);
+
+    // The user names themselves (in Shift_JIS, as an old program wrote it),
+    // damages a reference line and a table keeping size and time, edits the list.
+    std::vector<std::string> mine = primary;
+    mine[4] = "9.9";
+    std::string bytes;
+    for (std::size_t i = 0; i < 31; ++i)
+        bytes += mine[i] + "\r\n";
+    bytes += utf8ToCp932("山田") + "\r\n";
+    writeBytes(user / "Primary.dat", bytes);
+    const auto time = std::filesystem::last_write_time(user / "dATR.dat");
+    writeTextLines(user / "dATR.dat", {"1.0 2.5"});
+    std::filesystem::last_write_time(user / "dATR.dat", time);
+    writeTextLines(user / "撮影部位.txt", {"胸部正面", "膝関節正面"});
+
+    prepareWorkingFolder(shipped.path(), user.path());
+    std::vector<std::string> expected = primary;
+    expected[31] = "山田";
+    EXPECT_EQ(readTextLines(user / "Primary.dat"), expected);
+    EXPECT_NE(readBytes(user / "Primary.dat").find(utf8ToCp932("山田")), std::string::npos); // its own bytes
+    EXPECT_EQ(readTextLines(user / "dATR.dat"), std::vector<std::string>{"1.0 2.0"});
+    EXPECT_EQ(readTextLines(user / "撮影部位.txt").size(), 2u);
+
+    // Without a name of their own the user gets the shipped one.
+    writeTextLines(user / "Primary.dat", std::vector<std::string>(primary.begin(), primary.begin() + 31));
+    prepareWorkingFolder(shipped.path(), user.path());
+    EXPECT_EQ(readTextLines(user / "Primary.dat"), primary);
+}
+
 TEST(FileLookup, FileNamesStayInTheirFolder)
 {
     EXPECT_FALSE(plainFileNameFault("exam-2026"));

@@ -79,46 +79,65 @@ TEST_F(CalculationStateTest, MeasuredExposureIsKept)
     EXPECT_EQ(state.labels.label78, "");
 }
 
-TEST_F(CalculationStateTest, FailedStepsKeepTheEarlierStepsNewAndTheRestOld)
+// A failed calculation leaves the state it found: a conversion factor of 0
+// left behind by a failed step was saved into a results file as "00.00".
+TEST_F(CalculationStateTest, AFailedCalculationLeavesTheStateItFound)
 {
     state.calculate();
     const CalculationState before = state;
+    const std::string spectrumFile = readFileBytes(m_folder / "X_SPCTL.dat");
+    auto unchanged = [&](const char* what) {
+        EXPECT_EQ(state.photonSpectrum, before.photonSpectrum) << what;
+        EXPECT_EQ(state.beamQuality.atrIndex, before.beamQuality.atrIndex) << what;
+        EXPECT_EQ(state.dose.cfAir, before.dose.cfAir) << what;
+        EXPECT_EQ(state.dose.esdSoftTissue, before.dose.esdSoftTissue) << what;
+        for (const auto& [now, then] : {std::pair{&state.labels.label65, &before.labels.label65},
+                                        std::pair{&state.labels.label71, &before.labels.label71},
+                                        std::pair{&state.labels.label78, &before.labels.label78}})
+            EXPECT_EQ(*now, *then) << what;
+        EXPECT_EQ(readFileBytes(m_folder / "X_SPCTL.dat"), spectrumFile) << what;
+    };
 
-    // Voltage above the table's last grid voltage: the spectrum is new, the exposure and doses are not.
+    // Failing at the conversion factors, after spectrum and exposure: 2 kV, no filtration, a typed exposure.
+    ExposureConditions& c = state.conditions;
+    c.tubeVoltageKv = 2;
+    c.inherentFiltrationCm = c.addedAlCm = c.addedCuCm = 0;
+    c.exposureSource = ExposureSource::Measured;
+    c.exposureAt1m = 1e-4;
+    c.exposureAt1mSet = true;
+    EXPECT_THROW(state.calculate(), CalculationError);
+    unchanged("conversion factors");
+
+    // Failing at the exposure: above the table's last grid voltage.
+    state = before;
     state.outputData.kvGrid[12] = 140;
     state.conditions.tubeVoltageKv = 145;
     EXPECT_THROW(state.calculate(), CalculationError);
-    EXPECT_NE(state.photonSpectrum, before.photonSpectrum);
-    EXPECT_NE(state.labels.label65, before.labels.label65);
-    EXPECT_EQ(state.labels.label78, before.labels.label78);
-    EXPECT_EQ(state.dose.esdSoftTissue, before.dose.esdSoftTissue);
+    state.outputData = before.outputData;
+    unchanged("exposure at 1 m");
 
-    // FSD 0 is refused before any step: nothing changes.
+    // Failing at the half-value layer (beyond 30 mm).
     state = before;
-    state.conditions.focusSurfaceDistanceCm = 0;
-    state.conditions.bodyThicknessCm = 0;
-    EXPECT_THROW(state.calculate(), InputRefused);
-    EXPECT_EQ(state.photonSpectrum, before.photonSpectrum);
-    EXPECT_EQ(state.labels.label65, before.labels.label65);
-    // The dose step on its own, with FSD 0: backscatter factors are shown, doses are not.
-    state.labels.label68.clear();
-    EXPECT_THROW(state.computeBackscatterAndDose(), CalculationError);
-    EXPECT_EQ(state.labels.label68, "1.000"); // no field at the surface: no scatter
-    EXPECT_EQ(state.labels.label73, before.labels.label73);
-    EXPECT_EQ(state.dose.esdAir, before.dose.esdAir);
-
-    // HVL beyond 30 mm: spectrum file, spectrum and ATR index are new, the labels are not.
-    state = before;
-    std::filesystem::remove(m_folder / "X_SPCTL.dat");
     for (double& mu : state.tables.attenuation.muAluminium)
         mu = 0.01;
     state.conditions.tubeVoltageKv = 90;
     EXPECT_THROW(state.calculate(), CalculationError);
-    EXPECT_TRUE(std::filesystem::exists(m_folder / "X_SPCTL.dat"));
-    EXPECT_NE(state.beamQuality.atrIndex, before.beamQuality.atrIndex);
-    EXPECT_NE(state.airKermaSpectrum, before.airKermaSpectrum);
-    EXPECT_EQ(state.labels.label65, before.labels.label65);
-    EXPECT_EQ(state.labels.label67, before.labels.label67);
+    state.tables = before.tables;
+    unchanged("half-value layer");
+
+    // Refused before any step.
+    state = before;
+    state.conditions.focusSurfaceDistanceCm = 0;
+    state.conditions.bodyThicknessCm = 0;
+    EXPECT_THROW(state.calculate(), InputRefused);
+    state.conditions = before.conditions;
+    unchanged("refused");
+
+    // Doses beyond 100 Gy are no diagnostic exposure: refused as a result.
+    state = before;
+    state.conditions.tubeCurrentMa = 10000;
+    state.conditions.exposureTimeS = 3600;
+    EXPECT_THROW(state.calculate(), CalculationError);
 }
 
 TEST_F(CalculationStateTest, NoResultIsEverNotANumber)
@@ -146,7 +165,7 @@ TEST_F(CalculationStateTest, CurvedSurfaceNeedsItsProgram)
     state.conditions.cylinderRadiusCm = 15;
     state.conditions.mcHistories = 1e6;
     EXPECT_THROW(state.calculate(), CalculationError);
-    state.nonPlanarBackscatter = [](const ExposureConditions&, const BinArray&) { return BackscatterFactors{1.3, 1.31, 1.32, {}, {}, {}}; };
+    state.nonPlanarBackscatter = [](const ExposureConditions&, const BinArray&) { return BackscatterFactors{1.3, 1.31, 1.32, {}, {}, {}, {}}; };
     state.calculate();
     EXPECT_EQ(state.labels.label70, "1.320");
 }

@@ -24,7 +24,7 @@ ResultsTable tableWith(int rows)
         ExposureConditions c;
         c.bodyPart = k == 1 ? "腹部正面" : "胸部正面（立位）側面撮影";
         c.tubeVoltageKv = 70 + k;
-        DoseResults d{35.1, 32.6, 33.97, 1.35, 1.34, 1.36, 0.76, 0.69, 0.72, {}, {}, {}};
+        DoseResults d{35.1, 32.6, 33.97, 1.35, 1.34, 1.36, 0.76, 0.69, 0.72, {}, {}, {}, {}};
         BeamQuality q;
         t.addRow(c, q, d);
         if (k == 1)

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <iterator>
 
@@ -44,7 +45,7 @@ ResultRow row(SurfaceCode surface, double kv)
     c.fieldShortCm = 25.4;
     r.beamQuality.hvl1Cm = 0.2876;
     r.beamQuality.effectiveEnergyKev = 33.4;
-    r.dose = {35.12, 32.5, 33.97, 1.352, 1.349, 1.361, 1.234, 1.14, 1.19, {}, {}, {}};
+    r.dose = {35.12, 32.5, 33.97, 1.352, 1.349, 1.361, 1.234, 1.14, 1.19, {}, {}, {}, {}};
     return r;
 }
 
@@ -170,6 +171,11 @@ TEST(ResultsFile, DamagedFilesAreRefusedByLine)
     lines = good;
     lines[12] = "管電圧 (kV),75,eighty";
     refused(lines, 13, "a word for a number");
+    for (const char* count : {"1e99", "-1e99", "2147483648", "1.5", "nan"}) {
+        lines = good;
+        lines[1] = count;
+        refused(lines, 2, count);
+    }
 }
 
 // Values that no calculation gives are refused with their line and column,
@@ -192,6 +198,8 @@ TEST(ResultsFile, ValuesNoCalculationGivesAreRefusedByLineAndColumn)
         {24, "体厚 (cm),20,0", "body thickness 0"},
         {32, "後方散乱係数 Soft,1.352,0.5", "backscatter factor"},
         {41, "実効線量概算値 (mSv),―,-0.1", "effective dose"},
+        {40, "入射表面線量 (air) (mGy),1.19,1.7e308", "at most 100000 mGy"},
+        {41, "実効線量概算値 (mSv),―,2e5", "at most 100000 mSv"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> lines = good;
@@ -211,6 +219,26 @@ TEST(ResultsFile, ValuesNoCalculationGivesAreRefusedByLineAndColumn)
     }
     writeTextLines(folder / "good.csv", good);
     EXPECT_EQ(readResultsFile(folder / "good.csv").rows.size(), 2u);
+}
+
+// The writer reads its own lines back through the reader before writing: the
+// table-wide air conversion factor belongs to no row, and a failed
+// calculation once left it at 0, saved as "00.00" into a file that then
+// could not be read.
+TEST(ResultsFile, WhatCannotBeReadBackIsNotWritten)
+{
+    testing::TempFolder folder;
+    const ResultsTable table = tableOf({row(SurfaceCode::FlatBody, 75)});
+    for (double cfAir : {0.0, -1.0, std::nan("")}) {
+        try {
+            writeResultsFile(folder / "zero.csv", "c", table, cfAir);
+            ADD_FAILURE() << cfAir << " was written";
+        } catch (const RefusedValue& e) {
+            EXPECT_NE(std::string(e.what()).find("as written"), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("column 2"), std::string::npos) << e.what();
+        }
+        EXPECT_FALSE(std::filesystem::exists(folder / "zero.csv"));
+    }
 }
 
 TEST(ResultsFile, CommasInTextsDoNotShiftTheColumns)

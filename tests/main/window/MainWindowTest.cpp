@@ -1024,10 +1024,14 @@ private slots:
         QCOMPARE(label("Label65"), hvlBefore);
         QVERIFY(dialog->isVisible());
         leave("Text23", "20");
+        // A FSD typed since (focus still in the field) is what the fit computes
+        // and the next row records, as for the compute button.
+        type("Text9", "70");
 
         // The filtration fit to 3.2 mm Al.
         ok->click();
         QVERIFY(!dialog->isVisible());
+        QCOMPARE(m_window->state().lastCase->conditions.focusSurfaceDistanceCm, 70.0);
         QCOMPARE(label("Label65"), QString("3.200"));
         QVERIFY(child<QLineEdit>("Text2")->text() != "2.5");
         // The field shows the fitted filtration to 0.001 mm.
