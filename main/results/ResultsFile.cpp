@@ -241,6 +241,19 @@ std::vector<std::string> splitFields(const std::string& line)
     }
 }
 
+// Line 1 is the comment as written; a spreadsheet that quotes every cell
+// quotes it too (and so does the writer, for a comment that begins with a quote).
+std::string commentOf(const std::string& line)
+{
+    if (line.empty() || line.front() != '"')
+        return line;
+    try {
+        return splitFields(line)[0];
+    } catch (const RefusedValue&) {
+        return line; // an older file's comment that merely begins with a quote
+    }
+}
+
 std::string trimmed(const std::string& s)
 {
     const std::size_t a = s.find_first_not_of(" \t");
@@ -253,7 +266,14 @@ std::string trimmed(const std::string& s)
 
 std::vector<std::string> resultsFileLines(const std::string& comment, const ResultsTable& table, double cfAir)
 {
-    std::vector<std::string> lines = {comment, std::to_string(table.nextFreeRow() - 1)};
+    std::string first = comment;
+    if (!comment.empty() && comment.front() == '"') { // quoted, so that it reads back as typed
+        first = "\"";
+        for (char c : comment)
+            first += c == '"' ? std::string("\"\"") : std::string(1, c);
+        first += "\"";
+    }
+    std::vector<std::string> lines = {first, std::to_string(table.nextFreeRow() - 1)};
     for (const Quantity& q : quantities()) {
         std::string line = q.caption;
         for (int k = 1; k < table.nextFreeRow(); ++k)
@@ -304,8 +324,7 @@ ResultsFileContent parseResultsFileLines(const std::vector<std::string>& lines, 
     const int n = static_cast<int>(*count);
 
     ResultsFileContent content;
-    // Line 1 is the comment as written; a spreadsheet that quotes every cell quotes it too.
-    content.comment = !lines[0].empty() && lines[0].front() == '"' ? fieldsOf(1)[0] : lines[0];
+    content.comment = commentOf(lines[0]);
     content.rows.resize(static_cast<std::size_t>(n));
     for (int q = 0; q < kResultsQuantityLines; ++q) {
         const int lineNumber = 3 + q;
@@ -363,7 +382,7 @@ std::string readResultsFileComment(const std::filesystem::path& path)
 {
     try {
         const std::vector<std::string> lines = readTextLines(path);
-        return lines.empty() ? std::string() : lines[0];
+        return lines.empty() ? std::string() : commentOf(lines[0]);
     } catch (const std::exception&) {
         return {};
     }

@@ -1,8 +1,9 @@
 // Every file the main program reads: the differential backscatter, coefficient
 // and ATR tables, a tube output table, "Primary.dat", the body-part list, a
-// filter material, the engine's result file and a results file; and two round
-// trips: a tube output table that was read is written and must read back the
-// same, and a user name written into "Primary.dat" must read back as itself.
+// filter material, the engine's result file and a results file; and three
+// round trips: a tube output table or a results file that was read is written
+// and must read back the same, and a user name written into "Primary.dat" must
+// read back as itself.
 // The first byte chooses the reader; the seeds are the shipped files.
 #include "common/DataFileError.h"
 #include "main/dose/NonPlanarBackscatter.h"
@@ -22,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size < 1)
         return 0;
-    const int reader = data[0] % 11;
+    const int reader = data[0] % 12;
     ++data;
     --size;
     try {
@@ -67,6 +68,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const OutputDataTable back = loadOutputDataTable(fuzz::folder() / "again.op");
             if (back.kvGrid != t.kvGrid || back.comment != t.comment)
                 __builtin_trap();
+            break;
+        }
+        case 11: {
+            // A results file that was read is written (or refused whole) and
+            // reads back as the same rows.
+            const ResultsFileContent first = readResultsFile(fuzz::writeInput("results.csv", data, size));
+            ResultsTable table;
+            for (const ResultRow& r : first.rows)
+                table.addRow(r.conditions, r.beamQuality, r.dose);
+            try {
+                writeResultsFile(fuzz::folder() / "again.csv", first.comment, table, first.cfAir);
+            } catch (const std::invalid_argument&) {
+                break; // refused: nothing written
+            }
+            const ResultsFileContent back = readResultsFile(fuzz::folder() / "again.csv");
+            if (back.rows.size() != first.rows.size() || back.comment != first.comment)
+                __builtin_trap();
+            // A comma inside a text is written as a full-width one.
+            auto written = [](std::string text) {
+                for (std::size_t at; (at = text.find(',')) != std::string::npos;)
+                    text.replace(at, 1, "，");
+                return text;
+            };
+            for (std::size_t k = 0; k < back.rows.size(); ++k) {
+                const ExposureConditions &a = first.rows[k].conditions, &b = back.rows[k].conditions;
+                if (written(a.bodyPart) != b.bodyPart || written(a.otherFilterName) != b.otherFilterName
+                    || written(a.fieldPresetName) != b.fieldPresetName
+                    || a.surfaceCode != b.surfaceCode || a.rectification != b.rectification || a.tubeVoltageKv != b.tubeVoltageKv
+                    || a.focusSurfaceDistanceCm != b.focusSurfaceDistanceCm)
+                    __builtin_trap();
+            }
             break;
         }
         default: {
