@@ -200,4 +200,28 @@ std::string formatAsIs(double value)
     return buffer;
 }
 
+std::string formatKeepingDigits(double value, std::string_view pattern, int significant)
+{
+    if (value == 0 || !std::isfinite(value) || pattern.find('E') != std::string_view::npos)
+        return formatNumber(value, pattern);
+    const std::size_t point = pattern.find('.');
+    std::size_t end = point == std::string_view::npos ? pattern.find_last_of("0#") + 1 : point + 1;
+    while (end < pattern.size() && (pattern[end] == '0' || pattern[end] == '#'))
+        ++end;
+    const int decimals = point == std::string_view::npos ? 0 : static_cast<int>(end - point - 1);
+    const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+    // Two digits shown are enough: the pattern holds for ordinary values.
+    if (decimals + 1 + magnitude >= 2)
+        return formatNumber(value, pattern);
+    const int needed = significant - 1 - magnitude;
+    if (needed <= decimals)
+        return formatNumber(value, pattern);
+    std::string wider(pattern.substr(0, end));
+    if (point == std::string_view::npos)
+        wider += '.';
+    wider += std::string(static_cast<std::size_t>(needed - decimals), '0');
+    wider += pattern.substr(end);
+    return formatNumber(value, wider);
+}
+
 } // namespace velnor

@@ -19,6 +19,13 @@ namespace velnor {
 // shown without a minus sign.
 std::string formatNumber(double value, std::string_view pattern);
 
+// formatNumber, except that a value of which the pattern would show fewer
+// than two significant digits gets `significant` of them, by more decimals:
+// 3e-5 mGy with "#0.00" gives "0.0000300", not "0.00" (a dose is never shown
+// as none), 0.042 gives "0.0420", while 0.757 stays "0.76". Zero and patterns
+// with an exponent are as formatNumber gives them.
+std::string formatKeepingDigits(double value, std::string_view pattern, int significant = 3);
+
 // The number's plain decimal text as a user would type it: up to 15
 // significant digits, no trailing zeros, "E" notation only for very large or
 // very small magnitudes ("2.5", "0.3", "1E-05").

@@ -259,7 +259,7 @@ bool DepthDoseWindow::start()
         else
             effectiveAllowed = false;
     }
-    m_surfaceDose->setText(" Surface Dose = " + QString::fromStdString(formatNumber(m_handOff->surfaceDoseMgy, "##0.000")) + " mGy ");
+    m_surfaceDose->setText(" Surface Dose = " + QString::fromStdString(formatKeepingDigits(m_handOff->surfaceDoseMgy, "##0.000")) + " mGy ");
     try {
         m_table = computeDepthDose(*m_handOff, m_thickness, readDepthDoseData(m_folder));
         writeTextLines(findFileIgnoringCase(m_folder, kTableFile), depthDoseFileLines(m_table));

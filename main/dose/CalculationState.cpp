@@ -89,9 +89,9 @@ void CalculationState::computeBackscatterAndDose()
     dose.esdAir = air;
     if (const std::optional<RecordFault> fault = doseResultsFault(dose))
         throw CalculationError(fault->wording());
-    labels.label73 = formatNumber(soft, patterns::kSurfaceDoseMgy);
-    labels.label74 = formatNumber(skin, patterns::kSurfaceDoseMgy);
-    labels.label75 = formatNumber(air, patterns::kSurfaceDoseMgy);
+    labels.label73 = formatKeepingDigits(soft, patterns::kSurfaceDoseMgy);
+    labels.label74 = formatKeepingDigits(skin, patterns::kSurfaceDoseMgy);
+    labels.label75 = formatKeepingDigits(air, patterns::kSurfaceDoseMgy);
 }
 
 void CalculationState::checkConditions() const

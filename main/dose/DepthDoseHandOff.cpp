@@ -17,7 +17,7 @@ std::vector<std::string> depthDoseHandOffLines(const ExposureConditions& c, doub
         formatAsIs(c.bodyThicknessCm),
         formatAsIs(c.fieldLongCm.value_or(0.0)),
         formatAsIs(shortAxis),
-        formatNumber(esdSoftTissueMgy, "##0.000"),
+        formatKeepingDigits(esdSoftTissueMgy, "##0.000"), // a small dose keeps its digits
     };
     for (int e = 1; e <= kBinCount; ++e)
         lines.push_back(formatNumber(spectrum[static_cast<std::size_t>(e)], "0.000E+00"));

@@ -103,11 +103,11 @@ void addRow(ReportPage& page, const ResultRow& row, int r, double cfAir)
     add(210, y, formatNumber(d.cfSoftTissue, "0.00"));
     add(220, y, formatNumber(d.cfSkin, "0.00"));
     add(230, y, formatNumber(cfAir, "00.00"));
-    add(241, y, formatNumber(d.esdSoftTissue, "#0.00"));
-    add(252, y, formatNumber(d.esdSkin, "#0.00"));
-    add(264, y, formatNumber(d.esdAir, "#0.00"));
+    add(241, y, formatKeepingDigits(d.esdSoftTissue, "#0.00"));
+    add(252, y, formatKeepingDigits(d.esdSkin, "#0.00"));
+    add(264, y, formatKeepingDigits(d.esdAir, "#0.00"));
     if (row.effectiveDoseMsv)
-        add(274, y, formatNumber(*row.effectiveDoseMsv, "#0.000"));
+        add(274, y, formatKeepingDigits(*row.effectiveDoseMsv, "#0.000"));
     else
         add(278, y, "―");
 }

@@ -8,6 +8,22 @@
 #include <cstdio>
 #include <exception>
 
+namespace {
+
+QtMessageHandler g_qtDefault = nullptr;
+
+// A command-line run has no desktop session, so Qt finds no runtime folder
+// and says so; nothing is wrong then, and standard error stays quiet.
+void quietWithoutASession(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.startsWith("QStandardPaths: XDG_RUNTIME_DIR not set"))
+        return;
+    if (g_qtDefault)
+        g_qtDefault(type, context, message);
+}
+
+} // namespace
+
 extern "C" int velnor_write_report_pdf(const velnor::ReportPage* page, const char* path, char* error, std::size_t errorSize)
 {
     try {
@@ -18,8 +34,10 @@ extern "C" int velnor_write_report_pdf(const velnor::ReportPage* page, const cha
         static int argc = 1;
         static char name[] = "velnor-calc";
         static char* argv[] = {name, nullptr};
-        if (!QGuiApplication::instance())
+        if (!QGuiApplication::instance()) {
+            g_qtDefault = qInstallMessageHandler(quietWithoutASession);
             new QGuiApplication(argc, argv); // lives as long as the process
+        }
         velnor::writeReportPdf(*page, path);
         return 0;
     } catch (const std::exception& e) {

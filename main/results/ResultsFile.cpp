@@ -175,10 +175,10 @@ const std::vector<Quantity>& quantities()
              cfAir = number(s);
              r.dose.cfAir = cfAir;
          }},
-        {"入射表面線量 (Soft) (mGy)", "esdSoftTissue", FIELD(formatNumber(r.dose.esdSoftTissue, "##0.00")), STORE(r.dose.esdSoftTissue)},
-        {"入射表面線量 (skin) (mGy)", "esdSkin", FIELD(formatNumber(r.dose.esdSkin, "##0.00")), STORE(r.dose.esdSkin)},
-        {"入射表面線量 (air) (mGy)", "esdAir", FIELD(formatNumber(r.dose.esdAir, "##0.00")), STORE(r.dose.esdAir)},
-        {"実効線量概算値 (mSv)", "effectiveDoseMsv", FIELD(r.effectiveDoseMsv ? formatNumber(*r.effectiveDoseMsv, "##0.000") : std::string(kDash)),
+        {"入射表面線量 (Soft) (mGy)", "esdSoftTissue", FIELD(formatKeepingDigits(r.dose.esdSoftTissue, "##0.00")), STORE(r.dose.esdSoftTissue)},
+        {"入射表面線量 (skin) (mGy)", "esdSkin", FIELD(formatKeepingDigits(r.dose.esdSkin, "##0.00")), STORE(r.dose.esdSkin)},
+        {"入射表面線量 (air) (mGy)", "esdAir", FIELD(formatKeepingDigits(r.dose.esdAir, "##0.00")), STORE(r.dose.esdAir)},
+        {"実効線量概算値 (mSv)", "effectiveDoseMsv", FIELD(r.effectiveDoseMsv ? formatKeepingDigits(*r.effectiveDoseMsv, "##0.000") : std::string(kDash)),
          [](const std::string& s, ResultRow& r, double&, const Number& number) {
              if (s == kDash)
                  r.effectiveDoseMsv.reset();

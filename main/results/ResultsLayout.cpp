@@ -70,7 +70,7 @@ std::vector<TableText> rowTexts(const ResultRow& row, int k)
         {10, low, surfaceText(row)},
         {95, up, formatNumber(r.exposureAt1m, "0.00E+0")},
         {170, up, formatNumber(r.tubeVoltageKv, "#00.0")},
-        {230, up, formatNumber(r.tubeCurrentMa, "#00.0")},
+        {230, up, formatKeepingDigits(r.tubeCurrentMa, "#00.0", 2)},
         {300, up, formatNumber(r.exposureTimeS, "#0.00#")},
         {357, up, formatNumber(10 * (r.inherentFiltrationCm + r.addedAlCm), "0.00")},
         {400, up, formatNumber(10 * r.addedCuCm, "0.00")},
@@ -91,13 +91,13 @@ std::vector<TableText> rowTexts(const ResultRow& row, int k)
         {725, low, formatNumber(d.bsfAir, "0.000")},
         {781, up, formatNumber(d.cfSoftTissue, "00.00")},
         {838, up, formatNumber(d.cfSkin, "00.00")},
-        {900, up, formatNumber(d.esdSoftTissue, "#0.00")},
-        {960, up, formatNumber(d.esdSkin, "#0.00")},
-        {1025, up, formatNumber(d.esdAir, "#0.00")},
+        {900, up, formatKeepingDigits(d.esdSoftTissue, "#0.00")},
+        {960, up, formatKeepingDigits(d.esdSkin, "#0.00")},
+        {1025, up, formatKeepingDigits(d.esdAir, "#0.00")},
     };
     t.insert(t.end(), rest.begin(), rest.end());
     if (row.effectiveDoseMsv)
-        t.push_back({1100, y, formatNumber(*row.effectiveDoseMsv, "#0.000")});
+        t.push_back({1100, y, formatKeepingDigits(*row.effectiveDoseMsv, "#0.000")});
     else if (row.fromFile)
         t.push_back({1110, y, "―"});
     return t;
@@ -106,10 +106,10 @@ std::vector<TableText> rowTexts(const ResultRow& row, int k)
 std::vector<TableText> totalsTexts(const ResultsTable::Totals& totals)
 {
     return {
-        {900, 860, formatNumber(totals.esdSoftTissue, "#0.00")},
-        {960, 860, formatNumber(totals.esdSkin, "#0.00")},
-        {1025, 860, formatNumber(totals.esdAir, "#0.00")},
-        {1100, 860, formatNumber(totals.effectiveDoseMsv, "#0.000")},
+        {900, 860, formatKeepingDigits(totals.esdSoftTissue, "#0.00")},
+        {960, 860, formatKeepingDigits(totals.esdSkin, "#0.00")},
+        {1025, 860, formatKeepingDigits(totals.esdAir, "#0.00")},
+        {1100, 860, formatKeepingDigits(totals.effectiveDoseMsv, "#0.000")},
     };
 }
 

@@ -90,6 +90,20 @@ TEST(DisplayFormat, EveryPatternOfTheWindowsAndFiles)
         EXPECT_EQ(formatNumber(c.value, c.pattern), c.expected) << c.value << " with \"" << c.pattern << "\"";
 }
 
+// A small dose is never shown as none: at least three significant digits.
+TEST(DisplayFormat, SmallValuesKeepTheirDigits)
+{
+    EXPECT_EQ(formatKeepingDigits(3.17e-5, "#0.00"), "0.0000317");
+    EXPECT_EQ(formatKeepingDigits(0.0042, "##0.00"), "0.00420");
+    EXPECT_EQ(formatKeepingDigits(0.042, "#0.000"), "0.042"); // two digits shown: as the pattern has it
+    EXPECT_EQ(formatKeepingDigits(0.042, "#0.00"), "0.0420");
+    EXPECT_EQ(formatKeepingDigits(1.234, "#0.00"), "1.23"); // as the pattern shows it
+    EXPECT_EQ(formatKeepingDigits(0.0, "#0.00"), "0.00");
+    EXPECT_EQ(formatKeepingDigits(0.75, "#00.0", 2), "00.75"); // a tube current below 1 mA
+    EXPECT_EQ(formatKeepingDigits(2e-7, "0.00E+00"), "2.00E-07");
+    EXPECT_EQ(formatKeepingDigits(-0.0031, "#0.00"), "-0.00310");
+}
+
 TEST(DisplayFormat, NonFiniteValuesAreVisibleNotDigits)
 {
     EXPECT_EQ(formatNumber(std::nan(""), "#0.00"), "NaN");

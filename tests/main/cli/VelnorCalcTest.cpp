@@ -441,6 +441,18 @@ TEST_F(VelnorCalcTest, BatchesBecomeAResultsFileAndAPrintedPage)
     EXPECT_NEAR(file.rows[1].dose.esdSoftTissue, j[1]["esdSoftTissue"].get<double>(), 0.005); // "##0.00"
     EXPECT_EQ(file.rows[1].conditions.rectification, Rectification::SinglePhaseFullWave);
     EXPECT_GT(std::filesystem::file_size(data / "batch.pdf"), 1000u);
+    // Without a desktop session standard error stays quiet when nothing is wrong.
+    testing::TempFolder scratch;
+    writeTextLines(scratch / "in.json", {"{}"});
+    const std::string quiet = "env -u XDG_RUNTIME_DIR " + std::string(VELNOR_CALC) + " " + dataArg() + " --no-files --report "
+        + (data / "quiet.pdf").string() + " < " + (scratch / "in.json").string() + " 2>&1 > /dev/null";
+    FILE* pipe = popen(quiet.c_str(), "r");
+    std::string said;
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+        said.append(buffer, n);
+    EXPECT_EQ(WEXITSTATUS(pclose(pipe)), 0);
+    EXPECT_EQ(said, "");
 
     // Sixteen cases do not fit one table: refused before anything is computed.
     std::string sixteen = "[";

@@ -101,6 +101,19 @@ TEST(ResultsFile, SaveAndReadRestoreEveryRow)
     EXPECT_EQ(read.rows[2].conditions.incidenceMode, IncidenceMode::NonPlanar);
     EXPECT_EQ(read.rows[4].effectiveDoseMsv, std::optional<double>(0.042));
     EXPECT_FALSE(read.rows[0].effectiveDoseMsv);
+
+    // 60 kV, 1 mA, 4 ms: about 3e-5 mGy, kept with three digits, not "0.00".
+    ResultRow tiny = row(SurfaceCode::FlatBody, 60);
+    tiny.dose.esdSoftTissue = 3.17e-5;
+    tiny.dose.esdSkin = 2.9e-5;
+    tiny.dose.esdAir = 2.3456e-5;
+    ResultsTable small = tableOf({tiny});
+    small.setEffectiveDoseOfLastRow(4.2e-6);
+    writeResultsFile(folder / "small.csv", "c", small, 33.97);
+    const ResultRow back = readResultsFile(folder / "small.csv").rows[0];
+    EXPECT_DOUBLE_EQ(back.dose.esdSoftTissue, 3.17e-5);
+    EXPECT_DOUBLE_EQ(back.dose.esdAir, 2.35e-5);
+    EXPECT_DOUBLE_EQ(*back.effectiveDoseMsv, 4.2e-6);
 }
 
 TEST(ResultsFile, TwoRowsWithAndWithoutAnEffectiveDose)
