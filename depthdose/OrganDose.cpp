@@ -7,6 +7,7 @@
 #include "common/NumberReading.h"
 
 #include <cmath>
+#include <limits>
 
 namespace velnor::pdd {
 namespace {
@@ -20,7 +21,17 @@ double convertDepth(double mode, double value, double thickness)
     return value;                 // cm (mode 0, and any other value)
 }
 
-double number(const std::string& text) { return readLeadingNumber(text); }
+// A typed entry is a number as a whole (blanks around it allowed; a blank
+// entry is 0): "x6.7" or "6,7" is not a depth of 0 or 6 but an entry to
+// correct, as its row's message says (NaN refuses the row).
+double number(const std::string& text)
+{
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos)
+        return 0;
+    const std::string trimmed = text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+    return parseNumber(trimmed).value_or(std::numeric_limits<double>::quiet_NaN());
+}
 
 } // namespace
 
@@ -70,6 +81,11 @@ EffectiveDose computeEffectiveDose(const std::array<OrganRow, kTissueRows>& rows
     EffectiveDose result;
     const double lungFrom = number(rows[kLungRow].fromText), lungTo = number(rows[kLungRow].toText);
     const bool chestFrontal = bodyPart == "胸部正面", chestLateral = bodyPart == "胸部側面";
+    // Other rows' depths are mapped through the lung: its entries are checked first.
+    if (rows[kLungRow].checked && !std::isfinite(lungFrom + lungTo)) {
+        result.refusedRow = kLungRow;
+        return result;
+    }
     for (int t = 0; t < kTissueRows; ++t) {
         const OrganRow& row = rows[static_cast<std::size_t>(t)];
         if (!row.checked)

@@ -134,8 +134,13 @@ Check refused(Reason r) { return {Refusal::NotPhysical, inEnglish(r), inJapanese
 
 Check typedNumberFault(std::string_view field, std::string_view text)
 {
-    const auto blank = text.find_first_not_of(" \t");
-    if (blank == std::string_view::npos || beginsWithNumber(text))
+    // A field is a number as a whole, blanks around it allowed: "2OO" (letter
+    // O) is not 2, "7O" not 7.
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    const std::string_view trimmed = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    if (parseNumber(trimmed))
         return {};
     return refused({ReasonCode::NotANumberTyped, std::string(field), 0, 0, 0, {}, std::string(text)});
 }

@@ -106,8 +106,9 @@ struct Check {
 };
 // Letters typed where a number belongs are read as 0 and then refused as a
 // value; they are named as what they are instead: `field` names the record
-// field (or "measuredHvl", "measuredAtr"). Refused when the text is not empty
-// and does not begin with a number.
+// field (or "measuredHvl", "measuredAtr"). Refused when the text is not
+// blank and is not a number as a whole (blanks around it allowed): "2OO"
+// with the letter O is not 2.
 Check typedNumberFault(std::string_view field, std::string_view text);
 // The record field a text box of the form fills ("Text5" -> "tubeVoltageKv").
 std::string_view fieldOfTextBox(std::string_view name);

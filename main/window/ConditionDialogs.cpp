@@ -35,7 +35,23 @@ using controls::button;
 using controls::edit;
 using controls::label;
 
+const char* const kNotANumber = "　数値を入力して下さい　";
+
 double numberIn(const QLineEdit* e) { return readLeadingNumber(e->text().toStdString()); }
+
+// Whether the entry is blank or a number as a whole; if not, it is named and
+// gets the keyboard, and the dialog stays as it is ("abc" is not 0, "2OO" not 2).
+bool numberTyped(Messages& messages, QLineEdit* e, const char* field)
+{
+    const form::Check typed = form::typedNumberFault(field, e->text().toStdString());
+    if (!typed)
+        return true;
+    messages.beep();
+    messages.warn(kNotANumber, QString::fromStdString(typed.reasonJa));
+    e->setFocus();
+    e->selectAll();
+    return false;
+}
 
 } // namespace
 
@@ -126,6 +142,8 @@ void OtherFilterDialog::set()
         m_messages.warn(kNoMaterial);
         return;
     }
+    if (!numberTyped(m_messages, m_thickness, "filterThicknessMm"))
+        return;
     if (m_thickness->text().isEmpty() || !(numberIn(m_thickness) > 0)) {
         m_messages.beep();
         m_messages.warn(kNoThickness);
@@ -142,7 +160,7 @@ void OtherFilterDialog::set()
     emit filterSet(material, m_thickness->text());
 }
 
-MeasuredExposureDialog::MeasuredExposureDialog(QWidget* parent) : QWidget(parent, Qt::Window)
+MeasuredExposureDialog::MeasuredExposureDialog(Messages& messages, QWidget* parent) : QWidget(parent, Qt::Window), m_messages(messages)
 {
     setObjectName("Form9");
     setWindowTitle(kExposureTitle);
@@ -189,6 +207,8 @@ void MeasuredExposureDialog::open()
 
 void MeasuredExposureDialog::accept()
 {
+    if (!numberTyped(m_messages, m_value, "exposureAt1m"))
+        return;
     m_answered = true;
     hide();
     const double value = numberIn(m_value);
@@ -249,6 +269,8 @@ FluoroscopyDialog::FluoroscopyDialog(Messages& messages, QWidget* parent) : QWid
     connect(m_pulsed, &QRadioButton::toggled, this, pulsed);
     connect(compute, &QPushButton::clicked, this, &FluoroscopyDialog::compute);
     connect(ok, &QPushButton::clicked, this, [this] {
+        if (!numberTyped(m_messages, m_text[4], "tubeCurrentMa"))
+            return;
         hide();
         emit currentChosen(numberIn(m_text[4]));
     });
@@ -267,6 +289,11 @@ void FluoroscopyDialog::open()
 
 void FluoroscopyDialog::compute()
 {
+    if (!numberTyped(m_messages, m_text[1], m_continuous->isChecked() ? "tubeCurrentMa" : "pulseCurrentMa"))
+        return;
+    if (!m_continuous->isChecked()
+        && !(numberTyped(m_messages, m_text[2], "pulseWidthMs") && numberTyped(m_messages, m_text[3], "pulsesPerSecond")))
+        return;
     if (m_continuous->isChecked()) {
         if (m_text[1]->text().isEmpty()) {
             m_messages.beep();

@@ -44,7 +44,7 @@ private:
 class MeasuredExposureDialog : public QWidget {
     Q_OBJECT
 public:
-    explicit MeasuredExposureDialog(QWidget* parent);
+    MeasuredExposureDialog(Messages& messages, QWidget* parent);
     void open();
 
 signals:
@@ -58,6 +58,7 @@ protected:
 private:
     void accept();
 
+    Messages& m_messages;
     QLineEdit* m_value;
     QRadioButton* m_ckg;
     QRadioButton* m_roentgen;

@@ -139,7 +139,7 @@ MainWindow::MainWindow(const std::filesystem::path& workingFolder, Messages* mes
     m_fitDialog = new FitDialog(*m_messages, this);
     m_atrExplanation = new AtrExplanation(this);
     m_otherFilter = new OtherFilterDialog(*m_messages, m_folder, this);
-    m_measuredExposure = new MeasuredExposureDialog(this);
+    m_measuredExposure = new MeasuredExposureDialog(*m_messages, this);
     m_fluoroscopy = new FluoroscopyDialog(*m_messages, this);
     connectControls();
 }

@@ -78,6 +78,11 @@ TEST(OrganDose, RefusalsAndEmptyRows)
     EXPECT_EQ(computeEffectiveDose(only(5, "2", "21"), "x", 20, t, 1).refusedRow, 5);      // beyond the body
     EXPECT_EQ(computeEffectiveDose(only(5, "2", "4", "150"), "x", 20, t, 1).refusedRow, 5); // more than all of it
     EXPECT_EQ(*computeEffectiveDose(only(5, "2", "4", "0"), "x", 20, t, 1).contributionMsv[5], 0);
+    // An entry is a number as a whole: "x6.7" is not 0 nor "6,7" 6.
+    for (const char* typed : {"x6.7", "6,7", "6.7cm"})
+        EXPECT_EQ(computeEffectiveDose(only(2, "2", typed), "x", 20, t, 1).refusedRow, 2) << typed;
+    EXPECT_EQ(computeEffectiveDose(only(2, " 2 ", "6.7 "), "x", 20, t, 1).refusedRow, -1);
+    EXPECT_EQ(computeEffectiveDose(only(kLungRow, "2", "2x0"), "胸部正面", 20, t, 1).refusedRow, kLungRow);
     const EffectiveDose none = computeEffectiveDose({}, "x", 20, t, 1);
     EXPECT_EQ(none.totalMsv, 0);
     EXPECT_EQ(none.refusedRow, -1);

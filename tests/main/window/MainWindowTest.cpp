@@ -503,6 +503,15 @@ private slots:
         child<QPushButton>("Command2")->click();
         QCOMPARE(m_messages->details.last(), QString("Ｘ線管電圧の欄が数値ではありません"));
         type("Text5", "75");
+        // A field is a number as a whole: "2OO" with the letter O is not 2 mA, "7O" not 7 kV.
+        type("Text6", "2OO");
+        child<QPushButton>("Command2")->click();
+        QCOMPARE(m_messages->details.last(), QString("Ｘ線管電流の欄が数値ではありません"));
+        type("Text6", " 200 ");
+        type("Text5", "7O");
+        child<QPushButton>("Command2")->click();
+        QCOMPARE(m_messages->details.last(), QString("Ｘ線管電圧の欄が数値ではありません"));
+        type("Text5", "75");
     }
 
     // Every window and its buttons fit the screen (1366 x 768 on the
@@ -1089,8 +1098,14 @@ private slots:
         child<QPushButton>("Command2")->click();
         QCOMPARE(label("Label78"), QString("2.58E-4")); // the measurement, not the table
         QVERIFY(!child<QRadioButton>("Option4")->isChecked()); // chosen again for the next case
-        // An empty entry goes back to the table.
+        // Letters are named and the dialog stays for a correction.
         child<QRadioButton>("Option4")->setChecked(true);
+        measured->findChild<QLineEdit*>("Text1")->setText("abc");
+        measured->findChild<QPushButton*>("Command1")->click();
+        QCOMPARE(m_messages->details.last(), QString("実測照射線量の欄が数値ではありません"));
+        QVERIFY(measured->isVisible());
+        // An empty entry goes back to the table.
+        measured->findChild<QLineEdit*>("Text1")->clear();
         measured->findChild<QPushButton*>("Command1")->click();
         QCOMPARE(m_window->state().conditions.exposureSource, ExposureSource::OutputTable);
         QVERIFY(child<QRadioButton>("Option5")->isChecked());
