@@ -136,6 +136,10 @@ constexpr Pattern kPatterns[] = {
     {ReasonCode::StandardDeviation, "standard deviation of {key} {v}: it must be a finite number of 0 or more", "{name}の標準偏差 {v} が正しくありません"},
     {ReasonCode::NotFiniteOrNegative, "{name} {v}: it must be a finite number of 0 or more", "{name}が {v} です。0 以上の値でなければなりません"},
     {ReasonCode::NotANumberTyped, "the {name} field holds no number (\"{text}\")", "{name}の欄が数値ではありません"},
+    {ReasonCode::HistoriesTooFewForField,
+     "{v} histories cannot bring 100 primary photons through the engine's scoring disc with this field and these distances: "
+     "give at least {low}",
+     "ヒストリー数 {v} では、この照射野と距離で散乱線の評価に必要な光子数（100 個）に届きません。{low} 以上にして下さい"},
 
     {ReasonCode::FileCannotOpen, "cannot be opened for reading", "開けません"},
     {ReasonCode::FileNotInFolder, "cannot be opened: there is no such file in the working folder", "作業フォルダにありません"},

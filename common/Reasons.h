@@ -31,6 +31,7 @@ enum class ReasonCode {
     StandardDeviation,   // negative or not finite
     NotFiniteOrNegative, // a dose or share that is negative or not finite
     NotANumberTyped,     // letters typed into a number field (text)
+    HistoriesTooFewForField, // value histories, low the fewest that reach the scoring disc's photons
     // Files: reaching them (detail: the system's words).
     FileCannotOpen,
     FileNotInFolder,     // not in the working folder

@@ -88,7 +88,11 @@ Curved surfaces: incidenceMode 2 with surfaceCode 1 (cylinder, give
 cylinderRadiusCm), 2 (elliptic cylinder: ellipseHorizontalCm,
 ellipseVerticalCm) or 4 (racetrack: racetrackACm, racetrackBCm,
 racetrackLengthCm), and mcHistories (default 50000000, as in the surface
-dialog; a whole number from 100000 to 2147483647). Dimensions and distances
+dialog; a whole number up to 2147483647, and at least what the field and
+distances need: the engine needs 100 primary photons through its scoring
+disc of 0.5 cm radius at the centre of the field, so a case is refused,
+naming the fewest that suffice, when fewer than 150 are expected (for the
+start-up field at 80 of 100 cm: 200000; never fewer than 100000)). Dimensions and distances
 up to 1000 cm and field sizes up to 200 cm. velnor-calc runs the surface's
 Monte Carlo program (found in DIR, else beside velnor-calc; bsfmc_cylinder
 for the cylinder) to its end in a folder of this run's own inside DIR, with

@@ -190,8 +190,44 @@ std::optional<RecordFault> exposureConditionsFault(const ExposureConditions& c)
             d = {c.racetrackACm, c.racetrackBCm, c.racetrackLengthCm};
         if (auto f = curvedSurfaceFault(c.surfaceCode, d, c.mcHistories))
             return f;
+        const double needed = minimumMcHistories(c);
+        if (c.mcHistories < needed)
+            return fault({ReasonCode::HistoriesTooFewForField, "mcHistories", c.mcHistories, needed, 0, {}, {}});
     }
     return std::nullopt;
+}
+
+double minimumMcHistories(const ExposureConditions& c)
+{
+    constexpr double kDiscRadiusCm = 0.5;       // the engines' scoring disc
+    constexpr double kExpectedPhotons = 150;    // for the 100 the engines need
+    constexpr double kStep = 100000;
+    const double ffd = c.focusReceptorDistanceCm, fsd = c.focusSurfaceDistanceCm;
+    if (!(ffd > 0) || !(fsd > 0))
+        return limits::kMinHistories;
+    // The engines' job: short axis across, long axis along the body.
+    double halfAcross = 0.5 * c.fieldShortCm.value_or(0.0) * fsd / ffd;
+    const double halfAlong = 0.5 * c.fieldLongCm.value_or(0.0) * fsd / ffd;
+    if (c.surfaceCode == SurfaceCode::Cylinder)
+        halfAcross = std::min(halfAcross, c.cylinderRadiusCm);
+    else if (c.surfaceCode == SurfaceCode::EllipticCylinder)
+        halfAcross = std::min(halfAcross, c.ellipseHorizontalCm);
+    else if (c.surfaceCode == SurfaceCode::Racetrack)
+        halfAcross = std::min(halfAcross, 0.5 * (c.racetrackACm + c.racetrackBCm));
+    if (!(halfAcross > 0) || !(halfAlong > 0))
+        return limits::kMinHistories; // the job itself is refused by its engine
+    // The share of one quadrant of the field that lies in the disc: the
+    // quarter disc cut by the field, by the midpoint rule.
+    constexpr int kSlices = 400;
+    const double xEnd = std::min(halfAcross, kDiscRadiusCm), dx = xEnd / kSlices;
+    double inDisc = 0;
+    for (int i = 0; i < kSlices; ++i) {
+        const double x = (i + 0.5) * dx;
+        inDisc += std::min(halfAlong, std::sqrt(kDiscRadiusCm * kDiscRadiusCm - x * x)) * dx;
+    }
+    const double share = inDisc / (halfAcross * halfAlong);
+    const double histories = std::ceil(kExpectedPhotons / share / kStep) * kStep;
+    return std::clamp(histories, limits::kMinHistories, limits::kMaxHistories);
 }
 
 } // namespace velnor

@@ -121,10 +121,20 @@ inline constexpr double kMinHistories = 100000;
 std::optional<RecordFault> curvedSurfaceFault(SurfaceCode surface, const std::array<double, 3>& dimensionsCm,
                                               double histories);
 
+// The fewest histories with which the engine of a curved surface reaches
+// the primary photons it needs through its scoring disc, for this field and
+// these distances, with a margin for chance (150 expected for the 100
+// needed: fewer than 100 then happen about once in 10^5 runs), rounded up to
+// 100 000. The engines sample the entry points uniformly over the field at
+// the surface (its half-width across limited by the surface's own), and the
+// disc of 0.5 cm radius lies at its centre.
+double minimumMcHistories(const ExposureConditions& conditions);
+
 // Whether the conditions can be calculated: every number finite and within
 // its physical range, the body between the entrance surface and the
 // receptor, the texts one line each, and for a curved surface a job that its
-// Monte Carlo program can run. Empty when they can.
+// Monte Carlo program can run, with at least minimumMcHistories(). Empty when
+// they can.
 std::optional<RecordFault> exposureConditionsFault(const ExposureConditions& conditions);
 
 } // namespace velnor

@@ -18,7 +18,7 @@ std::optional<RecordFault> resultRowFault(const ResultRow& row)
     if (c.exposureAt1m > limits::kMaxExposureCkg && std::isfinite(c.exposureAt1m))
         c.exposureAt1m = limits::kMaxExposureCkg;
     if (c.incidenceMode == IncidenceMode::NonPlanar)
-        c.mcHistories = limits::kMinHistories; // a file keeps no history count
+        c.mcHistories = limits::kMaxHistories; // a file keeps no history count: any the engine could have run
     if (auto fault = exposureConditionsFault(c))
         return fault;
     if (auto fault = beamQualityFault(row.beamQuality))

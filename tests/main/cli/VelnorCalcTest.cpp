@@ -146,9 +146,12 @@ TEST(VelnorCalcCurved, CylinderCaseRunsTheEngineToItsEnd)
     EXPECT_EQ(nlohmann::json::parse(narrowBeside.output)["bsfAir"].get<double>(), narrowAlone);
     EXPECT_EQ(nlohmann::json::parse(wideBeside.output)["bsfAir"].get<double>(), wideAlone);
 
+    // 100 000 histories cannot reach the scoring disc's photons in the
+    // start-up field: refused before the engine starts, naming the fewest that can.
     const CommandResult tooFew = run(dataArg, R"({"incidenceMode": 2, "surfaceCode": 1, "cylinderRadiusCm": 15, "mcHistories": 100000})");
     EXPECT_EQ(tooFew.status, 1);
-    EXPECT_NE(tooFew.output.find("primary photons crossed"), std::string::npos) << tooFew.output;
+    EXPECT_NE(tooFew.output.find("give at least 200000"), std::string::npos) << tooFew.output;
+    EXPECT_EQ(run(dataArg, R"({"incidenceMode": 2, "surfaceCode": 1, "cylinderRadiusCm": 15, "mcHistories": 200000})").status, 0);
 
     testing::TempFolder scratch;
     writeTextLines(scratch / "in.json", {narrow});
@@ -668,6 +671,17 @@ TEST_F(VelnorCalcTest, CurvedCasesRunTheSurfaceDialogsDefaultHistories)
     EXPECT_EQ(readTextLines(data / "joken-seen.txt").back(), "00050000000");
     EXPECT_DOUBLE_EQ(nlohmann::json::parse(r.output)["bsfSkin"].get<double>(), 1.4);
     EXPECT_NE(run("--help").output.find("50000000"), std::string::npos);
+
+    // An engine's own reason for a failure is the case's error, not its status;
+    // an engine ended by a signal is named by the signal.
+    std::ofstream(data / "bsfmc_cylinder") << "#!/bin/sh\necho ' *** Only 83 primary photons crossed the 0.5 cm scoring disc'\n"
+                                              "echo ' *** No result file was written.'\nexit 1\n";
+    const CommandResult failed = run(dataArg(), R"({"incidenceMode": 2, "surfaceCode": 1, "cylinderRadiusCm": 15})");
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.output.find("failed: Only 83 primary photons crossed the 0.5 cm scoring disc\""), std::string::npos) << failed.output;
+    std::ofstream(data / "bsfmc_cylinder") << "#!/bin/sh\nkill -KILL $$\n";
+    const CommandResult killed = run(dataArg(), R"({"incidenceMode": 2, "surfaceCode": 1, "cylinderRadiusCm": 15})");
+    EXPECT_NE(killed.output.find("bsfmc_cylinder was ended by a signal (SIGKILL)"), std::string::npos) << killed.output;
 }
 
 } // namespace

@@ -164,5 +164,28 @@ TEST(ExposureForm, CurvedSurfacesNeedARunnableEngineJob)
     EXPECT_NE(checkBeforeCalculation(c).reason.find("no curved surface"), std::string::npos);
 }
 
+// The fewest histories follow the field: the scoring disc (0.5 cm radius)
+// takes pi 0.25 / 4 of a quadrant of 17.28 x 14.24 cm (the start-up field at
+// 80 of 100 cm): 0.080 %, so 150 expected photons need 188 000 histories.
+TEST(ExposureForm, TheFewestHistoriesFollowTheFieldAndDistance)
+{
+    ExposureConditions c;
+    c.incidenceMode = IncidenceMode::NonPlanar;
+    c.surfaceCode = SurfaceCode::Cylinder;
+    c.cylinderRadiusCm = 15;
+    EXPECT_EQ(minimumMcHistories(c), 200000);
+    c.mcHistories = 100000;
+    const Check refused = checkBeforeCalculation(c);
+    EXPECT_NE(refused.reason.find("give at least 200000"), std::string::npos) << refused.reason;
+    EXPECT_NE(refused.reasonJa.find("200000 以上"), std::string::npos) << refused.reasonJa;
+    c.cylinderRadiusCm = 5; // the field across is cut to the radius
+    EXPECT_EQ(minimumMcHistories(c), 100000);
+    c.fieldLongCm = c.fieldShortCm = 0.5; // a field smaller than the disc: every photon scores
+    EXPECT_EQ(minimumMcHistories(c), 100000);
+    c.fieldLongCm = c.fieldShortCm = 200;
+    c.cylinderRadiusCm = 100;
+    EXPECT_EQ(minimumMcHistories(c), 4900000); // 80 x 80 cm: 150 / (0.196 / 6400)
+}
+
 } // namespace
 } // namespace velnor::form
