@@ -29,7 +29,6 @@ const char* const kStoppedText = "中止しました。結果はありません"
 const char* const kLeft = "残り約 %1 秒";
 const char* const kWaitTitle = "モンテカルロ計算";
 const char* const kWaitText = "モンテカルロ計算中です。終了すると自動的に計算を続けます";
-const char* const kStillRunning = "　モンテカルロ計算はまだ実行中です（残り約 %1 秒）。終了すると自動的に計算を続けます　";
 const char* const kStarting = "開始しています…";
 
 } // namespace
@@ -197,13 +196,14 @@ EngineWaitDialog::EngineWaitDialog(EngineConsole& console, QWidget* parent) : QD
     connect(&m_console, &EngineConsole::progressChanged, this, &EngineWaitDialog::showProgress);
     connect(&m_console, &EngineConsole::programFinished, this, &QDialog::accept);
     connect(stop, &QPushButton::clicked, &m_console, &EngineConsole::stop);
-    connect(ok, &QPushButton::clicked, this, [this] {
-        // OK before the end: the calculation goes on by itself when it has ended.
-        if (m_console.running())
-            m_left->setText(QString(kStillRunning).arg(std::max(0, m_console.secondsLeft())));
-        else
-            accept();
-    });
+    // The calculation goes on by itself when the engine has ended: OK has
+    // nothing to do before then and waits, disabled, so that a press is never
+    // met by a message no one sees; Enter neither stops the engine.
+    ok->setEnabled(false);
+    ok->setDefault(true);
+    stop->setAutoDefault(false);
+    connect(&m_console, &EngineConsole::programFinished, ok, [ok] { ok->setEnabled(true); });
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void EngineWaitDialog::showProgress(int percentDone, int secondsLeft)
