@@ -89,6 +89,30 @@ constexpr std::array<FieldName, 71> kFields = {{
     {"singlePhaseFullWave", "single-phase full-wave", "単相全波"},
 }};
 
+// The system's words for the failures a user meets most, in Japanese with
+// what to do where it is plain; other words stay as the system gave them.
+std::string systemWordsInJapanese(const std::string& words)
+{
+    static const std::pair<const char*, const char*> kKnown[] = {
+        {"No such file or directory", "ファイルまたはフォルダがありません"},
+        {"Permission denied", "アクセスが許可されていません。ファイルやフォルダの権限を確認して下さい"},
+        {"Operation not permitted", "操作が許可されていません"},
+        {"No space left on device", "ディスクがいっぱいです。空きを作ってから保存し直して下さい"},
+        {"Disk quota exceeded", "ディスクの使用量の上限を超えています"},
+        {"Read-only file system", "読み取り専用の場所です。別のフォルダに保存して下さい"},
+        {"Is a directory", "フォルダです"},
+        {"Not a directory", "フォルダではありません"},
+        {"File name too long", "ファイル名が長すぎます"},
+        {"Too many levels of symbolic links", "リンクが多重になりすぎています"},
+        {"Input/output error", "入出力エラーです。ディスクや接続を確認して下さい"},
+        {"Text file busy", "実行中のファイルです"},
+    };
+    for (const auto& [english, japanese] : kKnown)
+        if (words == english)
+            return japanese;
+    return words;
+}
+
 const FieldName* find(std::string_view field)
 {
     for (const FieldName& f : kFields)
@@ -223,6 +247,8 @@ constexpr Pattern kPatterns[] = {
     {ReasonCode::ProgramEnded, "{text} ended with status {value}", "{text} が終了コード {value} で終わりました"},
     {ReasonCode::ProgramKilled, "{text} was ended by a signal", "{text} がシグナルで終了させられました"},
     {ReasonCode::ProgramFailed, "the Monte Carlo program failed: {text}", "モンテカルロ計算ができませんでした：{text}"},
+    {ReasonCode::AnswerBeforeHandOff, "the effective dose in the answer file was written before row {value} was handed over: it belongs to another case",
+     "実効線量のファイルは {value} 件目を渡す前に書かれたもので、別の症例のものです。実効線量概算で計算し直して下さい"},
     {ReasonCode::FitNoChange, "fit: the measured value equals the computed one", "合わせ込み：実測値が計算値と同じです"},
     {ReasonCode::FitFailed, "the fit failed", "合わせ込みができません"},
     {ReasonCode::FitVoltageAbove, "the voltage would exceed {value} kV{text}", "管電圧が {value} kV{text} を超えてしまいます"},
@@ -315,7 +341,7 @@ std::string fill(const char* pattern, const Reason& r, bool japanese)
             out += "（" + number(r.low) + " 番目の値）";
     }
     if (!r.detail.empty())
-        out += japanese ? "（" + r.detail + "）" : " (" + r.detail + ")";
+        out += japanese ? "（" + systemWordsInJapanese(r.detail) + "）" : " (" + r.detail + ")";
     return out;
 }
 

@@ -103,6 +103,7 @@ enum class ReasonCode {
     ProgramEnded,        // program text, status value
     ProgramKilled,       // program text, detail: the signal's name
     ProgramFailed,       // text: the program's own reason
+    AnswerBeforeHandOff, // the effective dose was written before the hand-off of row value
     FitNoChange,
     FitFailed,           // worded before the fit's reason
     FitVoltageAbove,     // the fitted voltage would exceed value kV (text: "+10 %" for the limit)

@@ -126,11 +126,45 @@ void DesktopLauncher::start(const std::filesystem::path& program, const std::fil
     startDetached(program, arguments, workingFolder, !terminal.empty(), terminal.empty() ? log : std::string());
 }
 
+WindowedLauncher::~WindowedLauncher() { stop(); }
+
 void WindowedLauncher::start(const std::filesystem::path& program, const std::filesystem::path& workingFolder)
 {
     if (!isExecutable(program))
         throw CalculationError(Reason{ReasonCode::ProgramCannotStart, {}, 0, 0, 0, {}, program.string()});
-    startDetached(program, {program.string()}, workingFolder, false, {});
+    stop();
+    // One fork: the program stays this process's child, so its number cannot
+    // pass to another process before it has been waited for.
+    const pid_t child = ::fork();
+    if (child < 0)
+        throw CalculationError(Reason{ReasonCode::ProgramCannotStart, {}, 0, 0, 0, {}, program.string(), std::strerror(errno)});
+    if (child == 0) {
+        ::setsid();
+        if (::chdir(workingFolder.c_str()) != 0)
+            ::_exit(126);
+        redirect(STDIN_FILENO, "/dev/null", O_RDONLY);
+        execInChild({program.string()});
+    }
+    m_pid = child;
+}
+
+void WindowedLauncher::stop()
+{
+    if (m_pid <= 0)
+        return;
+    const pid_t pid = m_pid;
+    m_pid = 0;
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) == pid)
+        return; // it had ended by itself
+    ::kill(pid, SIGTERM);
+    for (int i = 0; i < 200; ++i) { // two seconds to close its windows
+        if (::waitpid(pid, &status, WNOHANG) != 0)
+            return;
+        ::usleep(10000);
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
 }
 
 namespace {

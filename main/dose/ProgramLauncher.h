@@ -14,6 +14,9 @@ public:
     // Starts `program` without waiting. Throws CalculationError when it cannot
     // be started.
     virtual void start(const std::filesystem::path& program, const std::filesystem::path& workingFolder) = 0;
+    // Ends the program this launcher started last, if it still runs (a
+    // launcher that lets its programs go does nothing).
+    virtual void stop() {}
 };
 
 // On the desktop: in a terminal window (x-terminal-emulator, else xterm) when
@@ -25,11 +28,22 @@ public:
     void start(const std::filesystem::path& program, const std::filesystem::path& workingFolder) override;
 };
 
-// A windowed program (the depth-dose program): started detached in the
-// working folder, with its own windows and no console.
+// A windowed program (the depth-dose program): started in the working folder
+// in a session of its own, with its own windows and no console. The launcher
+// keeps the one program it started: starting another, stop() and the
+// launcher's end close it (SIGTERM, then SIGKILL after two seconds), so no
+// earlier case's program can answer for a later one.
 class WindowedLauncher : public ProgramLauncher {
 public:
+    WindowedLauncher() = default;
+    WindowedLauncher(const WindowedLauncher&) = delete;
+    WindowedLauncher& operator=(const WindowedLauncher&) = delete;
+    ~WindowedLauncher() override;
     void start(const std::filesystem::path& program, const std::filesystem::path& workingFolder) override;
+    void stop() override;
+
+private:
+    int m_pid = 0; // the program started last; 0: none
 };
 
 // Runs `program` in `workingFolder` to its end with empty input, its console

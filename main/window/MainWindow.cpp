@@ -62,6 +62,7 @@ const char* const kHeadFrontal = "頭部正面";
 const char* const kDepthDoseProgram = "Velnor17_PDD";
 const char* const kDepthDoseMissing = "　深部線量プログラム Velnor17_PDD を起動できません　";
 const char* const kNoEffectiveDose = "実効線量は計算されていません";
+const char* const kComputeEffectiveDoseFirst = "実効線量概算で計算してから押して下さい";
 const char* const kSdCaption = "標準偏差 (モンテカルロ)";
 const char* const kFitDone = "　＊＊＊  計算を完了しました　＊＊＊   ";
 const char* const kFitFailed = "***  正しく計算できません  ***";
@@ -880,7 +881,13 @@ void MainWindow::startDepthDose()
         return; // the buttons stay as they are
     }
     try {
+        // One depth-dose program at a time: the previous one, and its answer,
+        // belonged to another row.
+        m_windowedLauncher->stop();
+        removeFileQuietly(m_folder, files::kEffectiveDose);
         writeDepthDoseHandOff(m_folder, row.conditions, row.dose.esdSoftTissue, *row.photonSpectrum);
+        std::error_code ec;
+        m_handOffTime = std::filesystem::last_write_time(findFileIgnoringCase(m_folder, files::kDepthDoseHandOff), ec);
         QApplication::processEvents();
         m_windowedLauncher->start(program, m_folder);
     } catch (const std::exception& e) {
@@ -896,14 +903,21 @@ void MainWindow::addEffectiveDose()
         return;
     double msv = 0;
     try {
-        FreeFormatReader reader = FreeFormatReader::fromFile(findFileIgnoringCase(m_folder, files::kEffectiveDose));
+        const std::filesystem::path answer = findFileIgnoringCase(m_folder, files::kEffectiveDose);
+        std::error_code ec;
+        const std::filesystem::file_time_type written = std::filesystem::last_write_time(answer, ec);
+        if (!ec && written < m_handOffTime)
+            throw WordedError(Reason{ReasonCode::AnswerBeforeHandOff, {}, static_cast<double>(m_workflow.awaitingRow)});
+        FreeFormatReader reader = FreeFormatReader::fromFile(answer);
         reader.readLine(); // the header
         msv = reader.readNumber();
         if (!(msv >= 0) || !std::isfinite(msv))
             throw WordedError(Reason{ReasonCode::NotFiniteOrNegative, "effectiveDoseMsv", msv, 0, 0, "mSv"});
     } catch (const std::exception& e) {
         // The answer may still come (the button stays), or the program can be started again.
-        m_messages->warn(kNoEffectiveDose, detailOf(e));
+        std::error_code ec;
+        const bool noAnswer = !std::filesystem::exists(findFileIgnoringCase(m_folder, files::kEffectiveDose), ec);
+        m_messages->warn(kNoEffectiveDose, noAnswer ? QString(kComputeEffectiveDoseFirst) : detailOf(e));
         workflow(form::WorkflowEvent::EffectiveDoseMissing);
         return;
     }
@@ -979,6 +993,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
             return;
         }
     }
+    m_windowedLauncher->stop(); // its answer would have no row to go to
     for (const char* name : files::kDeletedAtExit)
         removeFileQuietly(m_folder, name);
     for (QWidget* w : {static_cast<QWidget*>(m_resultsWindow), static_cast<QWidget*>(m_spectrumWindow),

@@ -127,6 +127,9 @@ private:
     form::WorkflowState m_workflow;
     bool m_unsavedRows = false; // rows added or changed since the table was last saved, printed or read
     bool m_exitConfirmed = false;
+    // When the hand-off of the awaited row was written: an answer older than
+    // it belongs to another case.
+    std::filesystem::file_time_type m_handOffTime{};
     bool m_fittedOnce = false;
     QString m_userName;
     bool m_guest = true;

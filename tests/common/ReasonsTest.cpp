@@ -40,6 +40,15 @@ TEST(Reasons, EveryCodeAndFieldHasBothWordings)
     EXPECT_EQ(inEnglish(range), "tube current 0 mA: it must lie between 0.001 and 10000 mA");
     EXPECT_EQ(inJapanese(range), "Ｘ線管電流が 0 mA です。0.001 〜 10000 mA の範囲で入力して下さい");
     EXPECT_EQ(inJapanese({ReasonCode::NotANumberTyped, "tubeVoltageKv", 0, 0, 0, {}, "abc"}), "Ｘ線管電圧の欄が数値ではありません");
+    // The system's words a user meets most are Japanese too, with the next step where it is plain.
+    EXPECT_EQ(inJapanese({ReasonCode::FileCannotOpen, {}, 0, 0, 0, {}, {}, "No such file or directory"}),
+              "開けません（ファイルまたはフォルダがありません）");
+    EXPECT_NE(inJapanese({ReasonCode::FileCannotWrite, {}, 0, 0, 0, {}, {}, "No space left on device"}).find("ディスクがいっぱい"),
+              std::string::npos);
+    EXPECT_NE(inJapanese({ReasonCode::FileCannotWrite, {}, 0, 0, 0, {}, {}, "Read-only file system"}).find("別のフォルダに保存"),
+              std::string::npos);
+    EXPECT_EQ(inEnglish({ReasonCode::FileCannotOpen, {}, 0, 0, 0, {}, {}, "No such file or directory"}),
+              "cannot be opened for reading (No such file or directory)");
 }
 
 } // namespace

@@ -280,6 +280,42 @@ TEST(Engine, RefusesABadJobAndKeepsTheEarlierResult)
     EXPECT_NE(readTextFile(data / "engine.out").find("ICRUSoft.dat"), std::string::npos);
 }
 
+// The depth-dose program is kept: a second start closes the first, stop()
+// and the launcher's end close the last, so no earlier case's program stays.
+TEST(WindowedLauncher, KeepsOneProgramAndClosesIt)
+{
+    testing::TempFolder folder;
+    std::ofstream(folder / "stays") << "#!/bin/sh\necho $$ >> started\nexec sleep 60\n";
+    std::filesystem::permissions(folder / "stays", std::filesystem::perms::owner_all);
+    auto running = [&](const std::string& pid) { return ::kill(std::stoi(pid), 0) == 0; };
+    auto started = [&](std::size_t n) {
+        for (int i = 0; i < 200; ++i) {
+            std::error_code ec;
+            if (std::filesystem::exists(folder / "started", ec) && readTextLines(folder / "started").size() >= n)
+                return readTextLines(folder / "started").at(n - 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return std::string("0");
+    };
+    std::string first, second, third;
+    {
+        WindowedLauncher launcher;
+        launcher.start(folder / "stays", folder.path());
+        first = started(1);
+        ASSERT_TRUE(running(first));
+        launcher.start(folder / "stays", folder.path());
+        second = started(2);
+        EXPECT_FALSE(running(first));
+        EXPECT_TRUE(running(second));
+        launcher.stop();
+        EXPECT_FALSE(running(second));
+        launcher.start(folder / "stays", folder.path());
+        third = started(3);
+        EXPECT_TRUE(running(third));
+    }
+    EXPECT_FALSE(running(third));
+}
+
 TEST(DesktopLauncher, WithoutADisplayTheEngineRunsDetachedIntoALog)
 {
     // The shipped data, a spectrum and a small cylinder job, as the main window leaves them.

@@ -1143,7 +1143,9 @@ private slots:
             {
                 handedKv = readTextLines(folder / "Velnor2PDD.dat").at(0);
             }
+            void stop() override { ++stops; }
             std::string handedKv;
+            int stops = 0;
         } program;
         RecordingMessages messages;
         MainWindow window(m_folder, &messages, nullptr, &program);
@@ -1159,9 +1161,10 @@ private slots:
         QCOMPARE(program.handedKv, std::string("75")); // the row's case, not the one on the screen
         QCOMPARE(readTextLines(m_folder / "Velnor2PDD.dat").size(), std::size_t(308));
 
-        // Asked for before the program answered: the warning, and both ways on stay open.
+        // Asked for before the program answered: the warning with the next step, and both ways on stay open.
         button("Command5")->click();
         QCOMPARE(messages.warnings.last(), QString("実効線量は計算されていません"));
+        QCOMPARE(messages.details.last(), QString("実効線量概算で計算してから押して下さい"));
         QVERIFY(button("Command5")->isEnabled());
         QVERIFY(button("Command11")->isEnabled());
         answer("0.111");
@@ -1171,8 +1174,20 @@ private slots:
         QVERIFY(!std::filesystem::exists(m_folder / "Eff-Dose.dat")); // taken once
 
         // B is added as row 2; its answer goes to row 2 even when C is computed meanwhile.
+        // An answer left from before B's hand-off is another case's; the
+        // program started for row 1 is closed when row 2 is handed over.
         button("Command3")->click();
+        answer("0.511");
+        const auto before = std::filesystem::last_write_time(m_folder / "Eff-Dose.dat");
+        const int stopsBefore = program.stops;
         button("Command11")->click();
+        QCOMPARE(program.stops, stopsBefore + 1);
+        QVERIFY(!std::filesystem::exists(m_folder / "Eff-Dose.dat"));
+        answer("0.511");
+        std::filesystem::last_write_time(m_folder / "Eff-Dose.dat", before);
+        button("Command5")->click();
+        QVERIFY2(messages.details.last().contains("別の症例"), qPrintable(messages.details.last()));
+        QVERIFY(!window.results().row(2).effectiveDoseMsv);
         QCOMPARE(program.handedKv, std::string("90"));
         window.findChild<QLineEdit*>("Text5")->setText("100");
         button("Command2")->click();
