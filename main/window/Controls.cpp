@@ -1,9 +1,11 @@
 #include "main/window/Controls.h"
 
 #include <algorithm>
+#include <limits>
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
@@ -13,6 +15,9 @@
 
 namespace velnor::controls {
 namespace {
+
+// Room for the frame and the title bar a window manager adds.
+constexpr int kFrameWidth = 16, kFrameHeight = 48;
 
 // The window's own "Cancel" button, when it shows an enabled one.
 QPushButton* cancelButton(QWidget* window)
@@ -60,6 +65,29 @@ void enterClicksButtons(QObject* owner)
         app->installEventFilter(new EnterClicks(owner));
 }
 
+int availableHeight(QWidget* window)
+{
+    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry().height() - kFrameHeight : std::numeric_limits<int>::max();
+}
+
+void tightenToHeight(QWidget* content, int height)
+{
+    if (!content->layout() || content->sizeHint().height() <= height)
+        return;
+    QList<QLayout*> layouts = content->findChildren<QLayout*>();
+    layouts.prepend(content->layout());
+    for (QLayout* layout : layouts) {
+        if (auto* grid = qobject_cast<QGridLayout*>(layout))
+            grid->setVerticalSpacing(1);
+        else if (auto* box = qobject_cast<QBoxLayout*>(layout); box && box->direction() >= QBoxLayout::TopToBottom)
+            box->setSpacing(2);
+        const QMargins m = layout->contentsMargins();
+        layout->setContentsMargins(std::min(m.left(), 6), std::min(m.top(), 2), std::min(m.right(), 6), std::min(m.bottom(), 2));
+    }
+    content->layout()->activate();
+}
+
 void fitOnScreen(QWidget* window, QSize preferred)
 {
     QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
@@ -67,8 +95,6 @@ void fitOnScreen(QWidget* window, QSize preferred)
         window->resize(preferred);
         return;
     }
-    // Room for the frame and the title bar a window manager adds.
-    constexpr int kFrameWidth = 16, kFrameHeight = 48;
     const QRect available = screen->availableGeometry();
     window->resize(std::min(preferred.width(), available.width() - kFrameWidth),
                    std::min(preferred.height(), available.height() - kFrameHeight));
@@ -92,10 +118,12 @@ void scrollWhenTooLarge(QWidget* window, QLayout* content)
 
 void fitScrollingWindow(QWidget* window)
 {
-    // The scroll bars appear only when the screen is too small for the content.
+    // The scroll bars appear only when the screen is too small for the content,
+    // and only after the spacing has been made as tight as it goes.
     auto* scroll = window->findChild<QScrollArea*>("ScrollArea", Qt::FindDirectChildrenOnly);
     if (scroll && scroll->widget()) {
-        const QWidget* inner = scroll->widget();
+        QWidget* inner = scroll->widget();
+        tightenToHeight(inner, availableHeight(window));
         // Room for a vertical scroll bar, so that a window cut in height
         // does not lose its right edge to it as well.
         const int bar = scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent);

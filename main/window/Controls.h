@@ -79,6 +79,12 @@ inline constexpr int kSmallScreenWidth = 1366, kSmallScreenHeight = 768;
 // area of its screen (less its frame and title bar), so that its buttons are
 // never off the screen.
 void fitOnScreen(QWidget* window, QSize preferred);
+// The height a window's content may take on its screen (the frame and title
+// bar a window manager adds taken off).
+int availableHeight(QWidget* window);
+// When `content` is taller than `height`, its layouts get tighter spacing
+// and margins (the controls keep their order, sizes and captions).
+void tightenToHeight(QWidget* content, int height);
 
 // Shows a window in front with the keyboard, as a user who asked for it
 // expects (raising alone leaves the keys with the window they pressed in).

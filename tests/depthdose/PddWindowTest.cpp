@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include <algorithm>
@@ -155,6 +156,17 @@ private slots:
         QVERIFY(window.start());
         QCOMPARE(messages.warnings.last(), QString("ない部位 のデータはありません"));
         EffectiveDoseWindow* effective = window.effectiveDoseWindow();
+        // On a 1366 x 768 desktop OK, Reset and bye are seen without scrolling.
+        const QRect desktop = effective->screen() ? effective->screen()->availableGeometry() : QRect();
+        if (desktop.width() >= 1366 && desktop.height() >= 768) {
+            effective->show();
+            QTest::qWait(200);
+            for (const char* name : {"Command1", "Command2", "Command3"}) {
+                auto* button = effective->findChild<QPushButton*>(name);
+                const QPoint bottom = button->mapTo(effective, QPoint(0, button->height()));
+                QVERIFY2(bottom.y() <= effective->height(), name);
+            }
+        }
         effective->findChild<QCheckBox*>("Check3")->setChecked(true); // colon
         effective->findChild<QLineEdit*>("From3")->setText("5");
         effective->findChild<QLineEdit*>("To3")->setText("10");
