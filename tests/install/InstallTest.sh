@@ -41,6 +41,11 @@ mkdir "$work/own"
 cp -r "$prefix/share/velnor/." "$work/own/"
 timeout 3 "$prefix/bin/Velnor_V17" "$work/own" > /dev/null 2>&1 || true
 
+# Every program has its manual page, made from its --help.
+man -l "$prefix/share/man/man1/velnor-calc.1.gz" 2>/dev/null | grep -q -- "--jsonl" || [ ! -x /usr/bin/man ] \
+  || fail "the manual page of velnor-calc is not its --help"
+"$prefix/bin/Velnor_V17" --version | grep -q "^Velnor_V17 17" || fail "Velnor_V17 --version"
+
 # The package holds the programs, the data, the desktop entry and the icon.
 (cd "$build" && cpack -G DEB -B "$work/package" > /dev/null)
 deb=$(ls "$work"/package/velnor_*.deb)
@@ -48,7 +53,9 @@ list=$(dpkg-deb -c "$deb")
 for f in usr/bin/Velnor_V17 usr/bin/Velnor17_PDD usr/bin/bsfmc_cylinder usr/bin/bsfmc_ellipse usr/bin/bsfmc_racetrack \
          usr/bin/velnor-calc usr/bin/velnor-pdd usr/bin/velnor-check-data usr/lib/velnor/velnor-report-pdf.so \
          usr/share/velnor/Att_coeff2020.dat usr/share/velnor/Primary.dat usr/share/velnor/PDS-data/150.dat \
-         usr/share/applications/velnor.desktop usr/share/icons/hicolor/128x128/apps/velnor.png usr/share/doc/velnor/copyright; do
+         usr/share/applications/velnor.desktop usr/share/icons/hicolor/128x128/apps/velnor.png usr/share/doc/velnor/copyright \
+         usr/share/man/man1/velnor-calc.1.gz usr/share/man/man1/velnor-pdd.1.gz usr/share/man/man1/bsfmc_cylinder.1.gz \
+         usr/share/man/man1/Velnor_V17.1.gz usr/share/man/man1/Velnor17_PDD.1.gz; do
   grep -q " \./$f\$" <<< "$list" || fail "the package lacks $f"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
