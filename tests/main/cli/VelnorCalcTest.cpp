@@ -243,6 +243,33 @@ TEST(Engine, EndsOnATermWhileWaitingForEnterAndChecksItsThreads)
         EXPECT_EQ(WEXITSTATUS(std::system((engine + " --threads '" + threads + "' > /dev/null 2>&1 < /dev/null").c_str())), 2) << threads;
 }
 
+// Threads the system refuses (here for want of address space) do not abort
+// the run: it goes on with those it got, to the same factors.
+TEST(Engine, RunsOnTheThreadsItGets)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__has_feature)
+#if defined(__SANITIZE_ADDRESS__) || __has_feature(address_sanitizer)
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit leaves";
+#endif
+#endif
+    testing::TempFolder data;
+    for (const auto& entry : std::filesystem::directory_iterator(VELNOR_DATA_DIR))
+        std::filesystem::copy(entry.path(), data / entry.path().filename().string(), std::filesystem::copy_options::recursive);
+    ASSERT_EQ(run("--data " + data.path().string(), "{}").status, 0); // the spectrum file
+    writeTextLines(data / "joken.txt", {"020.0", "020.0", "080.0", "100.0", "035.6", "043.2", "00000400000"});
+    const std::string engine = (std::filesystem::path(VELNOR_CALC).parent_path() / "bsfmc_cylinder").string();
+    auto factors = [&](const std::string& limit, const std::string& threads) {
+        std::filesystem::remove(data / "ResultBSF.txt");
+        const std::string command = "cd '" + data.path().string() + "' && bash -c '" + limit + " exec \"" + engine + "\" --threads "
+            + threads + "' < /dev/null > engine.out 2>&1";
+        EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 0) << readTextFile(data / "engine.out");
+        return readTextLines(data / "ResultBSF.txt");
+    };
+    const std::vector<std::string> alone = factors("", "1");
+    // Thread stacks of 1 GB each: no second one fits into 1.5 GB.
+    EXPECT_EQ(factors("ulimit -s 1000000; ulimit -v 1500000;", "4"), alone);
+}
+
 TEST(Engine, RefusesABadJobAndKeepsTheEarlierResult)
 {
     testing::TempFolder data;
