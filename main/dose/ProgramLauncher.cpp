@@ -135,11 +135,16 @@ void WindowedLauncher::start(const std::filesystem::path& program, const std::fi
     stop();
     // One fork: the program stays this process's child, so its number cannot
     // pass to another process before it has been waited for.
+    const pid_t parent = ::getpid();
     const pid_t child = ::fork();
     if (child < 0)
         throw CalculationError(Reason{ReasonCode::ProgramCannotStart, {}, 0, 0, 0, {}, program.string(), std::strerror(errno)});
     if (child == 0) {
         ::setsid();
+        // Its answer would have no reader once this program has ended, however that happens.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent)
+            ::_exit(125);
         if (::chdir(workingFolder.c_str()) != 0)
             ::_exit(126);
         redirect(STDIN_FILENO, "/dev/null", O_RDONLY);
