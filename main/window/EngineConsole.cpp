@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -22,6 +23,7 @@ namespace {
 const char* const kRunning = "計算中です。終了するまでお待ちください";
 const char* const kFinished = "計算が終了しました。メイン画面で計算が続きます";
 const char* const kFailed = "計算できませんでした (終了コード %1)";
+const char* const kKilled = "計算できませんでした（%1 で終了させられました）";
 const char* const kClose = "閉じる";
 const char* const kStop = "中止";
 const char* const kStopping = "中止しています…";
@@ -154,8 +156,11 @@ void EngineConsole::run(const std::filesystem::path& program, const std::filesys
         append(m_process->readAll());
         m_finished = true;
         m_exitCode = status == QProcess::NormalExit ? code : -1;
+        // A program ended by a signal is named by it (Qt gives its number as the code then).
+        const char* signal = status == QProcess::CrashExit ? ::sigabbrev_np(code) : nullptr;
         m_status->setText(m_stopRequested ? QString(kStoppedText)
                           : m_exitCode == 0 ? QString(kFinished)
+                          : signal          ? QString(kKilled).arg(QString("SIG") + signal)
                                             : QString(kFailed).arg(m_exitCode));
         if (m_exitCode == 0)
             m_progress->setValue(100);

@@ -18,6 +18,8 @@
 #include "common/TextFile.h"
 #include "main/records/CalculationError.h"
 
+#include <fstream>
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QPrintDialog>
@@ -634,6 +636,13 @@ private slots:
         QVERIFY(console->findChild<QLabel*>("ConsoleStatus")->text().contains("終了しました"));
         QVERIFY(QString::fromStdString(readTextFile(m_folder / "bsfmc_cylinder.log")).contains("Back Scatter Factor"));
         QCOMPARE(readTextLines(m_folder / "ResultBSF.txt").size(), std::size_t(3));
+        // A program ended by a signal is named by it, not by a status of -1.
+        std::ofstream(m_folder / "killed-engine") << "#!/bin/sh\nkill -KILL $$\n";
+        std::filesystem::permissions(m_folder / "killed-engine", std::filesystem::perms::owner_all);
+        launcher.start(m_folder / "killed-engine", m_folder);
+        QTRY_VERIFY_WITH_TIMEOUT(console->finished(), 10000);
+        QVERIFY2(console->findChild<QLabel*>("ConsoleStatus")->text().contains("SIGKILL"),
+                 qPrintable(console->findChild<QLabel*>("ConsoleStatus")->text()));
         // A program that is not there is refused at once.
         QVERIFY_THROWS_EXCEPTION(CalculationError, launcher.start(m_folder / "no-such-engine", m_folder));
     }
