@@ -96,5 +96,19 @@ TEST_F(VelnorPdd, FortyCentimetresRowsAndFailures)
     EXPECT_EQ(pdd("--bogus").status, 2);
 }
 
+// What a script meets: versions, file names that are not UTF-8, a full disk.
+TEST_F(VelnorPdd, ScriptsGetTheVersionAndEveryFailure)
+{
+    const Result version = pdd("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_NE(version.output.find("velnor-pdd 17.0.0\ndepth-dose data "), std::string::npos) << version.output;
+    handOff("{}");
+    EXPECT_EQ(nlohmann::json::parse(pdd().output)["version"], "17.0.0");
+    const Result notUtf8 = pdd("--handoff '" + data.path().string() + "/\xff.dat'"); // once ended in "terminate called"
+    EXPECT_EQ(notUtf8.status, 1);
+    EXPECT_NE(nlohmann::json::parse(notUtf8.output)["error"].get<std::string>().find("\\xFF"), std::string::npos) << notUtf8.output;
+    EXPECT_EQ(run(std::string(VELNOR_PDD) + " --data '" + data.path().string() + "' > /dev/full").status, 3);
+}
+
 } // namespace
 } // namespace velnor
