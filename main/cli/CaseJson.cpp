@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <functional>
 #include <map>
 #include <set>
@@ -212,10 +213,6 @@ const Json& member(const Json& object, const char* key)
     return it == object.end() ? none : *it;
 }
 
-} // namespace
-
-namespace {
-
 // One JSON document; a key given twice in one object is refused (the parser
 // would keep the last silently).
 Json parseDocument(const std::string& text)
@@ -260,30 +257,32 @@ Json parseCases(const std::string& text)
     try {
         return parseDocument(text);
     } catch (const std::invalid_argument&) {
-        // JSON Lines: one case a line, blank lines skipped. A text that is
-        // one document (or one line) keeps the document's reason.
+        // JSON Lines: one case a line, blank lines skipped. A text whose first
+        // line is no case of its own is one document, and keeps its reason.
+        const std::exception_ptr asOneDocument = std::current_exception();
         std::vector<std::string> lines;
-        std::size_t start = 0;
-        while (start <= text.size()) {
+        for (std::size_t start = 0; start <= text.size();) {
             const std::size_t end = std::min(text.find('\n', start), text.size());
             if (!blank(text.substr(start, end - start)))
                 lines.push_back(text.substr(start, end - start));
             start = end + 1;
         }
-        if (lines.size() < 2 || lines[0].find_first_not_of(" \t") == std::string::npos || lines[0][lines[0].find_first_not_of(" \t")] != '{')
-            throw;
+        if (lines.size() < 2)
+            std::rethrow_exception(asOneDocument);
         Json cases = Json::array();
-        std::size_t lineNumber = 0;
-        start = 0;
-        for (const std::string& line : lines) {
-            ++lineNumber;
+        for (std::size_t k = 0; k < lines.size(); ++k) {
             try {
-                cases.push_back(parseDocument(line));
+                cases.push_back(parseDocument(lines[k]));
             } catch (const std::invalid_argument& e) {
-                throw std::invalid_argument("JSON Lines, case " + std::to_string(lineNumber) + ": " + e.what());
+                if (k == 0)
+                    std::rethrow_exception(asOneDocument);
+                throw std::invalid_argument("JSON Lines, case " + std::to_string(k + 1) + ": " + e.what());
             }
-            if (!cases.back().is_object())
-                throw std::invalid_argument("JSON Lines, case " + std::to_string(lineNumber) + ": a case must be a JSON object");
+            if (!cases.back().is_object()) {
+                if (k == 0)
+                    std::rethrow_exception(asOneDocument);
+                throw std::invalid_argument("JSON Lines, case " + std::to_string(k + 1) + ": a case must be a JSON object");
+            }
         }
         return cases;
     }

@@ -576,6 +576,7 @@ TEST_F(VelnorCalcTest, UnknownAndRepeatedKeysAreRefusedAtEveryDepth)
         {R"({"fluoroscopy":{"mA":2,"ms":5,"pps":15}})", 1, "pulsed"},
         {R"({"fit":{"target":"hvl","method":"filtration","measured":3.2,"tolerance":1}})", 1, "tolerance"},
         {R"({"tubeVoltageKv":80,"tubeVoltageKv":90})", 2, "given twice"},
+        {"{\n  \"tubeVoltageKv\": 80,\n  \"tubeVoltageKv\": 90\n}", 2, "given twice"}, // not taken for JSON Lines
         {R"({"fit":{"target":"hvl","target":"atr","method":"voltage","measured":3}})", 2, "given twice"},
     };
     for (const auto& r : refused) {
