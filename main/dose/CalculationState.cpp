@@ -100,9 +100,22 @@ void CalculationState::checkConditions() const
         throw InputRefused(std::move(*fault));
 }
 
-void CalculationState::restore(const CalculationState& before)
+CalculationState::Results CalculationState::results() const
 {
-    *this = before;
+    return {conditions, topBin, photonSpectrum, airKermaSpectrum, kermaRatio, beamQuality, dose, labels, lastCase};
+}
+
+void CalculationState::restore(const Results& before)
+{
+    conditions = before.conditions;
+    topBin = before.topBin;
+    photonSpectrum = before.photonSpectrum;
+    airKermaSpectrum = before.airKermaSpectrum;
+    kermaRatio = before.kermaRatio;
+    beamQuality = before.beamQuality;
+    dose = before.dose;
+    labels = before.labels;
+    lastCase = before.lastCase;
     if (exchangeFolder && before.topBin > 0) { // the spectrum file of the earlier beam
         try {
             writeSpectrumFile(*exchangeFolder, photonSpectrum);
@@ -116,7 +129,7 @@ void CalculationState::calculate()
 {
     // Half a calculation is never left behind: an air conversion factor of 0
     // from a failed step would be saved into every column of a results file.
-    const CalculationState before = *this;
+    const Results before = results();
     try {
         checkConditions();
         computeSpectrum();
@@ -131,7 +144,7 @@ void CalculationState::calculate()
 
 void CalculationState::recalculateWith(const std::function<void(ExposureConditions&)>& change)
 {
-    const CalculationState before = *this;
+    const Results before = results();
     try {
         change(conditions);
         calculate();

@@ -75,8 +75,21 @@ struct CalculationState {
     void recalculateWith(const std::function<void(ExposureConditions&)>& change);
 
 private:
-    // Back to an earlier state, the spectrum file included.
-    void restore(const CalculationState& before);
+    // What a calculation changes (the tables and the output data it only
+    // reads are not copied): taken before it, put back when it fails.
+    struct Results {
+        ExposureConditions conditions;
+        int topBin = 0;
+        BinArray photonSpectrum{}, airKermaSpectrum{};
+        double kermaRatio = 0;
+        BeamQuality beamQuality;
+        DoseResults dose;
+        ResultLabels labels;
+        std::optional<ComputedCase> lastCase;
+    };
+    Results results() const;
+    // Back to earlier results, the spectrum file included.
+    void restore(const Results& before);
 };
 
 } // namespace velnor
