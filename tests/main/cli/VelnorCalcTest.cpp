@@ -134,8 +134,8 @@ TEST(VelnorCalcCurved, CylinderCaseRunsTheEngineToItsEnd)
     // Two runs side by side in one working folder each get their own factors,
     // the same as alone; the engine's reason for a failure is the case's
     // error, and a closed standard error sends the console text nowhere.
-    const std::string narrow = R"({"incidenceMode": 2, "surfaceCode": 1, "cylinderRadiusCm": 8, "mcHistories": 1000000})";
-    const std::string wide = R"({"incidenceMode": 2, "surfaceCode": 1, "cylinderRadiusCm": 40, "mcHistories": 1000000})";
+    const std::string narrow = R"({"incidenceMode": 2, "surfaceCode": 1, "cylinderRadiusCm": 8, "mcHistories": 300000})";
+    const std::string wide = R"({"incidenceMode": 2, "surfaceCode": 1, "cylinderRadiusCm": 40, "mcHistories": 300000})";
     const std::string dataArg = "--data " + data.path().string() + " --brief";
     const double narrowAlone = nlohmann::json::parse(run(dataArg, narrow).output)["bsfAir"];
     const double wideAlone = nlohmann::json::parse(run(dataArg, wide).output)["bsfAir"];
