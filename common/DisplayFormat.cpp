@@ -213,9 +213,7 @@ std::string formatKeepingDigits(double value, std::string_view pattern, int sign
     // Two digits shown are enough: the pattern holds for ordinary values.
     if (decimals + 1 + magnitude >= 2)
         return formatNumber(value, pattern);
-    const int needed = significant - 1 - magnitude;
-    if (needed <= decimals)
-        return formatNumber(value, pattern);
+    const int needed = std::max(significant - 1 - magnitude, decimals);
     std::string wider(pattern.substr(0, end));
     if (point == std::string_view::npos)
         wider += '.';

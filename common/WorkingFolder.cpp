@@ -35,25 +35,6 @@ void refresh(const std::filesystem::path& from, const std::filesystem::path& to)
     writeBytes(to, shipped);
 }
 
-// The lines of a file's bytes, without their line ends; each line keeps its
-// own bytes, so a user name in Shift_JIS stays as it was.
-std::vector<std::string> byteLines(const std::string& bytes)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
-        if (end == std::string::npos)
-            end = bytes.size();
-        std::string line = bytes.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(std::move(line));
-        start = end + 1;
-    }
-    return lines;
-}
-
 // "Primary.dat": lines 1 to 31 are reference data that the depth-dose
 // program reads, line 32 is the user's name. The reference lines are
 // refreshed from the shipped file like any table (a damaged line would give
@@ -66,7 +47,8 @@ void refreshPrimary(const std::filesystem::path& from, const std::filesystem::pa
         writeBytes(to, readFileBytes(from));
         return;
     }
-    std::vector<std::string> lines = byteLines(readFileBytes(from));
+    // splitLines keeps each line's own bytes: a user name in Shift_JIS stays as it was.
+    std::vector<std::string> lines = splitLines(readFileBytes(from));
     if (lines.size() < kPrimaryReferenceLines)
         return; // not a shipped file of this layout: the user's stays
     lines.resize(kPrimaryReferenceLines + 1);
@@ -75,7 +57,7 @@ void refreshPrimary(const std::filesystem::path& from, const std::filesystem::pa
         current = readFileBytes(to);
     } catch (const std::exception&) {
     }
-    const std::vector<std::string> user = byteLines(current);
+    const std::vector<std::string> user = splitLines(current);
     if (user.size() > kPrimaryReferenceLines && !user[kPrimaryReferenceLines].empty())
         lines[kPrimaryReferenceLines] = user[kPrimaryReferenceLines];
     if (lines[kPrimaryReferenceLines].empty()) // no name in either: the guest, no line 32

@@ -3,6 +3,7 @@
 #include "common/DisplayFormat.h"
 #include "common/FileLookup.h"
 #include "common/TextEncoding.h"
+#include "common/TextFile.h"
 #include "main/form/ExposureForm.h"
 #include "main/records/CalculationError.h"
 #include "main/records/OutputDataTable.h"
@@ -237,7 +238,7 @@ Json parseDocument(const std::string& text)
     }
 }
 
-bool blank(const std::string& line) { return line.find_first_not_of(" \t\r") == std::string::npos; }
+bool blank(const std::string& line) { return line.find_first_not_of(" \t") == std::string::npos; }
 
 // Refuses a key of a nested object that is not one of `allowed`: ignored, it
 // would change the result without a word.
@@ -260,13 +261,8 @@ Json parseCases(const std::string& text)
         // JSON Lines: one case a line, blank lines skipped. A text whose first
         // line is no case of its own is one document, and keeps its reason.
         const std::exception_ptr asOneDocument = std::current_exception();
-        std::vector<std::string> lines;
-        for (std::size_t start = 0; start <= text.size();) {
-            const std::size_t end = std::min(text.find('\n', start), text.size());
-            if (!blank(text.substr(start, end - start)))
-                lines.push_back(text.substr(start, end - start));
-            start = end + 1;
-        }
+        std::vector<std::string> lines = splitLines(text);
+        lines.erase(std::remove_if(lines.begin(), lines.end(), blank), lines.end());
         if (lines.size() < 2)
             std::rethrow_exception(asOneDocument);
         Json cases = Json::array();

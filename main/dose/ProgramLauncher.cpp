@@ -1,6 +1,7 @@
 #include "main/dose/ProgramLauncher.h"
 
 #include "common/FileLookup.h"
+#include "common/TextFile.h"
 #include "main/records/CalculationError.h"
 
 #include <cerrno>
@@ -40,6 +41,15 @@ std::filesystem::path onPath(const std::string& name)
         start = end + 1;
     }
     return {};
+}
+
+// In a child before its exec: SIGTERM when `parent` ends, however that
+// happens; a parent that has ended already ends the child at once.
+void endWithParent(pid_t parent)
+{
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent)
+        ::_exit(125);
 }
 
 [[noreturn]] void execInChild(const std::vector<std::string>& arguments)
@@ -141,10 +151,7 @@ void WindowedLauncher::start(const std::filesystem::path& program, const std::fi
         throw CalculationError(Reason{ReasonCode::ProgramCannotStart, {}, 0, 0, 0, {}, program.string(), std::strerror(errno)});
     if (child == 0) {
         ::setsid();
-        // Its answer would have no reader once this program has ended, however that happens.
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (::getppid() != parent)
-            ::_exit(125);
+        endWithParent(parent); // its answer would have no reader
         if (::chdir(workingFolder.c_str()) != 0)
             ::_exit(126);
         redirect(STDIN_FILENO, "/dev/null", O_RDONLY);
@@ -195,18 +202,12 @@ namespace {
 std::string consoleReason(const std::string& console)
 {
     std::string reason;
-    std::size_t start = 0;
-    while (start < console.size()) {
-        std::size_t end = console.find('\n', start);
-        if (end == std::string::npos)
-            end = console.size();
-        std::string line = console.substr(start, end - start);
-        start = end + 1;
+    for (std::string line : splitLines(console)) {
         const std::size_t mark = line.find("*** ");
         if (mark == std::string::npos || line.find_first_not_of(' ') != mark)
             continue;
         line = line.substr(mark + 4);
-        while (!line.empty() && (line.back() == ' ' || line.back() == '\r'))
+        while (!line.empty() && line.back() == ' ')
             line.pop_back();
         if (line.empty() || line.rfind("No result file", 0) == 0 || line.rfind("Stopped on request", 0) == 0)
             continue;
@@ -215,13 +216,13 @@ std::string consoleReason(const std::string& console)
     return reason;
 }
 
+} // namespace
+
 std::string signalName(int signal)
 {
     const char* abbreviation = ::sigabbrev_np(signal);
     return abbreviation ? std::string("SIG") + abbreviation : "signal " + std::to_string(signal);
 }
-
-} // namespace
 
 std::string runToCompletion(const std::filesystem::path& program, const std::filesystem::path& workingFolder)
 {
@@ -239,11 +240,7 @@ std::string runToCompletion(const std::filesystem::path& program, const std::fil
         throw CalculationError(Reason{ReasonCode::ProgramCannotStart, {}, 0, 0, 0, {}, program.string(), std::strerror(error)});
     }
     if (child == 0) {
-        // The program ends with this process, even when it is killed: it
-        // gets SIGTERM, stops at its next block and writes no result.
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (::getppid() != parent) // ended before the request was made
-            ::_exit(125);
+        endWithParent(parent); // an engine stops at its next block and writes no result
         if (::chdir(workingFolder.c_str()) != 0)
             ::_exit(126);
         redirect(STDIN_FILENO, "/dev/null", O_RDONLY);

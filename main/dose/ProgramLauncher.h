@@ -54,6 +54,9 @@ private:
 // status (with the reason of its " *** " lines, the engines' convention).
 std::string runToCompletion(const std::filesystem::path& program, const std::filesystem::path& workingFolder);
 
+// A signal's name as the system writes it ("SIGKILL").
+std::string signalName(int signal);
+
 // The folder of the running program.
 std::filesystem::path runningProgramFolder();
 

@@ -128,7 +128,7 @@ std::string referenceDataVersion(const std::filesystem::path& folder)
 {
     std::vector<std::filesystem::path> tables;
     for (const char* name : {files::kBsfSoftBody, files::kBsfAirBody, files::kBsfSkinBody, files::kBsfSoftHead, files::kBsfAirHead,
-                             files::kBsfSkinHead, files::kAttenuation, files::kAtr, "ICRUSoft.dat"})
+                             files::kBsfSkinHead, files::kAttenuation, files::kAtr, files::kTissueData})
         tables.push_back(findFileIgnoringCase(folder, name));
     return contentFingerprint(tables);
 }

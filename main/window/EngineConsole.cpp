@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -157,11 +156,10 @@ void EngineConsole::run(const std::filesystem::path& program, const std::filesys
         m_finished = true;
         m_exitCode = status == QProcess::NormalExit ? code : -1;
         // A program ended by a signal is named by it (Qt gives its number as the code then).
-        const char* signal = status == QProcess::CrashExit ? ::sigabbrev_np(code) : nullptr;
-        m_status->setText(m_stopRequested ? QString(kStoppedText)
-                          : m_exitCode == 0 ? QString(kFinished)
-                          : signal          ? QString(kKilled).arg(QString("SIG") + signal)
-                                            : QString(kFailed).arg(m_exitCode));
+        m_status->setText(m_stopRequested             ? QString(kStoppedText)
+                          : m_exitCode == 0               ? QString(kFinished)
+                          : status == QProcess::CrashExit ? QString(kKilled).arg(QString::fromStdString(signalName(code)))
+                                                          : QString(kFailed).arg(m_exitCode));
         if (m_exitCode == 0)
             m_progress->setValue(100);
         m_stop->setEnabled(false); // nothing left to stop
