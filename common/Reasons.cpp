@@ -15,7 +15,7 @@ struct FieldName {
 };
 
 // The fields of the records, as the windows and the command-line tools name them.
-constexpr std::array<FieldName, 71> kFields = {{
+constexpr std::array<FieldName, 77> kFields = {{
     {"targetAngleDeg", "target angle", "Ｘ線管ターゲット角度"},
     {"inherentFiltrationCm", "inherent filtration", "固有フィルタ"},
     {"addedAlCm", "added aluminium", "付加フィルタ (アルミ)"},
@@ -87,6 +87,12 @@ constexpr std::array<FieldName, 71> kFields = {{
     {"constantPotential", "constant potential", "定電圧"},
     {"threePhase12Peak", "three-phase 12-peak", "三相12ﾋﾟｰｸ"},
     {"singlePhaseFullWave", "single-phase full-wave", "単相全波"},
+    {"drlEdition", "edition", "版"},
+    {"drlName", "level's name", "区分"},
+    {"drlValueMgy", "reference level", "DRL値"},
+    {"drlBodyParts", "body parts", "撮影部位"},
+    {"drlLowKv", "lower tube voltage", "管電圧下限"},
+    {"drlHighKv", "upper tube voltage", "管電圧上限"},
 }};
 
 // The system's words for the failures a user meets most, in Japanese with
@@ -280,6 +286,16 @@ constexpr Pattern kPatterns[] = {
     {ReasonCode::NotValidText, "the {name} is not valid text", "{name}が正しい文字列ではありません"},
     {ReasonCode::HoldsComma, "a {name} cannot hold a comma: it is a field of the results file", "{name}にコンマ (,) は使えません（結果ファイルの区切りです）"},
     {ReasonCode::TooManyBodyParts, "the list already holds {value} body parts", "照射部位はすでに {value} 件あります"},
+
+    {ReasonCode::DrlLineKey, "the line should begin with \"{text}\"", "「{text}」で始まる行がありません"},
+    {ReasonCode::DrlUnknownDose, "the dose \"{text}\" is none of 軟部組織, 皮膚 and 空気カーマ",
+     "線量「{text}」は 軟部組織・皮膚・空気カーマ のどれでもありません"},
+    {ReasonCode::DrlEmptyText, "the {name} is empty", "{name}が空です"},
+    {ReasonCode::DrlSlash, "a name among the {name} holds \"/\", which separates them", "{name}の名前に区切りの「/」があります"},
+    {ReasonCode::DrlRangeEmpty, "the tube voltages from {low} to {high} kV hold none (the lower bound must be below the upper)",
+     "管電圧の範囲 {low} 〜 {high} kV に入る電圧がありません（下限は上限より小さくして下さい）"},
+    {ReasonCode::DrlRangesOverlap, "for the body part {text} its tube voltages overlap those of the level in line {value}",
+     "{text} の管電圧の範囲が {value} 行目の区分と重なっています"},
 
     {ReasonCode::OpVoltageCell, "tube voltage of row {value}", "管電圧（{value} 行目）"},
     {ReasonCode::OpExposureCell, "exposure per mAs, {name}, row {low} ({high} kV)", "単位mAs当たりの照射線量（{name}、{high} kV）"},

@@ -130,6 +130,13 @@ enum class ReasonCode {
     NotValidText,        // field is not valid UTF-8 text
     HoldsComma,          // field holds a comma
     TooManyBodyParts,    // the list already holds value names
+    // The table of diagnostic reference levels.
+    DrlLineKey,          // the line should begin with text
+    DrlUnknownDose,      // text is not a dose the levels can refer to
+    DrlEmptyText,        // field is empty
+    DrlSlash,            // field holds "/", the separator of body parts
+    DrlRangeEmpty,       // tube voltages from low to high kV: none
+    DrlRangesOverlap,    // overlaps line value for the body part text
     // The cells of a tube output table, as subjects of the predicates below.
     OpVoltageCell,       // row value
     OpExposureCell,      // waveform field, row low, voltage high kV

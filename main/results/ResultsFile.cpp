@@ -1,5 +1,7 @@
 #include "main/results/ResultsFile.h"
 
+#include "common/CsvFields.h"
+
 #include "common/DataFileError.h"
 #include "common/DisplayFormat.h"
 #include "common/NumberReading.h"
@@ -35,12 +37,7 @@ std::string textField(const std::string& s)
         out += '\'';
     for (char c : s)
         out += c == ',' ? std::string("，") : std::string(1, c);
-    if (out.find('"') == std::string::npos)
-        return out;
-    std::string quoted = "\"";
-    for (char c : out)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
+    return csvField(out);
 }
 
 // A text as textField wrote it.
@@ -200,47 +197,6 @@ Wording inColumn(int k, const Wording& inner)
     return worded(Reason{ReasonCode::InColumn, {}, static_cast<double>(k + 2), static_cast<double>(k + 1)}, inner);
 }
 
-// The fields of one line, as RFC 4180 has them: a field in double quotes may
-// hold commas, and "" stands for one quote; spreadsheets quote every field
-// when asked to. Throws RefusedValue for a quote that is not closed on its line.
-std::vector<std::string> splitFields(const std::string& line)
-{
-    std::vector<std::string> fields;
-    std::size_t i = 0;
-    for (;;) {
-        std::string field;
-        if (i < line.size() && line[i] == '"') {
-            ++i;
-            for (;;) {
-                if (i >= line.size())
-                    throw RefusedValue(Reason{ReasonCode::UnclosedQuote});
-                if (line[i] == '"') {
-                    if (i + 1 < line.size() && line[i + 1] == '"') {
-                        field += '"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                field += line[i++];
-            }
-            // Anything between the closing quote and the comma is kept as typed.
-            const std::size_t comma = line.find(',', i);
-            field += line.substr(i, comma == std::string::npos ? std::string::npos : comma - i);
-            i = comma;
-        } else {
-            const std::size_t comma = line.find(',', i);
-            field = line.substr(i, comma == std::string::npos ? std::string::npos : comma - i);
-            i = comma;
-        }
-        fields.push_back(std::move(field));
-        if (i == std::string::npos)
-            return fields;
-        ++i;
-    }
-}
-
 // Line 1 is the comment as written; a spreadsheet that quotes every cell
 // quotes it too (and so does the writer, for a comment that begins with a quote).
 std::string commentOf(const std::string& line)
@@ -248,7 +204,7 @@ std::string commentOf(const std::string& line)
     if (line.empty() || line.front() != '"')
         return line;
     try {
-        return splitFields(line)[0];
+        return splitCsvFields(line)[0];
     } catch (const RefusedValue&) {
         return line; // an older file's comment that merely begins with a quote
     }
@@ -312,7 +268,7 @@ ResultsFileContent parseResultsFileLines(const std::vector<std::string>& lines, 
         throw DataFileError(file, 3, Reason{ReasonCode::SemicolonSeparated});
     auto fieldsOf = [&](int lineNumber) {
         try {
-            return splitFields(lines[static_cast<std::size_t>(lineNumber - 1)]);
+            return splitCsvFields(lines[static_cast<std::size_t>(lineNumber - 1)]);
         } catch (const RefusedValue& e) {
             throw DataFileError(file, lineNumber, e.wording());
         }

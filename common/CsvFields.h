@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace velnor {
+
+// The fields of one line of a comma-separated file, as RFC 4180 has them: a
+// field in double quotes may hold commas, and "" stands for one quote;
+// spreadsheets quote every field when asked to. Throws RefusedValue for a
+// quote that is not closed on its line.
+std::vector<std::string> splitCsvFields(const std::string& line);
+
+// `text` as one field: quoted when it holds a comma or a double quote.
+std::string csvField(const std::string& text);
+
+} // namespace velnor
