@@ -216,6 +216,7 @@ constexpr Pattern kPatterns[] = {
     {ReasonCode::NoOrganData, "there are no organ data for \"{text}\"", "「{text}」の臓器データがありません"},
     {ReasonCode::InColumn, "column {value} (row {low})", "{value} 列目（{low} 件目）"},
     {ReasonCode::InRow, "row {value}", "{value} 件目"},
+    {ReasonCode::InField, "{name}", "{name}"},
     {ReasonCode::AsWritten, "as written", "書き込む桁数に丸めると"},
 
     {ReasonCode::BsfVoltageOutside, "backscatter: tube voltage {value} kV lies outside the tables ({low} to {high} kV)",

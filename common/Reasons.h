@@ -74,6 +74,7 @@ enum class ReasonCode {
     NoOrganData,         // no organ rows for the body part text
     InColumn,            // column value, row low (worded before an inner reason)
     InRow,               // the row value
+    InField,             // the field (worded before an inner reason)
     AsWritten,           // worded before a fault of the values as a writer rounds them
     // Calculations.
     BsfVoltageOutside,   // value kV outside the tables low-high kV

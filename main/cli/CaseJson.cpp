@@ -174,7 +174,7 @@ bool isResultKey(const std::string& key)
     static const std::set<std::string> keys = {
         "photonSpectrum", "kermaRatio", "hvl1Cm", "hvl2Cm", "effectiveEnergyKev", "atrIndex", "qualityIndex",
         "cfSoftTissue", "cfSkin", "cfAir", "bsfSoftTissue", "bsfSkin", "bsfAir", "bsfSoftTissueSd", "bsfSkinSd", "bsfAirSd",
-        "esdSoftTissue", "esdSkin", "esdAir", "effectiveDoseMsv", "labels", "version", "histories"};
+        "esdSoftTissue", "esdSkin", "esdAir", "effectiveDoseMsv", "labels", "version", "histories", "drl"};
     return keys.count(key) > 0;
 }
 
@@ -500,6 +500,23 @@ void runFit(const FitRequest& r, CalculationState& state)
         state.conditions.tubeVoltageKv = *o.value;
     else
         state.conditions.inherentFiltrationCm = *o.value;
+}
+
+Json drlJson(const DrlComparison& comparison)
+{
+    switch (comparison.kind) {
+    case DrlComparison::Kind::NoLevel:
+        return nullptr;
+    case DrlComparison::Kind::Unavailable:
+        return {{"error", escapedText(comparison.why.english)}};
+    case DrlComparison::Kind::Compared:
+        break;
+    }
+    return {{"edition", comparison.edition},
+            {"name", comparison.name},
+            {"valueMgy", comparison.levelMgy},
+            {"dose", drlDoseKey(comparison.dose)},
+            {"ratio", comparison.ratio}};
 }
 
 } // namespace velnor::cli

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "main/dose/CalculationState.h"
+#include "main/records/ReferenceLevels.h"
 #include "main/results/ResultsTable.h"
 
 #include <nlohmann/json.hpp>
@@ -48,5 +49,10 @@ nlohmann::json resultJson(const CalculationState& state);
 // and results under the keys of resultJson, and its effective dose
 // (effectiveDoseMsv) when it has one.
 nlohmann::json rowJson(const ResultRow& row);
+
+// A case held against its diagnostic reference level: {"edition", "name",
+// "valueMgy", "dose", "ratio"}, null where the body part has none, or
+// {"error"} when the table cannot be used.
+nlohmann::json drlJson(const DrlComparison& comparison);
 
 } // namespace velnor::cli

@@ -110,7 +110,13 @@ effectiveEnergyKev, atrIndex, exposureAt1m (C/kg), cfSoftTissue, cfSkin, cfAir
 (Gy per C/kg), bsfSoftTissue, bsfSkin, bsfAir, esdSoftTissue, esdSkin, esdAir
 (mGy), labels: the main window's texts Label65..Label75 and Label78, and
 version: {"program", "data"} (the data's fingerprint, as --version prints
-it). A case that fails gives {"error": "<reason>", "version"}. An array of
+it), and drl: the case held against its diagnostic reference level from
+"診断参考レベル.txt" in DIR, {"edition", "name", "valueMgy", "dose" (the
+entrance dose compared: esdSoftTissue, esdSkin or esdAir), "ratio" (that
+dose over the level)}; null where the body part has no level, {"error":
+"<reason>"} where the table cannot be read (the exit status does not change).
+A level applies to the median dose of a group of standard-size patients,
+not to one patient. A case that fails gives {"error": "<reason>", "version"}. An array of
 cases or JSON Lines give an array; with --jsonl one object a line, each
 written as soon as its case is done (for long batches).
 
@@ -136,7 +142,8 @@ Options:
                object per row: the conditions under the input keys above (so a
                row can be computed again), hvl1Cm, effectiveEnergyKev,
                exposureAt1m, cf*, bsf*, esd* as in a case's output, and
-               hvl2Cm, qualityIndex, effectiveDoseMsv when the row has them.
+               hvl2Cm, qualityIndex, effectiveDoseMsv when the row has them,
+               and drl as above.
                A file that is refused gives {"error": "<file, line, column
                and reason>"} and exit status 1.
   --jsonl      one result a line (JSON Lines) instead of one JSON document
@@ -209,15 +216,19 @@ bool emit(const std::string& text)
 nlohmann::json errorJson(const std::exception& e) { return {{"error", velnor::escapedText(e.what())}}; }
 
 // --read: the rows of a results file, checked as the read window checks them.
-int readResults(const std::filesystem::path& path)
+int readResults(const std::filesystem::path& path, const velnor::ReferenceLevels& levels)
 {
     nlohmann::json out;
     int status = 0;
     try {
         const velnor::ResultsFileContent content = velnor::readResultsFile(path);
         out = nlohmann::json::array();
-        for (const velnor::ResultRow& row : content.rows)
-            out.push_back(velnor::cli::rowJson(row));
+        for (const velnor::ResultRow& row : content.rows) {
+            nlohmann::json j = velnor::cli::rowJson(row);
+            j["drl"] = velnor::cli::drlJson(
+                velnor::compareWithReferenceLevel(levels, row.conditions.bodyPart, row.conditions.tubeVoltageKv, row.dose));
+            out.push_back(std::move(j));
+        }
     } catch (const std::exception& e) {
         out = errorJson(e);
         status = 1;
@@ -253,6 +264,7 @@ int main(int argc, char** argv)
     std::filesystem::path csvPath, reportPath, handOffPath;
     std::string comment = "velnor-calc";
     bool brief = false, jsonLines = false, version = false;
+    std::filesystem::path readPath;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -268,7 +280,7 @@ int main(int argc, char** argv)
         } else if (arg == "--read") {
             if (++i == argc)
                 return usageError("--read needs a results file");
-            return readResults(argv[i]);
+            readPath = argv[i];
         } else if (arg == "--csv" || arg == "--report" || arg == "--comment" || arg == "--handoff") {
             if (++i == argc)
                 return usageError(arg + " needs a value");
@@ -307,6 +319,15 @@ int main(int argc, char** argv)
         return emit("velnor-calc " + std::string(velnor::programVersion()) + "\nreference data " + velnor::escapedText(data) + "\n")
             ? 0
             : kOutputFailed;
+    }
+    if (!readPath.empty()) {
+        velnor::ReferenceLevels levels;
+        try {
+            levels = velnor::loadReferenceLevels(dataFolder.empty() ? velnor::defaultWorkingFolder() : dataFolder);
+        } catch (const std::exception& e) {
+            levels.fault = velnor::wordingOf(e);
+        }
+        return readResults(readPath, levels);
     }
     // Every output is checked before anything is computed.
     const bool tableWanted = !csvPath.empty() || !reportPath.empty();
@@ -352,6 +373,9 @@ int main(int argc, char** argv)
         return usageError(std::string("cannot read the reference data: ") + e.what());
     }
 
+    // A table that cannot be used leaves every calculation as it is; each
+    // case's "drl" says why it has no comparison.
+    const velnor::ReferenceLevels levels = velnor::loadReferenceLevels(dataFolder);
     nlohmann::json results = nlohmann::json::array();
     bool allSucceeded = true;
     velnor::ResultsTable table;
@@ -388,6 +412,8 @@ int main(int argc, char** argv)
             if (brief)
                 result.erase("photonSpectrum");
             const auto& computed = *state.lastCase;
+            result["drl"] = velnor::cli::drlJson(velnor::compareWithReferenceLevel(levels, computed.conditions.bodyPart,
+                                                                                   computed.conditions.tubeVoltageKv, computed.dose));
             // What "実効線量概算" would hand to the depth-dose program. A case
             // whose hand-off cannot be written fails as a whole, so that each
             // case gives exactly one output.

@@ -117,7 +117,7 @@ bool rangesOverlap(const ReferenceLevel& a, const ReferenceLevel& b)
     return a.lowKv.value_or(-inf) < b.highKv.value_or(inf) && b.lowKv.value_or(-inf) < a.highKv.value_or(inf);
 }
 
-std::optional<double> numberCell(const std::string& cell, const std::string& fileName, int line, int column)
+std::optional<double> numberCell(const std::string& cell, const std::string& fileName, int line, const char* field)
 {
     if (cell.empty())
         return std::nullopt;
@@ -125,7 +125,7 @@ std::optional<double> numberCell(const std::string& cell, const std::string& fil
     const std::optional<double> v = parseNumber(cell, &overflow);
     if (!v)
         throw DataFileError(fileName, line,
-                            worded(Reason{ReasonCode::InColumn, {}, static_cast<double>(column)},
+                            worded(Reason{ReasonCode::InField, field},
                                    worded(Reason{overflow ? ReasonCode::NumberOverflow : ReasonCode::NotANumberInFile, {}, 0, 0, 0, {}, cell})));
     return v;
 }
@@ -227,11 +227,11 @@ ReferenceLevelTable parseReferenceLevels(const std::vector<std::string>& lines, 
         level.name = cell(0);
         if (cell(1).empty())
             throw DataFileError(fileName, lineNumber, Reason{ReasonCode::DrlEmptyText, "drlValueMgy"});
-        level.valueMgy = numberCell(cell(1), fileName, lineNumber, 2).value_or(0);
+        level.valueMgy = numberCell(cell(1), fileName, lineNumber, "drlValueMgy").value_or(0);
         if (!cell(2).empty())
             level.bodyParts = splitAt(cell(2), '/');
-        level.lowKv = numberCell(cell(3), fileName, lineNumber, 4);
-        level.highKv = numberCell(cell(4), fileName, lineNumber, 5);
+        level.lowKv = numberCell(cell(3), fileName, lineNumber, "drlLowKv");
+        level.highKv = numberCell(cell(4), fileName, lineNumber, "drlHighKv");
         table.levels.push_back(std::move(level));
     }
     if (keysSeen < 3)

@@ -11,6 +11,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "main/records/ReferenceLevels.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -445,6 +447,54 @@ TEST_F(VelnorCalcTest, ReadPrintsTheRowsOfAResultsFileOrItsFault)
     EXPECT_NE(error.find("line 13"), std::string::npos) << error;
     EXPECT_NE(error.find("column 3"), std::string::npos) << error;
     EXPECT_NE(run("--help").output.find("--read"), std::string::npos);
+}
+
+// Each case is held against its diagnostic reference level; a table that
+// cannot be used leaves the calculation as it is and says why.
+TEST_F(VelnorCalcTest, EveryCaseIsHeldAgainstItsReferenceLevel)
+{
+    const std::filesystem::path table = data / kReferenceLevelsFile;
+    std::filesystem::copy_file(std::filesystem::path(VELNOR_DATA_DIR) / kReferenceLevelsFile, table);
+    const std::string cases = R"([{"bodyPart": "胸部正面", "tubeVoltageKv": 99.9}, {"bodyPart": "胸部正面", "tubeVoltageKv": 100},
+                                  {"bodyPart": "胸部側面"}, {"bodyPart": "腹部正面"}])";
+    const CommandResult r = run(dataArg() + " --brief --no-files", cases);
+    ASSERT_EQ(r.status, 0) << r.output;
+    const auto j = nlohmann::json::parse(r.output);
+    EXPECT_EQ(j[0]["drl"]["valueMgy"], 0.4);
+    EXPECT_EQ(j[1]["drl"]["valueMgy"], 0.3);
+    EXPECT_EQ(j[1]["drl"]["edition"], "Japan DRLs 2020");
+    EXPECT_EQ(j[1]["drl"]["dose"], "esdAir");
+    EXPECT_DOUBLE_EQ(j[1]["drl"]["ratio"].get<double>(), j[1]["esdAir"].get<double>() / 0.3);
+    EXPECT_TRUE(j[2]["drl"].is_null());
+
+    // An edited level changes the percentage; a faulty table changes no dose.
+    std::vector<std::string> lines = readTextLines(table);
+    for (std::string& line : lines)
+        if (line.rfind("腹部正面", 0) == 0)
+            line = "腹部正面（臥位）,1.25,腹部正面,,";
+    writeTextLines(table, lines);
+    const auto edited = nlohmann::json::parse(run(dataArg() + " --brief --no-files", cases).output);
+    EXPECT_DOUBLE_EQ(edited[3]["drl"]["ratio"].get<double>(), 2 * j[3]["drl"]["ratio"].get<double>());
+    lines.push_back("胸部正面,0.5,胸部正面,90,");
+    writeTextLines(table, lines);
+    const CommandResult faulty = run(dataArg() + " --brief --no-files", cases);
+    ASSERT_EQ(faulty.status, 0) << faulty.output;
+    const auto f = nlohmann::json::parse(faulty.output);
+    EXPECT_EQ(f[3]["esdAir"], j[3]["esdAir"]);
+    const std::string error = f[3]["drl"]["error"];
+    EXPECT_NE(error.find("line " + std::to_string(lines.size())), std::string::npos) << error;
+    EXPECT_NE(error.find("overlap"), std::string::npos) << error;
+
+    // Rows read from a results file are compared too, and their output computes again.
+    std::filesystem::copy_file(std::filesystem::path(VELNOR_DATA_DIR) / kReferenceLevelsFile, table,
+                               std::filesystem::copy_options::overwrite_existing);
+    const std::string csv = (data / "exam.csv").string();
+    ASSERT_EQ(run(dataArg() + " --no-files --csv " + csv, cases).status, 0);
+    const CommandResult read = run(dataArg() + " --read " + csv);
+    const auto rows = nlohmann::json::parse(read.output);
+    EXPECT_EQ(rows[1]["drl"]["valueMgy"], 0.3);
+    EXPECT_TRUE(rows[2]["drl"].is_null());
+    EXPECT_EQ(run(dataArg() + " --no-files -", read.output).status, 0);
 }
 
 TEST_F(VelnorCalcTest, BatchesBecomeAResultsFileAndAPrintedPage)
