@@ -166,7 +166,8 @@ constexpr double kDefaultHistories = 50000000;
 // The printed page as PDF, by the plug-in beside this program: only a run
 // with --report loads Qt's GUI libraries.
 constexpr const char* kReportPlugin = "velnor-report-pdf.so";
-void writeReport(const velnor::ResultsTable& table, double cfAir, const std::string& userName, const std::filesystem::path& path)
+void writeReport(const velnor::ResultsTable& table, double cfAir, const std::string& userName, const velnor::ReferenceLevels& levels,
+                 const std::filesystem::path& path)
 {
     std::error_code ec;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
@@ -182,7 +183,7 @@ void writeReport(const velnor::ResultsTable& table, double cfAir, const std::str
     const auto write = reinterpret_cast<Write>(::dlsym(handle, "velnor_write_report_pdf"));
     if (!write)
         throw std::runtime_error(std::string(kReportPlugin) + " is not the report plug-in");
-    const velnor::ReportPage page = velnor::reportPage(table, cfAir, userName);
+    const velnor::ReportPage page = velnor::reportPage(table, cfAir, userName, &levels);
     char error[512] = "";
     if (write(&page, path.c_str(), error, sizeof error) != 0)
         throw std::runtime_error(error);
@@ -448,7 +449,7 @@ int main(int argc, char** argv)
             if (!csvPath.empty())
                 velnor::writeResultsFile(csvPath, comment, table, cfAir);
             if (!reportPath.empty())
-                writeReport(table, cfAir, startup.userName.value_or(velnor::kGuestUserName), reportPath);
+                writeReport(table, cfAir, startup.userName.value_or(velnor::kGuestUserName), levels, reportPath);
         } catch (const std::exception& e) {
             std::fprintf(stderr, "velnor-calc: %s\n", velnor::escapedText(e.what()).c_str());
             return kOutputFailed;

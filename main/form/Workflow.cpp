@@ -59,6 +59,7 @@ bool enabled(const WorkflowState& s, Command command)
         return false;
     switch (command) {
     case Command::Calculate:
+    case Command::EditReferenceLevels:
         return true;
     case Command::AddToResults:
         return s.caseReady && s.rows < kTableRows;
@@ -88,6 +89,8 @@ const char* commandName(Command command)
         return "Command11";
     case Command::AddEffectiveDose:
         return "Command5";
+    case Command::EditReferenceLevels:
+        return "CommandDrl";
     }
     return "";
 }

@@ -9,6 +9,7 @@
 #include "common/TextFile.h"
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace velnor {
@@ -299,6 +300,14 @@ ReferenceLevels loadReferenceLevels(const std::filesystem::path& folder)
         levels.fault = wordingOf(e);
     }
     return levels;
+}
+
+std::string percentText(double ratio)
+{
+    const double percent = 100 * ratio;
+    char text[64];
+    std::snprintf(text, sizeof text, percent >= 9.95 ? "%.0f %%" : "%.2g %%", percent);
+    return text;
 }
 
 DrlComparison compareWithReferenceLevel(const ReferenceLevels& levels, const std::string& bodyPart, double tubeVoltageKv,

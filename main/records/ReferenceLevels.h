@@ -100,6 +100,10 @@ struct DrlComparison {
     Wording why;      // Unavailable: why the table cannot be used
     bool above() const { return kind == Kind::Compared && ratio > 1; }
 };
+// The dose as a percentage of its level: "28 %", "128 %", "4.5 %", "0.31 %"
+// (whole numbers from 10 %, else two significant figures).
+std::string percentText(double ratio);
+
 DrlComparison compareWithReferenceLevel(const ReferenceLevels& levels, const std::string& bodyPart, double tubeVoltageKv,
                                         const DoseResults& results);
 

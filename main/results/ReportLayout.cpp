@@ -112,14 +112,42 @@ void addRow(ReportPage& page, const ResultRow& row, int r, double cfAir)
         add(278, y, "―");
 }
 
+// Under the row's doses, in small print: the level and the percentage.
+void addReferenceLevel(ReportPage& page, const ResultRow& row, int r, const ReferenceLevels& levels)
+{
+    const DrlComparison c = compareWithReferenceLevel(levels, row.conditions.bodyPart, row.conditions.tubeVoltageKv, row.dose);
+    if (c.kind != DrlComparison::Kind::Compared)
+        return;
+    const std::string text = "DRL " + formatAsIs(c.levelMgy) + " mGy の " + percentText(c.ratio) + (c.above() ? "  超過" : "");
+    page.texts.push_back({241, reportRowY(r) + 4.6, text, 6, 43});
+}
+
+// Under the frame: the table the levels come from, the dose compared, and
+// what a level is for.
+void addReferenceLevelNote(ReportPage& page, const ReferenceLevels& levels)
+{
+    std::string text;
+    if (levels.table)
+        text = "DRL：" + levels.table->edition + "（入射表面線量の" + drlDoseFileName(levels.table->dose) +
+               "と比較）。DRLは標準体格の患者群の中央値と比べる目安で、一人の患者の線量の限度ではありません。";
+    else
+        text = "診断参考レベルの表を使えません：" + levels.fault.japanese;
+    page.texts.push_back({0, kReportHeightMm + 1.5, text, 7, kReportWidthMm});
+}
+
 } // namespace
 
-ReportPage reportPage(const ResultsTable& table, double cfAir, const std::string& userName)
+ReportPage reportPage(const ResultsTable& table, double cfAir, const std::string& userName, const ReferenceLevels* levels)
 {
     ReportPage page;
     addHeader(page);
-    for (int r = 1; r < table.nextFreeRow(); ++r)
+    for (int r = 1; r < table.nextFreeRow(); ++r) {
         addRow(page, table.row(r), r, cfAir);
+        if (levels)
+            addReferenceLevel(page, table.row(r), r, *levels);
+    }
+    if (levels)
+        addReferenceLevelNote(page, *levels);
     page.texts.push_back({50, 12, "診断Ｘ線の入射表面線量", 12});
     page.texts.push_back({200, 12, userName + "  with  Ostrel", 12});
     return page;

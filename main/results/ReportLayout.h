@@ -1,5 +1,6 @@
 #pragma once
 
+#include "main/records/ReferenceLevels.h"
 #include "main/results/ResultsTable.h"
 
 #include <string>
@@ -31,7 +32,11 @@ inline constexpr double kReportHeightMm = 190;
 constexpr double reportRowY(int r) { return 33 + 10.0 * r; }
 
 // The page for the rows of `table`, with the program-wide air conversion
-// factor and the user name of the title line.
-ReportPage reportPage(const ResultsTable& table, double cfAir, const std::string& userName);
+// factor and the user name of the title line. With `levels`, each row whose
+// body part has a diagnostic reference level shows it and its percentage in
+// small print under the doses, and a line under the frame names the table
+// (or why it cannot be used) and what a level is compared with.
+ReportPage reportPage(const ResultsTable& table, double cfAir, const std::string& userName,
+                      const ReferenceLevels* levels = nullptr);
 
 } // namespace velnor

@@ -103,6 +103,16 @@ std::vector<TableText> rowTexts(const ResultRow& row, int k)
     return t;
 }
 
+std::vector<TableText> drlTexts(const DrlComparison& comparison, int k)
+{
+    if (comparison.kind != DrlComparison::Kind::Compared)
+        return {};
+    const double columns[] = {900, 960, 1025}; // soft tissue, skin, air
+    TableText t{columns[static_cast<int>(comparison.dose)], rowCentreY(k) + 14, "DRL " + percentText(comparison.ratio), true, 62};
+    t.alert = comparison.above();
+    return {t};
+}
+
 std::vector<TableText> totalsTexts(const ResultsTable::Totals& totals)
 {
     return {

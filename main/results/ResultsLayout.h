@@ -1,5 +1,6 @@
 #pragma once
 
+#include "main/records/ReferenceLevels.h"
 #include "main/results/ResultsTable.h"
 
 #include <string>
@@ -15,6 +16,7 @@ struct TableText {
     std::string text;
     bool heading = false; // heading font ("メイリオ") rather than the row font
     double maxWidth = 0;  // > 0: the text is cut to this width, so it stays in its cell
+    bool alert = false;   // drawn in red: a dose above its reference level
 };
 
 // The body part's cell ends where the exposure column begins.
@@ -28,6 +30,10 @@ constexpr double rowCentreY(int k) { return 63 + 50.0 * k; }
 
 std::vector<TableText> headingTexts();
 std::vector<TableText> rowTexts(const ResultRow& row, int k);
+// Row k's dose as a percentage of its reference level, under the dose the
+// level is compared with ("DRL 28 %"); red above the level. Nothing where
+// the body part has no level or the table cannot be used.
+std::vector<TableText> drlTexts(const DrlComparison& comparison, int k);
 std::vector<TableText> totalsTexts(const ResultsTable::Totals& totals);
 
 // The first n characters of UTF-8 text (a cell shows a name's beginning).

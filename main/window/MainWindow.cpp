@@ -20,6 +20,7 @@
 #include "main/window/Messages.h"
 #include "main/window/OutputDataWindows.h"
 #include "main/window/UserWindows.h"
+#include "main/window/ReferenceLevelsWindow.h"
 #include "main/window/ResultsWindow.h"
 #include "main/window/SpectrumWindow.h"
 #include "main/window/SurfaceShapeDialog.h"
@@ -87,6 +88,9 @@ const char* const kOtherFilterHint = "アルミ・銅以外のフィルター設
 const char* const kUnsavedOnExit = "　保存も印刷もされていない計算結果があります。終了しますか？　";
 const char* const kEngineOnExit = "　モンテカルロ計算の実行中です。終了すると計算は中止されます。終了しますか？　";
 const char* const kExposureUnit = "C/kg";
+const char* const kDrlButton = "DRL表";
+const char* const kDrlNote = "DRLは標準体格の患者群の中央値と比べる目安です";
+const char* const kDrlUnavailable = "診断参考レベルと比べられません：";
 
 // Enter moves the focus along this chain.
 const std::pair<const char*, const char*> kEnterChain[] = {
@@ -137,6 +141,7 @@ MainWindow::MainWindow(const std::filesystem::path& workingFolder, Messages* mes
     m_registration = new UserNameDialog(UserNameDialog::Mode::Registration, *m_messages, m_folder, this);
     m_nameChange = new UserNameDialog(UserNameDialog::Mode::Change, *m_messages, m_folder, this);
     m_bodyParts = new BodyPartDialog(*m_messages, m_folder, this);
+    m_levelsWindow = new ReferenceLevelsWindow(*m_messages, m_folder, this);
     m_fitDialog = new FitDialog(*m_messages, this);
     m_atrExplanation = new AtrExplanation(this);
     m_otherFilter = new OtherFilterDialog(*m_messages, m_folder, this);
@@ -346,6 +351,12 @@ void MainWindow::buildControls()
     makeButton("Command4", "透視");
     makeButton("Command8", kWelcome);
     makeButton("Command1", "---  bye bye  ---");
+    makeButton("CommandDrl", kDrlButton);
+    auto* drl = new QLabel(this);
+    drl->setObjectName("LabelDrl");
+    drl->setWordWrap(true);
+    drl->setTextFormat(Qt::RichText);
+    m_label["LabelDrl"] = drl;
     auto* userPicture = new MascotPicture(this);
     m_mascot = userPicture;
 
@@ -376,6 +387,11 @@ void MainWindow::buildControls()
     actions->addWidget(m_command["Command10"], 2, 0);
     actions->addWidget(m_command["ShowResults"], 2, 1);
     right->addLayout(actions);
+    // The case against its diagnostic reference level, below the commands.
+    auto* levels = new QHBoxLayout;
+    levels->addWidget(drl, 1);
+    levels->addWidget(m_command["CommandDrl"], 0, Qt::AlignTop);
+    right->addLayout(levels);
     right->addStretch();
     right->addWidget(m_command["Command8"]);
     right->addWidget(m_command["Command1"]);
@@ -483,6 +499,12 @@ void MainWindow::connectControls()
     connect(m_surfaceDialog, &SurfaceShapeDialog::cancelled, this, &MainWindow::onSurfaceCancelled);
     connect(m_surfaceDialog, &SurfaceShapeDialog::shapeCheckRequested, this, &MainWindow::onShapeCheck);
     connect(m_resultsWindow, &ResultsWindow::cleared, this, &MainWindow::onResultsCleared);
+    connect(m_command["CommandDrl"], &QPushButton::clicked, m_levelsWindow, &ReferenceLevelsWindow::open);
+    connect(m_levelsWindow, &ReferenceLevelsWindow::saved, this, [this] {
+        m_levels = loadReferenceLevels(m_folder);
+        showReferenceLevel();
+        m_resultsWindow->picture()->update();
+    });
     connect(m_resultsWindow, &ResultsWindow::read, this, [this] { workflow(form::WorkflowEvent::TableRead); });
     connect(m_resultsWindow, &ResultsWindow::saved, this, [this] { m_unsavedRows = false; });
     connect(m_resultsWindow, &ResultsWindow::printed, this, [this] {
@@ -495,6 +517,7 @@ void MainWindow::connectControls()
         for (const char* name : {"Label68", "Label69", "Label70", "Label71", "Label72", "Label73", "Label74", "Label75", "Label78",
                                  "LabelSd68", "LabelSd69", "LabelSd70"})
             m_label[name]->clear();
+        showReferenceLevel();
         workflow(form::WorkflowEvent::Printed);
     });
 }
@@ -522,6 +545,9 @@ bool MainWindow::startUp()
     m_combo2->setCurrentText(kDefaultBodyPart);
     applyStartUpValues();
 
+    // A table that cannot be read stops nothing: each comparison says why.
+    m_levels = loadReferenceLevels(m_folder);
+    m_resultsWindow->setReferenceLevels(&m_levels);
     m_resultsWindow->showBesideTheMainWindow();
     m_guest = !startup.userName.has_value();
     m_userName = m_guest ? QString(kGuestUserName) : qs(*startup.userName);
@@ -675,6 +701,7 @@ void MainWindow::onResultsCleared()
         m_label[QString("Label%1").arg(i)]->clear();
     for (const char* name : {"Label78", "LabelSd68", "LabelSd69", "LabelSd70"})
         m_label[name]->clear();
+    showReferenceLevel();
     workflow(form::WorkflowEvent::TableCleared);
 }
 
@@ -715,6 +742,36 @@ void MainWindow::showLabels()
         m_label[name]->setText(qs(*text));
     if (m_state.conditions.exposureSource == ExposureSource::OutputTable)
         m_label["Label78"]->setText(qs(l.label78));
+    showReferenceLevel();
+}
+
+void MainWindow::showReferenceLevel()
+{
+    QLabel* label = m_label["LabelDrl"];
+    // Only beside doses on the screen: the case they belong to.
+    if (!m_state.lastCase || m_state.labels.label75.empty()) {
+        label->clear();
+        return;
+    }
+    const auto& c = *m_state.lastCase;
+    const DrlComparison drl = compareWithReferenceLevel(m_levels, c.conditions.bodyPart, c.conditions.tubeVoltageKv, c.dose);
+    QString text;
+    switch (drl.kind) {
+    case DrlComparison::Kind::NoLevel:
+        break;
+    case DrlComparison::Kind::Unavailable:
+        text = QString(kDrlUnavailable) + qs(drl.why.japanese).toHtmlEscaped();
+        break;
+    case DrlComparison::Kind::Compared:
+        text = qs("診断参考レベル " + formatAsIs(drl.levelMgy) + " mGy（" + drl.edition + " " + drl.name + "）：この条件の入射表面線量（" +
+                  drlDoseFileName(drl.dose) + "）はその " + percentText(drl.ratio))
+                   .toHtmlEscaped();
+        if (drl.above())
+            text = "<span style=\"color:#c00000; font-weight:bold\">" + text + "　― DRLを超えています</span>";
+        text += QString("<br><small>") + kDrlNote + "</small>";
+        break;
+    }
+    label->setText(text);
 }
 
 bool MainWindow::refusedInput()
@@ -768,6 +825,7 @@ void MainWindow::afterCalculation()
     const QString part = m_combo2->currentText();
     m_state.conditions.bodyPart = part.isEmpty() ? std::string("　") : part.toStdString();
     m_state.lastCase->conditions.bodyPart = m_state.conditions.bodyPart;
+    showReferenceLevel();
     QApplication::processEvents();
     workflow(form::WorkflowEvent::CalculationSucceeded);
     m_fitDialog->setComputed(m_label["Label65"]->text(), m_label["Label67"]->text(), m_state.beamQuality.hvl1Cm,

@@ -4,6 +4,7 @@
 #include "main/dose/ProgramLauncher.h"
 #include "main/form/ExposureForm.h"
 #include "main/form/Workflow.h"
+#include "main/records/ReferenceLevels.h"
 #include "main/results/ResultsTable.h"
 
 #include <QWidget>
@@ -33,6 +34,7 @@ class Messages;
 class OutputDataEditor;
 class OutputDataSelector;
 class UserNameDialog;
+class ReferenceLevelsWindow;
 class ResultsWindow;
 class SpectrumWindow;
 class SurfaceShapeDialog;
@@ -66,6 +68,8 @@ public:
     UserNameDialog* registrationDialog() const { return m_registration; }
     UserNameDialog* nameChangeDialog() const { return m_nameChange; }
     BodyPartDialog* bodyPartDialog() const { return m_bodyParts; }
+    ReferenceLevelsWindow* referenceLevelsWindow() const { return m_levelsWindow; }
+    const ReferenceLevels& referenceLevels() const { return m_levels; }
     FitDialog* fitDialog() const { return m_fitDialog; }
     AtrExplanation* atrExplanation() const { return m_atrExplanation; }
     OtherFilterDialog* otherFilterDialog() const { return m_otherFilter; }
@@ -95,6 +99,8 @@ private:
     void readAllFields();
     void choosePreset(const QString& name);
     void showLabels();
+    // The shown case held against its diagnostic reference level, or nothing.
+    void showReferenceLevel();
     void setNotAvailable(QPushButton* button);
     void onIncidencePlanar();
     void onIncidenceNonPlanar();
@@ -148,6 +154,8 @@ private:
     UserNameDialog* m_registration = nullptr;
     UserNameDialog* m_nameChange = nullptr;
     BodyPartDialog* m_bodyParts = nullptr;
+    ReferenceLevelsWindow* m_levelsWindow = nullptr;
+    ReferenceLevels m_levels;
     FitDialog* m_fitDialog = nullptr;
     AtrExplanation* m_atrExplanation = nullptr;
     OtherFilterDialog* m_otherFilter = nullptr;

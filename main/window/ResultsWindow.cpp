@@ -81,6 +81,7 @@ void TablePicture::paintEvent(QPaintEvent*)
         QString text = QString::fromStdString(t.text);
         if (t.maxWidth > 0)
             text = painter.fontMetrics().elidedText(text, Qt::ElideRight, static_cast<int>(t.maxWidth));
+        painter.setPen(t.alert ? QColor(200, 0, 0) : QColor(Qt::black));
         painter.drawText(QRectF(t.x, t.y - 12, 400, 24), Qt::AlignLeft | Qt::AlignVCenter, text);
     };
 
@@ -108,9 +109,14 @@ void TablePicture::paintEvent(QPaintEvent*)
     painter.setPen(Qt::black);
     for (const TableText& t : headingTexts())
         draw(t);
-    for (int k = 1; k < m_table.nextFreeRow(); ++k)
-        for (const TableText& t : rowTexts(m_table.row(k), k))
+    for (int k = 1; k < m_table.nextFreeRow(); ++k) {
+        const ResultRow& row = m_table.row(k);
+        for (const TableText& t : rowTexts(row, k))
             draw(t);
+        if (m_levels)
+            for (const TableText& t : drlTexts(compareWithReferenceLevel(*m_levels, row.conditions.bodyPart, row.conditions.tubeVoltageKv, row.dose), k))
+                draw(t);
+    }
     if (m_totals)
         for (const TableText& t : totalsTexts(*m_totals))
             draw(t);
@@ -167,6 +173,8 @@ ResultsWindow::ResultsWindow(ResultsTable& table, double& cfAir, Messages& messa
     });
 }
 
+void ResultsWindow::setReferenceLevels(const ReferenceLevels* levels) { m_picture->setReferenceLevels(levels); }
+
 void ResultsWindow::setUserName(const QString& name)
 {
     m_userName = name;
@@ -222,7 +230,7 @@ void ResultsWindow::printTable()
     }
     if (!m_messages.askYesNo(kPrinterReady))
         return;
-    if (m_printer(reportPage(m_table, m_cfAir, m_userName.toStdString()), this))
+    if (m_printer(reportPage(m_table, m_cfAir, m_userName.toStdString(), m_picture->referenceLevels()), this))
         emit printed();
 }
 

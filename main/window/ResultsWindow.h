@@ -28,6 +28,9 @@ public:
     void setTotals(std::optional<ResultsTable::Totals> totals) { m_totals = totals; update(); }
     // The title block sits lower at start-up than after a clear.
     void setStartUpTitle(bool startUp) { m_startUpTitle = startUp; update(); }
+    // The levels each row is held against (none: no comparison is drawn).
+    void setReferenceLevels(const ReferenceLevels* levels) { m_levels = levels; update(); }
+    const ReferenceLevels* referenceLevels() const { return m_levels; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -37,6 +40,7 @@ private:
     QString m_userName;
     std::optional<ResultsTable::Totals> m_totals;
     bool m_startUpTitle = true;
+    const ReferenceLevels* m_levels = nullptr;
 };
 
 // "  Calculation Results by Velnor_V17" (Form10).
@@ -56,6 +60,9 @@ public:
     DataReadWindow* readWindow() const { return m_readWindow; }
 
     void setUserName(const QString& name);
+    // The diagnostic reference levels the rows are held against, on the
+    // screen and on the printed page; owned by the main window.
+    void setReferenceLevels(const ReferenceLevels* levels);
     // Call after a row was added or the table changed otherwise.
     void tableChanged();
     // Shows the window at the right of the screen, without raising it over

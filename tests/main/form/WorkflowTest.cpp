@@ -13,13 +13,15 @@ using E = WorkflowEvent;
 using C = Command;
 
 // The enabled commands as a string of initials, in the window's order:
-// Calculate, Add, Spectrum, Recalculate, Estimate, add effective Dose.
+// Calculate, Add, Spectrum, Recalculate, Estimate, add effective Dose. The
+// table of reference levels may be edited whenever a calculation may start.
 std::string commands(const WorkflowState& s)
 {
     const char initials[] = {'C', 'A', 'S', 'R', 'E', 'D'};
     std::string out;
-    for (std::size_t i = 0; i < std::size(kWorkflowCommands); ++i)
+    for (std::size_t i = 0; i < std::size(initials); ++i)
         out += enabled(s, kWorkflowCommands[i]) ? initials[i] : '-';
+    EXPECT_EQ(enabled(s, C::EditReferenceLevels), enabled(s, C::Calculate));
     return out;
 }
 

@@ -63,8 +63,9 @@ TEST(ReferenceLevels, ShippedTableHoldsTheNationalLevelsOfTheShippedBodyParts)
     EXPECT_DOUBLE_EQ(findReferenceLevel(table, "胸部正面", 140)->valueMgy, 0.3);
     // Body parts of the shipped list without a national level get none.
     for (const std::string& part : readTextLines(kData / "撮影部位.txt")) {
-        if (part.find("側面") != std::string::npos && part != "胸椎側面" && part != "腰椎側面")
+        if (part.find("側面") != std::string::npos && part != "胸椎側面" && part != "腰椎側面") {
             EXPECT_EQ(findReferenceLevel(table, part, 80), nullptr) << part;
+        }
     }
     EXPECT_EQ(findReferenceLevel(table, "股関節正面", 70), nullptr);
     // The paediatric levels wait for a body part of that name.
