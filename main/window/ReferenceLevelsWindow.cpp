@@ -101,7 +101,7 @@ void ReferenceLevelsWindow::save()
         m_table->setCurrentIndex(current);
     }
     auto refuse = [this](int row, int column, const QString& reason) {
-        m_messages.warn(kRefused, QString("%1 行目（%2）：%3").arg(row + 1).arg(m_table->item(row, Name)->text(), reason));
+        m_messages.warn(kRefused, QString("「%1」：%2").arg(m_table->item(row, Name)->text(), reason));
         m_table->setCurrentCell(row, column);
         m_table->setFocus();
     };

@@ -1,14 +1,15 @@
 // Every file the main program reads: the differential backscatter, coefficient
 // and ATR tables, a tube output table, "Primary.dat", the body-part list, a
-// filter material, the engine's result file and a results file; and three
-// round trips: a tube output table or a results file that was read is written
-// and must read back the same, and a user name written into "Primary.dat" must
-// read back as itself.
+// filter material, the engine's result file, a results file and the table of
+// reference levels; and four round trips: a tube output table, a results file
+// or a table of levels that was read is written and must read back the same,
+// and a user name written into "Primary.dat" must read back as itself.
 // The first byte chooses the reader; the seeds are the shipped files.
 #include "common/DataFileError.h"
 #include "main/dose/NonPlanarBackscatter.h"
 #include "main/records/CalculationError.h"
 #include "main/records/OutputDataTable.h"
+#include "main/records/ReferenceLevels.h"
 #include "main/records/ReferenceLoader.h"
 #include "main/records/UserFiles.h"
 #include "main/results/ResultsFile.h"
@@ -23,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size < 1)
         return 0;
-    const int reader = data[0] % 12;
+    const int reader = data[0] % 13;
     ++data;
     --size;
     try {
@@ -99,6 +100,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     || a.focusSurfaceDistanceCm != b.focusSurfaceDistanceCm)
                     __builtin_trap();
             }
+            break;
+        }
+        case 12: {
+            // A table of reference levels that was read is written and reads
+            // back as the same table.
+            const ReferenceLevelTable first = readReferenceLevels(fuzz::writeInput("drl.txt", data, size));
+            writeReferenceLevels(fuzz::folder() / "again.txt", first);
+            if (referenceLevelLines(readReferenceLevels(fuzz::folder() / "again.txt")) != referenceLevelLines(first))
+                __builtin_trap();
             break;
         }
         default: {

@@ -17,6 +17,7 @@
 #include "main/window/ResultsFileWindows.h"
 #include "main/window/UserWindows.h"
 #include "main/window/MainWindow.h"
+#include "main/window/ReferenceLevelsWindow.h"
 #include "main/window/Messages.h"
 #include "main/window/ResultsWindow.h"
 #include "main/window/SpectrumWindow.h"
@@ -129,7 +130,7 @@ int main(int argc, char** argv)
         QPainter painter(&page);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.translate(6 * 150 / 25.4, 10 * 150 / 25.4); // the printer's margins
-        velnor::paintReport(velnor::reportPage(window.results(), window.state().dose.cfAir, "ゲストユーザー"), page, painter);
+        velnor::paintReport(velnor::reportPage(window.results(), window.state().dose.cfAir, "ゲストユーザー", &window.referenceLevels()), page, painter);
     }
     page.save(QString::fromStdString((out / "printed-report.png").string()));
     std::printf("wrote %s\n", (out / "printed-report.png").c_str());
@@ -147,6 +148,9 @@ int main(int argc, char** argv)
     window.findChild<QPushButton*>("Command7")->click();
     app.processEvents();
     save(window.bodyPartDialog(), out / "body-parts.png");
+    window.findChild<QPushButton*>("CommandDrl")->click();
+    app.processEvents();
+    save(window.referenceLevelsWindow(), out / "reference-levels.png");
     save(window.findChild<QWidget*>("Picture1"), out / "mascot.png");
 
     // The fitting dialog, the ATR explanation and the condition dialogs.

@@ -5,6 +5,8 @@
 #include "main/window/ConditionDialogs.h"
 #include "main/window/FitDialog.h"
 #include "main/window/MainWindow.h"
+#include "main/results/ResultsLayout.h"
+#include "main/window/ReferenceLevelsWindow.h"
 #include "main/window/OutputDataWindows.h"
 #include "main/window/UserWindows.h"
 #include "main/window/ResultsFileWindows.h"
@@ -29,6 +31,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTableWidget>
 #include <QMessageBox>
 #include <QTimer>
 #include <QPushButton>
@@ -733,6 +736,81 @@ private slots:
         QCOMPARE(QString::fromStdString(printed->texts.back().text), QString("ゲストユーザー  with  Ostrel"));
         QVERIFY(label("Label73").isEmpty());
         QVERIFY(label("Label78").isEmpty());
+    }
+
+    // Each computed case is held against its reference level beside the
+    // doses; the results table marks rows above their level, the printed page
+    // lists the levels, and the table is edited through its check.
+    void eachCaseIsHeldAgainstItsReferenceLevel()
+    {
+        auto compute = [&](const char* part, const char* kv, const char* mA) {
+            child<QComboBox>("Combo2")->setCurrentText(part);
+            type("Text5", kv);
+            type("Text6", mA);
+            child<QPushButton>("Command2")->click();
+            return label("LabelDrl");
+        };
+        QVERIFY(label("LabelDrl").isEmpty());
+        QString drl = compute("胸部正面", "99.9", "20");
+        QVERIFY2(drl.contains("診断参考レベル 0.4 mGy（Japan DRLs 2020 胸部正面（100kV未満））"), qPrintable(drl));
+        QVERIFY(drl.contains("空気カーマ") && drl.contains("DRLは標準体格の患者群の中央値と比べる目安です"));
+        QVERIFY2(!drl.contains("超えています"), qPrintable(drl));
+        child<QPushButton>("Command3")->click();
+        drl = compute("胸部正面", "100", "200");
+        QVERIFY2(drl.contains("0.3 mGy") && drl.contains("超えています"), qPrintable(drl)); // 10 mAs at 80 cm is far above
+        const double ratio = m_window->state().lastCase->dose.esdAir / 0.3;
+        QVERIFY2(drl.contains(QString::fromStdString(percentText(ratio))), qPrintable(drl));
+        child<QPushButton>("Command3")->click();
+        QVERIFY(compute("胸部側面", "100", "200").isEmpty());
+
+        // The results window marks the row above its level, not the one below.
+        const std::vector<TableText> below = drlTexts(compareWithReferenceLevel(m_window->referenceLevels(), "胸部正面", 99.9, m_window->results().row(1).dose), 1);
+        const std::vector<TableText> above = drlTexts(compareWithReferenceLevel(m_window->referenceLevels(), "胸部正面", 100, m_window->results().row(2).dose), 2);
+        QVERIFY(below.size() == 1 && !below[0].alert && above.size() == 1 && above[0].alert);
+
+        // Edit: a value that is no number is named and writes nothing; a
+        // halved level doubles the percentage.
+        const std::string before = readFileBytes(m_folder / kReferenceLevelsFile);
+        child<QPushButton>("CommandDrl")->click();
+        ReferenceLevelsWindow* editor = m_window->referenceLevelsWindow();
+        QVERIFY(editor->isVisible());
+        QTableWidget* grid = editor->table();
+        int chest = -1;
+        for (int r = 0; r < grid->rowCount(); ++r)
+            if (grid->item(r, 0)->text() == "胸部正面（100kV以上）")
+                chest = r;
+        QVERIFY(chest >= 0);
+        grid->item(chest, 1)->setText("0.3x");
+        editor->findChild<QPushButton*>("Command1")->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　この表は保存できません　"));
+        QCOMPARE(grid->currentRow(), chest);
+        grid->item(chest, 1)->setText("0.15");
+        grid->item(chest, 2)->setText("頭部正面/胸部正面"); // the head's level covers every voltage: they overlap
+        editor->findChild<QPushButton*>("Command1")->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　この表は保存できません　"));
+        QVERIFY(editor->isVisible());
+        QVERIFY2(m_messages->details.last().contains("重なっています"), qPrintable(m_messages->details.last()));
+        QCOMPARE(readFileBytes(m_folder / kReferenceLevelsFile), before);
+        grid->item(chest, 2)->setText("胸部正面");
+        editor->findChild<QPushButton*>("Command1")->click();
+        QVERIFY(!editor->isVisible());
+        drl = compute("胸部正面", "100", "200");
+        QVERIFY2(drl.contains("0.15 mGy") && drl.contains(QString::fromStdString(percentText(2 * ratio))), qPrintable(drl));
+
+        // A faulty table stops no calculation; the line says why.
+        writeTextLines(m_folder / kReferenceLevelsFile, {"版,x", "線量,実効線量"});
+        child<QPushButton>("CommandDrl")->click();
+        QCOMPARE(m_messages->warnings.last(), QString("　診断参考レベルの表を読み込めません　"));
+        QVERIFY(m_messages->details.last().contains("2 行目"));
+        m_window->startUp(); // as at the next start
+        drl = compute("胸部正面", "100", "200");
+        QVERIFY(!label("Label75").isEmpty());
+        QVERIFY2(drl.startsWith("診断参考レベルと比べられません：") && drl.contains("2 行目"), qPrintable(drl));
+
+        // The printed page names the table's fault under the frame.
+        child<QPushButton>("Command3")->click();
+        const ReportPage page = reportPage(m_window->results(), m_window->state().dose.cfAir, "x", &m_window->referenceLevels());
+        QVERIFY(std::any_of(page.texts.begin(), page.texts.end(), [](const ReportText& t) { return t.text.find("診断参考レベルの表を使えません") == 0; }));
     }
 
     // Quitting asks first when rows are neither saved nor printed; the close
