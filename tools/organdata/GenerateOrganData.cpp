@@ -108,10 +108,9 @@ std::vector<Row> rowsFor(const std::string& part)
         r[Stomach] = at(0.12, 0.45, 90);
         r[Liver] = at(0.11, 0.89, 70);
         r[Bladder] = at(0.10, 0.45, 80);
-        r[Marrow] = at(0.65, 0.90, 35); // lumbar spine and upper pelvis
+        r[Marrow] = at(0.65, 0.90, 35);          // lumbar spine and upper pelvis
         r[BoneSurface] = at(0.65, 0.90, 30);
-        r[Lung] = at(0.09, 0.91, 10); // the bases
-        r[Remainder] = at(0.20, 0.80, 50);
+        r[Remainder] = at(0.20, 0.80, 50);       // the lungs' bases stay above the field's top
         skin(r, 950, 1150);
     } else if (part == "腹部側面") { // abdomen lateral, from the left
         r[Colon] = at(0.20, 0.80, 90);
@@ -123,16 +122,16 @@ std::vector<Row> rowsFor(const std::string& part)
         r[Lung] = at(0.16, 0.91, 10);
         r[Remainder] = at(0.20, 0.80, 50);
         skin(r, 950, 1200);
-    } else if (part == "胸部正面") { // chest PA, 35 x 43 cm at 180 cm
-        r[Lung] = behind(0.09, 0.91, 95);
-        r[Breast] = {true, 2, 4, 1, 1, 90}; // the last 4 cm, in front of the lungs
-        r[Marrow] = behind(0.65, 0.90, 20); // thoracic spine, ribs, sternum, scapulae
+    } else if (part == "胸部正面") { // chest PA, 35 x 43 cm at 180 cm, centred mid-lung
+        r[Lung] = behind(0.23, 0.77, 100);       // ellipsoids of AP semi-axis 6.98 cm (0.15-0.85), as a range of equal variance
+        r[Breast] = {true, 2, 0, 1, 1, 100};     // in front of the trunk, beyond the exit surface: the exit point
+        r[Stomach] = behind(0.184, 0.416, 47);   // ellipsoid of AP semi-axis 3 cm at 0.30; its upper half in the field
+        r[Liver] = behind(0.16, 0.84, 65);       // elliptic tube of AP semi-axis 7.84 cm (0.11-0.89); the dome in the field
+        r[Oesophagus] = behind(0.375, 0.475, 91); // in front of the vertebral bodies, 3.5 cm deeper for their shielding: below
+        r[Thyroid] = behind(0.00, 0.14, 100);    // 3.9-5.8 cm in front of the axis of a 10.8-cm neck, at the field's top
+        r[Marrow] = behind(0.65, 0.90, 20);      // thoracic spine, ribs, sternum, scapulae
         r[BoneSurface] = behind(0.65, 0.90, 20);
-        r[Oesophagus] = behind(0.55, 0.65, 80);
-        r[Thyroid] = behind(0.02, 0.20, 30);
-        r[Liver] = behind(0.11, 0.89, 30);
-        r[Stomach] = behind(0.12, 0.45, 20);
-        r[Remainder] = behind(0.20, 0.80, 30);
+        r[Remainder] = behind(0.20, 0.80, 34);   // heart, thymus, and parts of 7 more of the 13 tissues
         skin(r, 1100, 1200);
     } else if (part == "胸部側面") { // chest lateral, from the left
         r[Lung] = at(0.16, 0.91, 95);
