@@ -298,6 +298,16 @@ constexpr Pattern kPatterns[] = {
     {ReasonCode::DrlRangesOverlap, "for the body part {text} its tube voltages overlap those of the level in line {value}",
      "{text} の管電圧の範囲が {value} 行目の区分と重なっています"},
 
+    {ReasonCode::DicomUnreadable, "not a DICOM file that can be read", "読み込める DICOM ファイルではありません"},
+    {ReasonCode::DicomNotAProjection, "modality {text}: neither a projection radiograph (DX, CR, RF, XA, MG) nor an X-ray dose report",
+     "モダリティ {text} は単純撮影の画像（DX, CR, RF, XA, MG）でも線量レポートでもありません"},
+    {ReasonCode::DicomNoEvents, "the dose report holds no irradiation event", "線量レポートに照射イベントがありません"},
+    {ReasonCode::DicomNotANumber, "{text} is not a number", "{text} が数値ではありません"},
+    {ReasonCode::DicomUnknownUnit, "{text} is in a unit this program does not know", "{text} の単位がこのプログラムでは扱えません"},
+    {ReasonCode::DicomNoVoltage, "the exposure gives no tube voltage", "管電圧が記録されていません"},
+    {ReasonCode::DicomNoMas, "the exposure gives neither mAs nor tube current and time", "mAs 値も管電流と照射時間も記録されていません"},
+    {ReasonCode::DicomAnode, "anode {text}: the spectrum model is for tungsten anodes", "陽極 {text}：スペクトルはタングステン陽極のものしか計算できません"},
+
     {ReasonCode::OpVoltageCell, "tube voltage of row {value}", "管電圧（{value} 行目）"},
     {ReasonCode::OpExposureCell, "exposure per mAs, {name}, row {low} ({high} kV)", "単位mAs当たりの照射線量（{name}、{high} kV）"},
     {ReasonCode::OpAluminiumCell, "aluminium filtration, {name}", "アルミ濾過（{name}）"},

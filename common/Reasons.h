@@ -138,6 +138,15 @@ enum class ReasonCode {
     DrlSlash,            // field holds "/", the separator of body parts
     DrlRangeEmpty,       // tube voltages from low to high kV: none
     DrlRangesOverlap,    // overlaps line value for the body part text
+    // DICOM files.
+    DicomUnreadable,     // not DICOM or damaged (detail: the library's words)
+    DicomNotAProjection, // modality text: not a projection radiograph or a dose report
+    DicomNoEvents,       // a dose report without irradiation events
+    DicomNotANumber,     // attribute text holds detail, not a number
+    DicomUnknownUnit,    // concept text in the unit detail
+    DicomNoVoltage,      // the exposure gives no tube voltage
+    DicomNoMas,          // the exposure gives neither mAs nor current and time
+    DicomAnode,          // anode material text: the spectrum model is for tungsten
     // The cells of a tube output table, as subjects of the predicates below.
     OpVoltageCell,       // row value
     OpExposureCell,      // waveform field, row low, voltage high kV
