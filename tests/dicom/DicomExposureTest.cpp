@@ -176,6 +176,16 @@ TEST(DicomFiles, FilesThatCannotBeUsedAreRefusedWithAReason)
     // No meta header, no transfer syntax: the data set is still read.
     testing::writeImage(folder / "bare.dcm", {{0x0018, 0x0060, "70"}}, true);
     EXPECT_DOUBLE_EQ(readExposures(folder / "bare.dcm")[0].tubeVoltageKv->value, 70);
+    // Content items nested thousands deep (each level an undefined-length
+    // sequence and item) end in a reason or a report, never a crash.
+    std::string deep("\x08\x00\x60\x00\x02\x00\x00\x00SR", 10);
+    const int levels = 5000;
+    for (int k = 0; k < levels; ++k)
+        deep += std::string("\x40\x00\x30\xA7\xFF\xFF\xFF\xFF\xFE\xFF\x00\xE0\xFF\xFF\xFF\xFF", 16);
+    for (int k = 0; k < levels; ++k)
+        deep += std::string("\xFE\xFF\x0D\xE0\x00\x00\x00\x00\xFE\xFF\xDD\xE0\x00\x00\x00\x00", 16);
+    writeBytes(folder / "deep.dcm", deep);
+    EXPECT_NE(refusal(folder / "deep.dcm").find("no irradiation event"), std::string::npos) << refusal(folder / "deep.dcm");
     // Not a projection radiograph.
     testing::writeImage(folder / "ct.dcm", {{0x0008, 0x0060, "CT"}});
     EXPECT_NE(refusal(folder / "ct.dcm").find("modality CT"), std::string::npos);
