@@ -42,6 +42,18 @@ std::vector<std::string> splitCsvFields(const std::string& line)
     }
 }
 
+std::vector<std::string> csvCells(const std::string& line)
+{
+    std::vector<std::string> cells = splitCsvFields(line);
+    for (std::string& cell : cells) {
+        const std::size_t first = cell.find_first_not_of(' ');
+        cell = first == std::string::npos ? std::string() : cell.substr(first, cell.find_last_not_of(' ') - first + 1);
+    }
+    while (!cells.empty() && cells.back().empty())
+        cells.pop_back();
+    return cells;
+}
+
 std::string csvField(const std::string& text)
 {
     if (text.find_first_of(",\"") == std::string::npos)

@@ -15,7 +15,7 @@ struct FieldName {
 };
 
 // The fields of the records, as the windows and the command-line tools name them.
-constexpr std::array<FieldName, 77> kFields = {{
+constexpr std::array<FieldName, 82> kFields = {{
     {"targetAngleDeg", "target angle", "Ｘ線管ターゲット角度"},
     {"inherentFiltrationCm", "inherent filtration", "固有フィルタ"},
     {"addedAlCm", "added aluminium", "付加フィルタ (アルミ)"},
@@ -93,6 +93,11 @@ constexpr std::array<FieldName, 77> kFields = {{
     {"drlBodyParts", "body parts", "撮影部位"},
     {"drlLowKv", "lower tube voltage", "管電圧下限"},
     {"drlHighKv", "upper tube voltage", "管電圧上限"},
+    {"room", "X-ray unit", "装置"},
+    {"outputTable", "tube output table", "出力データ"},
+    {"rectification", "waveform", "整流方式"},
+    {"exitToReceptorCm", "exit surface to receptor distance", "射出面から受像面までの距離"},
+    {"dicomMatch", "match of the DICOM body part, view and protocol", "部位・方向・プロトコル名の照合"},
 }};
 
 // The system's words for the failures a user meets most, in Japanese with
@@ -291,7 +296,7 @@ constexpr Pattern kPatterns[] = {
     {ReasonCode::DrlLineKey, "the line should begin with \"{text}\"", "「{text}」で始まる行がありません"},
     {ReasonCode::DrlUnknownDose, "the dose \"{text}\" is none of 軟部組織, 皮膚 and 空気カーマ",
      "線量「{text}」は 軟部組織・皮膚・空気カーマ のどれでもありません"},
-    {ReasonCode::DrlEmptyText, "the {name} is empty", "{name}が空です"},
+    {ReasonCode::TextEmpty, "the {name} is empty", "{name}が空です"},
     {ReasonCode::DrlSlash, "a name among the {name} holds \"/\", which separates them", "{name}の名前に区切りの「/」があります"},
     {ReasonCode::DrlRangeEmpty, "the tube voltages from {low} to {high} kV hold none (the lower bound must be below the upper)",
      "管電圧の範囲 {low} 〜 {high} kV に入る電圧がありません（下限は上限より小さくして下さい）"},
@@ -307,6 +312,10 @@ constexpr Pattern kPatterns[] = {
     {ReasonCode::DicomNoVoltage, "the exposure gives no tube voltage", "管電圧が記録されていません"},
     {ReasonCode::DicomNoMas, "the exposure gives neither mAs nor tube current and time", "mAs 値も管電流と照射時間も記録されていません"},
     {ReasonCode::DicomAnode, "anode {text}: the spectrum model is for tungsten anodes", "陽極 {text}：スペクトルはタングステン陽極のものしか計算できません"},
+    {ReasonCode::DicomNoRoom, "no line of 撮影装置.txt names the unit ({text}), and there is no line \"*\"",
+     "撮影装置.txt にこの装置（{text}）の行も「*」の行もありません"},
+    {ReasonCode::DicomNoRule, "no line of DICOM撮影部位.txt matches the body part, view and protocol ({text})",
+     "DICOM撮影部位.txt に部位・方向・プロトコル名（{text}）に合う行がありません"},
 
     {ReasonCode::OpVoltageCell, "tube voltage of row {value}", "管電圧（{value} 行目）"},
     {ReasonCode::OpExposureCell, "exposure per mAs, {name}, row {low} ({high} kV)", "単位mAs当たりの照射線量（{name}、{high} kV）"},

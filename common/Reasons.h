@@ -134,7 +134,7 @@ enum class ReasonCode {
     // The table of diagnostic reference levels.
     DrlLineKey,          // the line should begin with text
     DrlUnknownDose,      // text is not a dose the levels can refer to
-    DrlEmptyText,        // field is empty
+    TextEmpty,        // field is empty
     DrlSlash,            // field holds "/", the separator of body parts
     DrlRangeEmpty,       // tube voltages from low to high kV: none
     DrlRangesOverlap,    // overlaps line value for the body part text
@@ -147,6 +147,8 @@ enum class ReasonCode {
     DicomNoVoltage,      // the exposure gives no tube voltage
     DicomNoMas,          // the exposure gives neither mAs nor current and time
     DicomAnode,          // anode material text: the spectrum model is for tungsten
+    DicomNoRoom,         // no line of the rooms file for the unit text, and no "*"
+    DicomNoRule,         // no line of the DICOM body-part file matches text
     // The cells of a tube output table, as subjects of the predicates below.
     OpVoltageCell,       // row value
     OpExposureCell,      // waveform field, row low, voltage high kV

@@ -1,9 +1,11 @@
 // velnor-calc: the main program's dose calculation without windows, JSON in,
 // JSON out. See usage() for everything it does.
 #include "main/cli/CaseJson.h"
+#include "main/cli/DicomJson.h"
 #include "common/StandardOutput.h"
 #include "common/TextEncoding.h"
 #include "common/TextFile.h"
+#include "common/FileLookup.h"
 #include "common/Version.h"
 #include "common/WorkingFolder.h"
 #include "main/dose/DepthDoseHandOff.h"
@@ -23,6 +25,7 @@
 #include <cstring>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <optional>
 
 namespace {
@@ -147,6 +150,35 @@ Options:
                A file that is refused gives {"error": "<file, line, column
                and reason>"} and exit status 1.
   --jsonl      one result a line (JSON Lines) instead of one JSON document
+  --dicom PATH...  compute the exposures recorded in DICOM files (folders are
+               searched recursively, in name order): an image header of a
+               projection radiograph (DX, CR, RF, XA, MG) gives one case, an
+               X-ray radiation dose report one case per irradiation event.
+               What a file lacks comes from the settings of DIR:
+               "撮影装置.txt" (per station name, "manufacturer/model" or "*":
+               tube output table, waveform, target angle, inherent
+               filtration, exit surface to receptor distance) and
+               "DICOM撮影部位.txt" (body part examined, view position or a word
+               of the protocol name -> the body part of "撮影部位.txt", its
+               thickness, FFD and field). FSD is the source-entrance distance
+               where the file gives it, else FFD - thickness - that distance.
+               One JSON object a line, in file order: the case's input and
+               result keys (as a --read row), drl, "source": {"file",
+               "sopInstanceUid", "event", "studyDate", "stationName",
+               "protocolName", "bodyPartExamined", "viewPosition"},
+               "fromFile" and "assumed" (input keys), "origins" (each key's
+               attribute, concept or settings line), "outputTable", and
+               "system": the file's own figures ("entranceDoseMgy",
+               "dapDgyCm2", "exposureIndex", "targetExposureIndex",
+               "deviationIndex") with ours ("oursIncidentAirKermaMgy": air
+               kerma free in air at the entrance plane; "oursDapDgyCm2": it
+               times the field's area there) and the ratios
+               "entranceDoseRatio" and "dapRatio" (the system's over ours; far
+               from 1 means a wrong assumption or calibration). A file or an
+               exposure that cannot be used gives {"source", "error"} on its
+               line (a missing tube voltage, neither mAs nor current and
+               time, an anode that is not tungsten) and the others go on.
+               Patient names and identifiers are never read.
   --version    the program's version and the fingerprint of the reference
                data in DIR
   --help       this text
@@ -155,7 +187,7 @@ The output files are checked before anything is computed (their folder must
 exist and take files; --comment must be one line).
 
 Exit status: 0 when every case succeeded, 1 when a case failed (or --read
-refused the file), 2 for unusable arguments or input, or reference files that
+refused the file, or --dicom could not use a file or an exposure), 2 for unusable arguments or input, or reference files that
 cannot be read, 3 when an output could not be written (standard output or a
 file); every message on standard error.
 )";
@@ -188,6 +220,8 @@ void writeReport(const velnor::ResultsTable& table, double cfAir, const std::str
     if (write(&page, path.c_str(), error, sizeof error) != 0)
         throw std::runtime_error(error);
 }
+
+bool tableWantedBy(const std::filesystem::path& csv, const std::filesystem::path& report) { return !csv.empty() || !report.empty(); }
 
 int usageError(const std::string& message)
 {
@@ -253,6 +287,80 @@ std::optional<std::string> outputPathFault(const std::string& option, const std:
     return std::nullopt;
 }
 
+// --dicom: one line per image or irradiation event, in file order; a file
+// or an exposure that cannot be used gives its line with "error".
+int runDicom(const std::vector<std::filesystem::path>& paths, std::filesystem::path dataFolder, bool brief)
+{
+    velnor::StartupData startup;
+    velnor::form::DicomSettings settings;
+    nlohmann::json versionJson;
+    try {
+        if (dataFolder.empty())
+            dataFolder = velnor::defaultWorkingFolder();
+        startup = velnor::loadStartupData(dataFolder);
+        settings = velnor::form::loadDicomSettings(dataFolder);
+        versionJson = {{"program", velnor::programVersion()}, {"data", velnor::referenceDataVersion(dataFolder)}};
+    } catch (const std::exception& e) {
+        return usageError(std::string("cannot read the reference data or the DICOM settings: ") + e.what());
+    }
+    const velnor::ReferenceLevels levels = velnor::loadReferenceLevels(dataFolder);
+    std::map<std::string, velnor::OutputDataTable> outputTables;
+    bool allSucceeded = true;
+    for (const std::filesystem::path& file : velnor::dicom::filesUnder(paths)) {
+        std::vector<velnor::dicom::Exposure> exposures;
+        try {
+            exposures = velnor::dicom::readExposures(file);
+        } catch (const std::exception& e) {
+            allSucceeded = false;
+            nlohmann::json failed{{"source", velnor::cli::sourceJson(file, nullptr)}, {"error", velnor::escapedText(e.what())}};
+            if (!emit(jsonText(failed, -1) + "\n"))
+                return kOutputFailed;
+            continue;
+        }
+        for (const velnor::dicom::Exposure& exposure : exposures) {
+            nlohmann::json result;
+            try {
+                const velnor::form::DicomCase dicomCase = velnor::form::completeExposure(exposure, settings);
+                velnor::CalculationState state;
+                state.tables = startup.tables;
+                auto table = outputTables.find(dicomCase.outputTable);
+                if (table == outputTables.end())
+                    table = outputTables
+                                .emplace(dicomCase.outputTable, velnor::loadOutputDataTable(velnor::findFileIgnoringCase(
+                                                                    dataFolder, dicomCase.outputTable)))
+                                .first;
+                state.outputData = table->second;
+                state.conditions = dicomCase.conditions;
+                state.calculate();
+                const auto& computed = *state.lastCase;
+                velnor::ResultRow row;
+                row.conditions = computed.conditions;
+                row.beamQuality = computed.beamQuality;
+                row.dose = computed.dose;
+                result = velnor::cli::rowJson(row);
+                if (!brief) {
+                    nlohmann::json spectrum = nlohmann::json::array();
+                    for (int j = 1; j < static_cast<int>(computed.photonSpectrum.size()); ++j)
+                        spectrum.push_back(computed.photonSpectrum[static_cast<std::size_t>(j)]);
+                    result["photonSpectrum"] = spectrum;
+                }
+                velnor::cli::addOrigins(result, dicomCase);
+                result["drl"] = velnor::cli::drlJson(velnor::compareWithReferenceLevel(levels, computed.conditions.bodyPart,
+                                                                                       computed.conditions.tubeVoltageKv, computed.dose));
+                result["system"] = velnor::cli::systemJson(exposure, velnor::form::compareWithSystem(exposure, computed.conditions, computed.dose));
+            } catch (const std::exception& e) {
+                allSucceeded = false;
+                result = errorJson(e);
+            }
+            result["source"] = velnor::cli::sourceJson(file, &exposure);
+            result["version"] = versionJson;
+            if (!emit(jsonText(result, -1) + "\n"))
+                return kOutputFailed;
+        }
+    }
+    return allSucceeded ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -266,6 +374,8 @@ int main(int argc, char** argv)
     std::string comment = "velnor-calc";
     bool brief = false, jsonLines = false, version = false;
     std::filesystem::path readPath;
+    bool dicomMode = false;
+    std::vector<std::filesystem::path> dicomPaths;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -295,10 +405,14 @@ int main(int argc, char** argv)
                 comment = argv[i];
         } else if (arg == "--brief") {
             brief = true;
+        } else if (arg == "--dicom") {
+            dicomMode = true;
         } else if (arg == "--jsonl") {
             jsonLines = true;
         } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
             return usageError("unknown option " + arg);
+        } else if (dicomMode && !(arg.size() > 1 && arg[0] == '-')) {
+            dicomPaths.emplace_back(arg);
         } else if (inputGiven) {
             return usageError("only one input file may be given");
         } else {
@@ -329,6 +443,13 @@ int main(int argc, char** argv)
             levels.fault = velnor::wordingOf(e);
         }
         return readResults(readPath, levels);
+    }
+    if (dicomMode) {
+        if (dicomPaths.empty())
+            return usageError("--dicom needs files or folders");
+        if (inputGiven || tableWantedBy(csvPath, reportPath) || !handOffPath.empty())
+            return usageError("--dicom takes no case input, --csv, --report or --handoff");
+        return runDicom(dicomPaths, dataFolder, brief);
     }
     // Every output is checked before anything is computed.
     const bool tableWanted = !csvPath.empty() || !reportPath.empty();

@@ -58,7 +58,7 @@ std::vector<std::string> splitAt(const std::string& s, char separator)
 std::optional<Reason> textFault(const std::string& text, const char* field)
 {
     if (text.empty())
-        return Reason{ReasonCode::DrlEmptyText, field};
+        return Reason{ReasonCode::TextEmpty, field};
     if (holdsControlCharacter(text))
         return Reason{ReasonCode::ControlCharacter, field};
     if (!isValidUtf8(text))
@@ -88,7 +88,7 @@ std::optional<Reason> levelFault(const ReferenceLevel& level)
     if (level.valueMgy > kMaxEntranceDoseMgy)
         return Reason{ReasonCode::AtMost, "drlValueMgy", level.valueMgy, 0, kMaxEntranceDoseMgy, "mGy"};
     if (level.bodyParts.empty())
-        return Reason{ReasonCode::DrlEmptyText, "drlBodyParts"};
+        return Reason{ReasonCode::TextEmpty, "drlBodyParts"};
     for (const std::string& part : level.bodyParts) {
         if (std::optional<Reason> fault = textFault(part, "drlBodyParts"))
             return fault;
@@ -131,21 +131,13 @@ std::optional<double> numberCell(const std::string& cell, const std::string& fil
     return v;
 }
 
-// Cells of a line, without blanks around them; trailing empty cells (a
-// spreadsheet pads its rows) count as missing.
 std::vector<std::string> cellsOf(const std::string& line, const std::string& fileName, int lineNumber)
 {
-    std::vector<std::string> cells;
     try {
-        cells = splitCsvFields(line);
+        return csvCells(line);
     } catch (const RefusedValue& e) {
         throw DataFileError(fileName, lineNumber, e.wording());
     }
-    for (std::string& cell : cells)
-        cell = trimmed(cell);
-    while (!cells.empty() && cells.back().empty())
-        cells.pop_back();
-    return cells;
 }
 
 } // namespace
@@ -227,7 +219,7 @@ ReferenceLevelTable parseReferenceLevels(const std::vector<std::string>& lines, 
         level.line = lineNumber;
         level.name = cell(0);
         if (cell(1).empty())
-            throw DataFileError(fileName, lineNumber, Reason{ReasonCode::DrlEmptyText, "drlValueMgy"});
+            throw DataFileError(fileName, lineNumber, Reason{ReasonCode::TextEmpty, "drlValueMgy"});
         level.valueMgy = numberCell(cell(1), fileName, lineNumber, "drlValueMgy").value_or(0);
         if (!cell(2).empty())
             level.bodyParts = splitAt(cell(2), '/');

@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "main/records/ReferenceLevels.h"
+#include "tests/dicom/DicomFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -495,6 +496,47 @@ TEST_F(VelnorCalcTest, EveryCaseIsHeldAgainstItsReferenceLevel)
     EXPECT_EQ(rows[1]["drl"]["valueMgy"], 0.3);
     EXPECT_TRUE(rows[2]["drl"].is_null());
     EXPECT_EQ(run(dataArg() + " --no-files -", read.output).status, 0);
+}
+
+// DICOM files: one line per image or irradiation event, what came from the
+// file and what was assumed, the system's own figures beside ours; a file
+// that cannot be used has its line and the others go on.
+TEST(VelnorCalcDicom, EveryExposureOfAFolderOnItsLine)
+{
+    testing::TempFolder data, images;
+    copyShippedData(data);
+    std::filesystem::create_directories(images / "day1");
+    testing::writeImage(images / "day1" / "a.dcm", {{0x0018, 0x0060, "120"}, {0x0018, 0x1151, "320"}, {0x0018, 0x1150, "8"},
+                                                    {0x0018, 0x1110, "1800"}, {0x0018, 0x0015, "CHEST"}, {0x0018, 0x5101, "PA"},
+                                                    {0x0018, 0x115E, "0.6"}, {0x0008, 0x1010, "DR-1"}});
+    testing::writeDoseReport(images / "day1" / "b.dcm", {{{"113733", "80", "kV"}, {"113736", "20000", "uAs"}, {"113750", "1000", "mm"}},
+                                                         {{"113733", "70", "kV"}}},
+                             {{0x0018, 0x0015, "ABDOMEN"}, {0x0018, 0x5101, "AP"}});
+    writeTextLines(images / "day1" / "c.dcm", {"not DICOM"});
+    const CommandResult r = shell(std::string(VELNOR_CALC) + " --data " + data.path().string() + " --brief --dicom " +
+                                  (images / "day1").string() + " 2>/dev/null");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.output.find("YAMADA"), std::string::npos);
+    EXPECT_EQ(r.output.find("P-000123"), std::string::npos);
+    std::vector<nlohmann::json> lines;
+    for (const std::string& line : splitLines(r.output))
+        lines.push_back(nlohmann::json::parse(line));
+    ASSERT_EQ(lines.size(), 4u);
+    const nlohmann::json& chest = lines[0];
+    EXPECT_EQ(chest["bodyPart"], "胸部正面");
+    EXPECT_EQ(chest["source"]["stationName"], "DR-1");
+    EXPECT_EQ(chest["drl"]["valueMgy"], 0.3);
+    EXPECT_DOUBLE_EQ(chest["focusSurfaceDistanceCm"].get<double>(), 180 - 20 - 5);
+    EXPECT_NE(std::find(chest["assumed"].begin(), chest["assumed"].end(), "bodyThicknessCm"), chest["assumed"].end());
+    EXPECT_NE(std::find(chest["fromFile"].begin(), chest["fromFile"].end(), "tubeCurrentMa"), chest["fromFile"].end());
+    EXPECT_NEAR(chest["system"]["dapRatio"].get<double>(), 0.6 / chest["system"]["oursDapDgyCm2"].get<double>(), 1e-12);
+    EXPECT_EQ(lines[1]["source"]["event"], 1);
+    EXPECT_EQ(lines[1]["bodyPart"], "腹部正面");
+    EXPECT_DOUBLE_EQ(lines[1]["tubeCurrentMa"].get<double>() * lines[1]["exposureTimeS"].get<double>(), 20);
+    EXPECT_NE(lines[2]["error"].get<std::string>().find("neither mAs"), std::string::npos);
+    EXPECT_NE(lines[3]["error"].get<std::string>().find("not a DICOM file"), std::string::npos);
+    EXPECT_EQ(lines[3]["source"]["file"], (images / "day1" / "c.dcm").string());
+    EXPECT_NE(run("--help").output.find("--dicom"), std::string::npos);
 }
 
 TEST_F(VelnorCalcTest, BatchesBecomeAResultsFileAndAPrintedPage)
