@@ -210,7 +210,9 @@ TEST(Engine, EndsOnATermWhileWaitingForEnterAndChecksItsThreads)
     writeTextLines(data / "joken.txt", {"000.0"}); // refused at once, then the wait
     const std::string engine = (std::filesystem::path(VELNOR_CALC).parent_path() / "bsfmc_cylinder").string();
     // Its input stays open (a pipe from a sleeper); SIGTERM must end it within five seconds.
-    const CommandResult ended = shell("cd '" + data.path().string() + "' && { sleep 30 | '" + engine + "' > /dev/null & p=$!; sleep 0.5; "
+    // The sleeper outlives the test: it holds no stream of the test's own.
+    const CommandResult ended = shell("cd '" + data.path().string() + "' && { sleep 30 2>/dev/null | '" + engine +
+                                      "' > /dev/null 2>&1 & p=$!; sleep 0.5; "
                                       "kill -TERM $p; for i in $(seq 50); do kill -0 $p 2>/dev/null || exit 0; sleep 0.1; done; "
                                       "kill -KILL $p; exit 1; }");
     EXPECT_EQ(ended.status, 0);
