@@ -60,6 +60,7 @@ bool enabled(const WorkflowState& s, Command command)
     switch (command) {
     case Command::Calculate:
     case Command::EditReferenceLevels:
+    case Command::ImportDicom:
         return true;
     case Command::AddToResults:
         return s.caseReady && s.rows < kTableRows;
@@ -91,6 +92,8 @@ const char* commandName(Command command)
         return "Command5";
     case Command::EditReferenceLevels:
         return "CommandDrl";
+    case Command::ImportDicom:
+        return "CommandDicom";
     }
     return "";
 }

@@ -44,13 +44,14 @@ enum class Command {
     EstimateEffectiveDose, // Command11 "実効線量概算"
     AddEffectiveDose,      // Command5 "結果表に追加" of the effective dose
     EditReferenceLevels,   // CommandDrl "DRL表": the table of diagnostic reference levels
+    ImportDicom,           // CommandDicom "DICOM読込": the conditions of a DICOM file
 };
 inline constexpr Command kWorkflowCommands[] = {Command::Calculate,   Command::AddToResults,          Command::ShowSpectrum,
                                                 Command::Recalculate, Command::EstimateEffectiveDose, Command::AddEffectiveDose,
-                                                Command::EditReferenceLevels};
+                                                Command::EditReferenceLevels, Command::ImportDicom};
 
 // Whether `command` may be pressed in `state`:
-//   Calculate, EditReferenceLevels  unless an engine runs
+//   Calculate, EditReferenceLevels, ImportDicom  unless an engine runs
 //   AddToResults           a computed case waits and the table has room
 //   ShowSpectrum, Recalculate  a beam has been computed
 //   EstimateEffectiveDose  the last row is this run's own and no answer is awaited from a start just made

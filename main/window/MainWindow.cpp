@@ -25,6 +25,7 @@
 #include "main/window/SpectrumWindow.h"
 #include "main/window/SurfaceShapeDialog.h"
 
+#include <QFileDialog>
 #include <QApplication>
 #include <QTimer>
 #include <cmath>
@@ -89,6 +90,12 @@ const char* const kUnsavedOnExit = "　保存も印刷もされていない計�
 const char* const kEngineOnExit = "　モンテカルロ計算の実行中です。終了すると計算は中止されます。終了しますか？　";
 const char* const kExposureUnit = "C/kg";
 const char* const kDrlButton = "DRL表";
+const char* const kDicomButton = "DICOM読込";
+const char* const kDicomFilter = "DICOM (*.dcm *.DCM *.dicom);;すべてのファイル (*)";
+const char* const kDicomSettingsUnreadable = "　DICOM の設定ファイル（撮影装置.txt、DICOM撮影部位.txt）を読み込めません　";
+const char* const kDicomUnreadable = "　この DICOM ファイルは読み込めません　";
+const char* const kDicomNotComputable = "　この撮影の条件では計算できません　";
+const char* const kDicomChooseEvent = "計算する照射イベントを選んで下さい";
 const char* const kDrlNote = "DRLは標準体格の患者群の中央値と比べる目安です";
 const char* const kDrlUnavailable = "診断参考レベルと比べられません：";
 
@@ -352,11 +359,17 @@ void MainWindow::buildControls()
     makeButton("Command8", kWelcome);
     makeButton("Command1", "---  bye bye  ---");
     makeButton("CommandDrl", kDrlButton);
-    auto* drl = new QLabel(this);
-    drl->setObjectName("LabelDrl");
-    drl->setWordWrap(true);
-    drl->setTextFormat(Qt::RichText);
-    m_label["LabelDrl"] = drl;
+    makeButton("CommandDicom", kDicomButton);
+    auto addNote = [&](const char* name) {
+        auto* note = new QLabel(this);
+        note->setObjectName(name);
+        note->setWordWrap(true);
+        note->setTextFormat(Qt::RichText);
+        m_label[name] = note;
+        return note;
+    };
+    QLabel* drl = addNote("LabelDrl");
+    QLabel* dicomNote = addNote("LabelDicom");
     auto* userPicture = new MascotPicture(this);
     m_mascot = userPicture;
 
@@ -387,10 +400,18 @@ void MainWindow::buildControls()
     actions->addWidget(m_command["Command10"], 2, 0);
     actions->addWidget(m_command["ShowResults"], 2, 1);
     right->addLayout(actions);
-    // The case against its diagnostic reference level, below the commands.
+    // Below the commands: the case against its diagnostic reference level,
+    // and what a DICOM file gave.
+    auto* notes = new QVBoxLayout;
+    notes->addWidget(drl);
+    notes->addWidget(dicomNote);
+    auto* noteButtons = new QVBoxLayout;
+    noteButtons->addWidget(m_command["CommandDicom"]);
+    noteButtons->addWidget(m_command["CommandDrl"]);
+    noteButtons->addStretch();
     auto* levels = new QHBoxLayout;
-    levels->addWidget(drl, 1);
-    levels->addWidget(m_command["CommandDrl"], 0, Qt::AlignTop);
+    levels->addLayout(notes, 1);
+    levels->addLayout(noteButtons);
     right->addLayout(levels);
     right->addStretch();
     right->addWidget(m_command["Command8"]);
@@ -500,6 +521,11 @@ void MainWindow::connectControls()
     connect(m_surfaceDialog, &SurfaceShapeDialog::shapeCheckRequested, this, &MainWindow::onShapeCheck);
     connect(m_resultsWindow, &ResultsWindow::cleared, this, &MainWindow::onResultsCleared);
     connect(m_command["CommandDrl"], &QPushButton::clicked, m_levelsWindow, &ReferenceLevelsWindow::open);
+    connect(m_command["CommandDicom"], &QPushButton::clicked, this, [this] {
+        const QString file = QFileDialog::getOpenFileName(this, kDicomButton, qs(m_folder.string()), kDicomFilter);
+        if (!file.isEmpty())
+            importDicom(file.toStdString());
+    });
     connect(m_levelsWindow, &ReferenceLevelsWindow::saved, this, [this] {
         m_levels = loadReferenceLevels(m_folder);
         showReferenceLevel();
@@ -743,6 +769,117 @@ void MainWindow::showLabels()
     if (m_state.conditions.exposureSource == ExposureSource::OutputTable)
         m_label["Label78"]->setText(qs(l.label78));
     showReferenceLevel();
+    showDicomCase();
+}
+
+bool MainWindow::importDicom(const std::filesystem::path& file)
+{
+    form::DicomSettings settings;
+    try {
+        settings = form::loadDicomSettings(m_folder);
+    } catch (const std::exception& e) {
+        m_messages->warn(kDicomSettingsUnreadable, detailOf(e));
+        return false;
+    }
+    std::vector<dicom::Exposure> exposures;
+    try {
+        exposures = dicom::readExposures(file);
+    } catch (const std::exception& e) {
+        m_messages->warn(kDicomUnreadable, qs(file.filename().string()) + "：" + detailOf(e));
+        return false;
+    }
+    int chosen = 0;
+    if (exposures.size() > 1) {
+        QStringList items;
+        for (const dicom::Exposure& x : exposures)
+            items << QString("照射イベント %1：%2 kV").arg(x.event).arg(x.tubeVoltageKv ? qs(formatAsIs(x.tubeVoltageKv->value)) : QString("―"));
+        chosen = m_messages->choose(kDicomChooseEvent, items);
+        if (chosen < 0)
+            return false;
+    }
+    const dicom::Exposure& exposure = exposures[static_cast<std::size_t>(chosen)];
+    form::DicomCase dicomCase;
+    OutputDataTable outputData = m_state.outputData;
+    try {
+        dicomCase = form::completeExposure(exposure, settings);
+        if (QString::compare(qs(outputData.fileName), qs(dicomCase.outputTable), Qt::CaseInsensitive) != 0)
+            outputData = loadOutputDataTable(findFileIgnoringCase(m_folder, dicomCase.outputTable));
+    } catch (const std::exception& e) {
+        m_messages->warn(kDicomNotComputable, detailOf(e));
+        return false;
+    }
+    // The inputs as the user would type them; the calculation reads them.
+    const ExposureConditions& c = dicomCase.conditions;
+    m_state.outputData = outputData;
+    m_label["Label79"]->setText(qs(outputDataDisplayName(m_state.outputData)));
+    m_option["Option5"]->setChecked(true);
+    m_option["Option6"]->setChecked(true);
+    const std::pair<const char*, double> values[] = {
+        {"Text1", c.targetAngleDeg}, {"Text2", 10 * c.inherentFiltrationCm}, {"Text3", 10 * c.addedAlCm}, {"Text4", 10 * c.addedCuCm},
+        {"Text5", c.tubeVoltageKv},  {"Text6", c.tubeCurrentMa},              {"Text7", c.exposureTimeS},   {"Text8", c.focusReceptorDistanceCm},
+        {"Text23", c.bodyThicknessCm}, {"Text9", c.focusSurfaceDistanceCm}};
+    for (const auto& [name, value] : values)
+        m_text[name]->setText(qs(formatAsIs(value)));
+    m_option[c.rectification == Rectification::ConstantPotential ? "Option1"
+             : c.rectification == Rectification::ThreePhase12Peak ? "Option2"
+                                                                   : "Option3"]
+        ->setChecked(true);
+    m_combo2->setCurrentText(qs(c.bodyPart));
+    choosePreset(QString(form::kOtherPreset));
+    m_combo1->setCurrentText(form::kOtherPreset);
+    m_text["Text10"]->setText(qs(formatAsIs(c.fieldLongCm.value_or(0))));
+    m_text["Text11"]->setText(qs(formatAsIs(c.fieldShortCm.value_or(0))));
+    m_dicom = ImportedDicom{file, exposure, dicomCase};
+    showDicomCase();
+    m_command["Command2"]->setFocus();
+    return true;
+}
+
+void MainWindow::showDicomCase()
+{
+    QLabel* label = m_label["LabelDicom"];
+    if (!m_dicom) {
+        label->clear();
+        return;
+    }
+    auto keys = [](const std::vector<form::ValueOrigin>& list) {
+        QStringList names;
+        for (const form::ValueOrigin& v : list) {
+            const QString name = qs(fieldNameJapanese(v.key));
+            if (!names.contains(name))
+                names << name;
+        }
+        return names.join("、");
+    };
+    QString text = QString("DICOM：%1").arg(qs(m_dicom->file.filename().string())).toHtmlEscaped();
+    if (m_dicom->exposure.event > 0)
+        text += QString("（照射イベント %1）").arg(m_dicom->exposure.event);
+    text += "<br><small>" + QString("ファイルから：%1").arg(keys(m_dicom->dicomCase.fromFile)).toHtmlEscaped() + "<br>" +
+            QString("<b>仮定（設定ファイルから）：</b>%1").arg(keys(m_dicom->dicomCase.assumed).toHtmlEscaped());
+    // After a calculation: the system's own figures beside ours.
+    if (m_state.lastCase && !m_state.labels.label75.empty()) {
+        const dicom::Exposure& e = m_dicom->exposure;
+        const form::SystemComparison s = form::compareWithSystem(e, m_state.lastCase->conditions, m_state.lastCase->dose);
+        if (e.entranceDoseMgy && s.entranceDoseRatio)
+            text += QString("<br>装置の入射線量 %1 mGy：この計算の空気カーマ（後方散乱なし）%2 mGy の %3 倍")
+                        .arg(qs(formatAsIs(e.entranceDoseMgy->value)), qs(formatKeepingDigits(s.incidentAirKermaMgy, "#0.00")),
+                             qs(formatNumber(*s.entranceDoseRatio, "0.00")));
+        if (e.dapDgyCm2 && s.dapRatio)
+            text += QString("<br>装置の面積線量 %1 dGy·cm²：この計算の %2 dGy·cm² の %3 倍")
+                        .arg(qs(formatAsIs(e.dapDgyCm2->value)), qs(formatKeepingDigits(s.dapDgyCm2, "#0.00")),
+                             qs(formatNumber(*s.dapRatio, "0.00")));
+        for (const std::optional<double>& ratio : {s.entranceDoseRatio, s.dapRatio})
+            if (ratio && (*ratio < 0.7 || *ratio > 1.4)) {
+                text += "<br><span style=\"color:#c00000\">装置の値と大きく違います。仮定した値（体厚・距離・出力データ）か装置の校正を確かめて下さい</span>";
+                break;
+            }
+    }
+    label->setText(text + "</small>");
+    QStringList origins;
+    for (const auto* list : {&m_dicom->dicomCase.fromFile, &m_dicom->dicomCase.assumed})
+        for (const form::ValueOrigin& v : *list)
+            origins << qs(fieldNameJapanese(v.key) + "：" + v.from);
+    label->setToolTip(origins.join("\n"));
 }
 
 void MainWindow::showReferenceLevel()

@@ -3,6 +3,7 @@
 #include "main/dose/CalculationState.h"
 #include "main/dose/ProgramLauncher.h"
 #include "main/form/ExposureForm.h"
+#include "main/form/DicomCase.h"
 #include "main/form/Workflow.h"
 #include "main/records/ReferenceLevels.h"
 #include "main/results/ResultsTable.h"
@@ -70,6 +71,11 @@ public:
     BodyPartDialog* bodyPartDialog() const { return m_bodyParts; }
     ReferenceLevelsWindow* referenceLevelsWindow() const { return m_levelsWindow; }
     const ReferenceLevels& referenceLevels() const { return m_levels; }
+    // Fills the inputs from an exposure of a DICOM file ("DICOM読込" after
+    // its file dialog): the values the file gives and those the settings of
+    // the working folder assume, listed beside the doses. False, after a
+    // message naming the reason, when the file or its exposure cannot be used.
+    bool importDicom(const std::filesystem::path& file);
     FitDialog* fitDialog() const { return m_fitDialog; }
     AtrExplanation* atrExplanation() const { return m_atrExplanation; }
     OtherFilterDialog* otherFilterDialog() const { return m_otherFilter; }
@@ -101,6 +107,9 @@ private:
     void showLabels();
     // The shown case held against its diagnostic reference level, or nothing.
     void showReferenceLevel();
+    // What the last DICOM import took from the file and assumed, and after a
+    // calculation the file's own dose figures beside ours.
+    void showDicomCase();
     void setNotAvailable(QPushButton* button);
     void onIncidencePlanar();
     void onIncidenceNonPlanar();
@@ -156,6 +165,12 @@ private:
     BodyPartDialog* m_bodyParts = nullptr;
     ReferenceLevelsWindow* m_levelsWindow = nullptr;
     ReferenceLevels m_levels;
+    struct ImportedDicom {
+        std::filesystem::path file;
+        dicom::Exposure exposure;
+        form::DicomCase dicomCase;
+    };
+    std::optional<ImportedDicom> m_dicom;
     FitDialog* m_fitDialog = nullptr;
     AtrExplanation* m_atrExplanation = nullptr;
     OtherFilterDialog* m_otherFilter = nullptr;

@@ -3,6 +3,7 @@
 #include "common/Reasons.h"
 
 #include <QApplication>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
@@ -112,5 +113,12 @@ bool DialogMessages::askOkCancel(const QString& text)
 }
 
 void DialogMessages::beep() { QApplication::beep(); }
+
+int DialogMessages::choose(const QString& text, const QStringList& items)
+{
+    bool ok = false;
+    const QString item = QInputDialog::getItem(m_parent, "Velnor_V17", text, items, 0, false, &ok);
+    return ok ? static_cast<int>(items.indexOf(item)) : -1;
+}
 
 } // namespace velnor

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <exception>
 
@@ -25,6 +26,8 @@ public:
     // A question with OK and Cancel; true for OK.
     virtual bool askOkCancel(const QString& text) = 0;
     virtual void beep() = 0;
+    // One of `items` chosen by the user (its index), or -1 for none.
+    virtual int choose(const QString& /*text*/, const QStringList& items) { return items.isEmpty() ? -1 : 0; }
 };
 
 // The reason of a failure as the windows show it: its Japanese wording from
@@ -51,6 +54,7 @@ public:
     bool askYesNo(const QString& text) override;
     bool askOkCancel(const QString& text) override;
     void beep() override;
+    int choose(const QString& text, const QStringList& items) override;
 
 private:
     QWidget* m_parent;

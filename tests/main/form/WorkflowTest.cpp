@@ -14,7 +14,8 @@ using C = Command;
 
 // The enabled commands as a string of initials, in the window's order:
 // Calculate, Add, Spectrum, Recalculate, Estimate, add effective Dose. The
-// table of reference levels may be edited whenever a calculation may start.
+// table of reference levels may be edited and a DICOM file read whenever a
+// calculation may start.
 std::string commands(const WorkflowState& s)
 {
     const char initials[] = {'C', 'A', 'S', 'R', 'E', 'D'};
@@ -22,6 +23,7 @@ std::string commands(const WorkflowState& s)
     for (std::size_t i = 0; i < std::size(initials); ++i)
         out += enabled(s, kWorkflowCommands[i]) ? initials[i] : '-';
     EXPECT_EQ(enabled(s, C::EditReferenceLevels), enabled(s, C::Calculate));
+    EXPECT_EQ(enabled(s, C::ImportDicom), enabled(s, C::Calculate));
     return out;
 }
 

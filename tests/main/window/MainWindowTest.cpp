@@ -6,6 +6,7 @@
 #include "main/window/FitDialog.h"
 #include "main/window/MainWindow.h"
 #include "main/results/ResultsLayout.h"
+#include "tests/dicom/DicomFiles.h"
 #include "main/window/ReferenceLevelsWindow.h"
 #include "main/window/OutputDataWindows.h"
 #include "main/window/UserWindows.h"
@@ -811,6 +812,47 @@ private slots:
         child<QPushButton>("Command3")->click();
         const ReportPage page = reportPage(m_window->results(), m_window->state().dose.cfAir, "x", &m_window->referenceLevels());
         QVERIFY(std::any_of(page.texts.begin(), page.texts.end(), [](const ReportText& t) { return t.text.find("診断参考レベルの表を使えません") == 0; }));
+    }
+
+    // "DICOM読込" fills the inputs from a file, lists what it assumed, and
+    // after the calculation shows the system's own figures beside ours.
+    void aDicomFileFillsTheInputs()
+    {
+        testing::writeImage(m_folder / "chest.dcm", {{0x0018, 0x0060, "125"}, {0x0018, 0x1151, "320"}, {0x0018, 0x1150, "10"},
+                                                     {0x0018, 0x1110, "1800"}, {0x0018, 0x0015, "CHEST"}, {0x0018, 0x5101, "PA"},
+                                                     {0x0018, 0x7050, "COPPER"}, {0x0018, 0x7052, "0.1"}, {0x0040, 0x8302, "0.05"}});
+        QVERIFY(m_window->importDicom(m_folder / "chest.dcm"));
+        QCOMPARE(child<QLineEdit>("Text5")->text(), QString("125"));
+        QCOMPARE(child<QLineEdit>("Text7")->text(), QString("0.01"));
+        QCOMPARE(child<QLineEdit>("Text9")->text(), QString("155")); // 180 - 20 - 5
+        QCOMPARE(child<QLineEdit>("Text4")->text(), QString("0.1"));
+        QCOMPARE(child<QComboBox>("Combo2")->currentText(), QString("胸部正面"));
+        QCOMPARE(child<QComboBox>("Combo1")->currentText(), QString("その他"));
+        QString note = label("LabelDicom");
+        QVERIFY2(note.contains("chest.dcm") && note.contains("仮定") && note.contains("被写体厚"), qPrintable(note));
+        child<QPushButton>("Command2")->click();
+        QVERIFY(!label("Label75").isEmpty());
+        QCOMPARE(m_window->state().lastCase->conditions.tubeVoltageKv, 125.0);
+        QCOMPARE(m_window->state().lastCase->conditions.focusSurfaceDistanceCm, 155.0);
+        note = label("LabelDicom");
+        QVERIFY2(note.contains("装置の入射線量 0.05 mGy"), qPrintable(note));
+        QVERIFY(label("LabelDrl").contains("0.3 mGy"));
+
+        // A file that cannot be used changes nothing and says why.
+        writeTextLines(m_folder / "text.dcm", {"not DICOM"});
+        QVERIFY(!m_window->importDicom(m_folder / "text.dcm"));
+        QCOMPARE(m_messages->warnings.last(), QString("　この DICOM ファイルは読み込めません　"));
+        QVERIFY(m_messages->details.last().contains("text.dcm"));
+        QCOMPARE(child<QLineEdit>("Text5")->text(), QString("125"));
+        testing::writeImage(m_folder / "novoltage.dcm", {{0x0018, 0x1152, "4"}});
+        QVERIFY(!m_window->importDicom(m_folder / "novoltage.dcm"));
+        QVERIFY(m_messages->details.last().contains("管電圧"));
+        // A dose report: the event the user chooses (the first here).
+        testing::writeDoseReport(m_folder / "sr.dcm", {{{"113733", "70", "kV"}, {"113736", "5000", "uAs"}}, {{"113733", "90", "kV"}, {"113736", "8000", "uAs"}}},
+                                 {{0x0018, 0x0015, "ABDOMEN"}, {0x0018, 0x5101, "AP"}});
+        QVERIFY(m_window->importDicom(m_folder / "sr.dcm"));
+        QCOMPARE(child<QLineEdit>("Text5")->text(), QString("70"));
+        QVERIFY(label("LabelDicom").contains("照射イベント 1"));
     }
 
     // Quitting asks first when rows are neither saved nor printed; the close
