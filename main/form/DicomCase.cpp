@@ -157,8 +157,10 @@ DicomCase completeExposure(const dicom::Exposure& e, const DicomSettings& settin
 {
     DicomCase out;
     ExposureConditions& c = out.conditions;
-    auto fromFile = [&](const char* key, const std::string& source) { out.fromFile.push_back({key, source}); };
-    auto assumed = [&](const char* key, const std::string& from) { out.assumed.push_back({key, from}); };
+    auto fromFile = [&](const char* key, const std::string& source, const std::string& sourceJa = {}) {
+        out.fromFile.push_back({key, source, sourceJa.empty() ? source : sourceJa});
+    };
+    auto assumed = [&](const char* key, const std::string& from, const std::string& fromJa) { out.assumed.push_back({key, from, fromJa}); };
 
     if (!e.anodeMaterial.empty() && e.anodeMaterial.find("TUNGSTEN") == std::string::npos)
         throw WordedError(Reason{ReasonCode::DicomAnode, {}, 0, 0, 0, {}, e.anodeMaterial});
@@ -176,8 +178,8 @@ DicomCase completeExposure(const dicom::Exposure& e, const DicomSettings& settin
     } else if (e.exposureMas) {
         c.tubeCurrentMa = e.exposureMas->value;
         c.exposureTimeS = 1;
-        fromFile("tubeCurrentMa", e.exposureMas->source + " (mAs over 1 s)");
-        fromFile("exposureTimeS", e.exposureMas->source + " (1 s)");
+        fromFile("tubeCurrentMa", e.exposureMas->source + " (mAs over 1 s)", e.exposureMas->source + "（mAs 値を 1 秒で）");
+        fromFile("exposureTimeS", e.exposureMas->source + " (1 s)", e.exposureMas->source + "（1 秒とする）");
     } else {
         throw WordedError(Reason{ReasonCode::DicomNoMas});
     }
@@ -187,41 +189,44 @@ DicomCase completeExposure(const dicom::Exposure& e, const DicomSettings& settin
     if (!room)
         throw WordedError(Reason{ReasonCode::DicomNoRoom, {}, 0, 0, 0, {}, e.stationName + " / " + e.manufacturer + "/" + e.model});
     const std::string roomFrom = std::string(kRoomsFile) + " line " + std::to_string(room->line) + " (" + room->name + ")";
+    const std::string roomFromJa = std::string(kRoomsFile) + " の " + std::to_string(room->line) + " 行目（" + room->name + "）";
     c.rectification = room->rectification;
     c.targetAngleDeg = room->targetAngleDeg;
     c.inherentFiltrationCm = 0.1 * room->inherentFiltrationMm;
     out.outputTable = room->outputTable;
     for (const char* key : {"rectification", "targetAngleDeg", "inherentFiltrationCm", "outputTable"})
-        assumed(key, roomFrom);
+        assumed(key, roomFrom, roomFromJa);
 
     // The examination: body part and its defaults.
     const BodyPartRule* rule = findRule(settings.rules, e);
     if (!rule)
         throw WordedError(Reason{ReasonCode::DicomNoRule, {}, 0, 0, 0, {}, e.bodyPartExamined + " " + e.viewPosition + " " + e.protocolName});
     const std::string ruleFrom = std::string(kDicomBodyPartsFile) + " line " + std::to_string(rule->line);
+    const std::string ruleFromJa = std::string(kDicomBodyPartsFile) + " の " + std::to_string(rule->line) + " 行目";
     c.bodyPart = rule->bodyPart;
-    assumed("bodyPart", ruleFrom);
+    assumed("bodyPart", ruleFrom, ruleFromJa);
 
     if (e.thicknessCm) {
         c.bodyThicknessCm = e.thicknessCm->value;
         fromFile("bodyThicknessCm", e.thicknessCm->source);
     } else {
         c.bodyThicknessCm = rule->thicknessCm;
-        assumed("bodyThicknessCm", ruleFrom);
+        assumed("bodyThicknessCm", ruleFrom, ruleFromJa);
     }
     if (e.sourceDetectorCm) {
         c.focusReceptorDistanceCm = e.sourceDetectorCm->value;
         fromFile("focusReceptorDistanceCm", e.sourceDetectorCm->source);
     } else {
         c.focusReceptorDistanceCm = rule->ffdCm;
-        assumed("focusReceptorDistanceCm", ruleFrom);
+        assumed("focusReceptorDistanceCm", ruleFrom, ruleFromJa);
     }
     if (e.sourceEntranceCm) {
         c.focusSurfaceDistanceCm = e.sourceEntranceCm->value;
         fromFile("focusSurfaceDistanceCm", e.sourceEntranceCm->source);
     } else {
         c.focusSurfaceDistanceCm = c.focusReceptorDistanceCm - c.bodyThicknessCm - room->exitToReceptorCm;
-        assumed("focusSurfaceDistanceCm", "FFD − thickness − " + formatAsIs(room->exitToReceptorCm) + " cm, " + roomFrom);
+        assumed("focusSurfaceDistanceCm", "FFD - thickness - " + formatAsIs(room->exitToReceptorCm) + " cm, " + roomFrom,
+                "FFD − 被写体厚 − " + formatAsIs(room->exitToReceptorCm) + " cm（" + roomFromJa + "）");
     }
 
     // The field at the receptor: height and width, or a square of the area.
@@ -234,13 +239,13 @@ DicomCase completeExposure(const dicom::Exposure& e, const DicomSettings& settin
         fromFile("fieldShortCm", e.fieldWidthCm->source);
     } else if (e.fieldAreaCm2) {
         c.fieldLongCm = c.fieldShortCm = std::sqrt(e.fieldAreaCm2->value);
-        fromFile("fieldLongCm", e.fieldAreaCm2->source + " (a square of that area)");
-        fromFile("fieldShortCm", e.fieldAreaCm2->source + " (a square of that area)");
+        fromFile("fieldLongCm", e.fieldAreaCm2->source + " (a square of that area)", e.fieldAreaCm2->source + "（その面積の正方形）");
+        fromFile("fieldShortCm", e.fieldAreaCm2->source + " (a square of that area)", e.fieldAreaCm2->source + "（その面積の正方形）");
     } else {
         c.fieldLongCm = rule->fieldLongCm;
         c.fieldShortCm = rule->fieldShortCm;
-        assumed("fieldLongCm", ruleFrom);
-        assumed("fieldShortCm", ruleFrom);
+        assumed("fieldLongCm", ruleFrom, ruleFromJa);
+        assumed("fieldShortCm", ruleFrom, ruleFromJa);
     }
 
     // Added filters: aluminium and copper; another material is named, not used.
@@ -259,13 +264,14 @@ DicomCase completeExposure(const dicom::Exposure& e, const DicomSettings& settin
             cuFound = true;
             fromFile("addedCuCm", f.source);
         } else {
-            assumed("otherFilterName", f.material + " " + formatAsIs(*f.thicknessMm) + " mm in the file is not used");
+            assumed("otherFilterName", f.material + " " + formatAsIs(*f.thicknessMm) + " mm in the file is not used",
+                    "ファイルの " + f.material + " " + formatAsIs(*f.thicknessMm) + " mm は使っていません");
         }
     }
     if (!alFound)
-        assumed("addedAlCm", "none named in the file: 0");
+        assumed("addedAlCm", "0: the file names no aluminium filter", "0（ファイルにアルミフィルタの記録がありません）");
     if (!cuFound)
-        assumed("addedCuCm", "none named in the file: 0");
+        assumed("addedCuCm", "0: the file names no copper filter", "0（ファイルに銅フィルタの記録がありません）");
     return out;
 }
 

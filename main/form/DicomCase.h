@@ -57,7 +57,8 @@ std::vector<BodyPartRule> parseBodyPartRules(const std::vector<std::string>& lin
 // attribute, concept or settings line.
 struct ValueOrigin {
     std::string key;
-    std::string from;
+    std::string from;   // in English (velnor-calc)
+    std::string fromJa; // in Japanese (the window); the attribute's name as the file has it
 };
 
 struct DicomCase {

@@ -28,6 +28,7 @@
 #include <QFileDialog>
 #include <QApplication>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <QSignalBlocker>
 #include <QButtonGroup>
@@ -520,6 +521,19 @@ void MainWindow::connectControls()
     connect(m_surfaceDialog, &SurfaceShapeDialog::cancelled, this, &MainWindow::onSurfaceCancelled);
     connect(m_surfaceDialog, &SurfaceShapeDialog::shapeCheckRequested, this, &MainWindow::onShapeCheck);
     connect(m_resultsWindow, &ResultsWindow::cleared, this, &MainWindow::onResultsCleared);
+    // A value the user types is no longer an assumed one.
+    auto unmark = [this](QWidget* w) {
+        const auto it = std::find(m_assumedInputs.begin(), m_assumedInputs.end(), w);
+        if (it == m_assumedInputs.end())
+            return;
+        w->setStyleSheet({});
+        w->setToolTip({});
+        m_assumedInputs.erase(it);
+    };
+    for (const char* name : form::kCalculationFields)
+        connect(m_text[name], &QLineEdit::textEdited, this, [unmark, w = m_text[name]] { unmark(w); });
+    connect(m_combo2->lineEdit(), &QLineEdit::textEdited, this, [unmark, this] { unmark(m_combo2); });
+    connect(m_combo2, QOverload<int>::of(&QComboBox::activated), this, [unmark, this] { unmark(m_combo2); });
     connect(m_command["CommandDrl"], &QPushButton::clicked, m_levelsWindow, &ReferenceLevelsWindow::open);
     connect(m_command["CommandDicom"], &QPushButton::clicked, this, [this] {
         const QString file = QFileDialog::getOpenFileName(this, kDicomButton, qs(m_folder.string()), kDicomFilter);
@@ -824,15 +838,67 @@ bool MainWindow::importDicom(const std::filesystem::path& file)
              : c.rectification == Rectification::ThreePhase12Peak ? "Option2"
                                                                    : "Option3"]
         ->setChecked(true);
-    m_combo2->setCurrentText(qs(c.bodyPart));
+    // The list's entry itself (an editable box given only its text keeps the
+    // previous entry current, which comes back when the box is redrawn).
+    if (const int part = m_combo2->findText(qs(c.bodyPart)); part >= 0)
+        m_combo2->setCurrentIndex(part);
+    else
+        m_combo2->setEditText(qs(c.bodyPart));
     choosePreset(QString(form::kOtherPreset));
-    m_combo1->setCurrentText(form::kOtherPreset);
+    m_combo1->setCurrentIndex(m_combo1->findText(form::kOtherPreset));
     m_text["Text10"]->setText(qs(formatAsIs(c.fieldLongCm.value_or(0))));
     m_text["Text11"]->setText(qs(formatAsIs(c.fieldShortCm.value_or(0))));
-    m_dicom = ImportedDicom{file, exposure, dicomCase};
+    m_dicom = ImportedDicom{file, exposure, dicomCase, false};
+    markDicomInputs();
     showDicomCase();
+
     m_command["Command2"]->setFocus();
     return true;
+}
+
+namespace {
+
+// The input that shows a case's key, if one does.
+const char* inputOf(const std::string& key)
+{
+    static const std::pair<const char*, const char*> kInputs[] = {
+        {"targetAngleDeg", "Text1"},   {"inherentFiltrationCm", "Text2"},   {"addedAlCm", "Text3"},
+        {"addedCuCm", "Text4"},        {"tubeVoltageKv", "Text5"},          {"tubeCurrentMa", "Text6"},
+        {"exposureTimeS", "Text7"},    {"focusReceptorDistanceCm", "Text8"}, {"bodyThicknessCm", "Text23"},
+        {"focusSurfaceDistanceCm", "Text9"}, {"fieldLongCm", "Text10"},    {"fieldShortCm", "Text11"},
+        {"bodyPart", "Combo2"}};
+    for (const auto& [k, input] : kInputs)
+        if (key == k)
+            return input;
+    return nullptr;
+}
+
+constexpr const char* kAssumedStyle = "background-color: #fff3b0;";
+
+} // namespace
+
+void MainWindow::markDicomInputs()
+{
+    for (QWidget* w : m_assumedInputs) {
+        w->setStyleSheet({});
+        w->setToolTip({});
+    }
+    m_assumedInputs.clear();
+    if (!m_dicom)
+        return;
+    for (const form::ValueOrigin& v : m_dicom->dicomCase.assumed) {
+        const char* name = inputOf(v.key);
+        QWidget* w = name ? findChild<QWidget*>(name) : nullptr;
+        if (!w)
+            continue;
+        w->setStyleSheet(kAssumedStyle);
+        w->setToolTip(QString("仮定：") + qs(v.fromJa));
+        m_assumedInputs.push_back(w);
+    }
+    for (const form::ValueOrigin& v : m_dicom->dicomCase.fromFile)
+        if (const char* name = inputOf(v.key))
+            if (QWidget* w = findChild<QWidget*>(name))
+                w->setToolTip(QString("DICOM：") + qs(v.fromJa));
 }
 
 void MainWindow::showDicomCase()
@@ -842,44 +908,39 @@ void MainWindow::showDicomCase()
         label->clear();
         return;
     }
-    auto keys = [](const std::vector<form::ValueOrigin>& list) {
-        QStringList names;
-        for (const form::ValueOrigin& v : list) {
-            const QString name = qs(fieldNameJapanese(v.key));
-            if (!names.contains(name))
-                names << name;
-        }
-        return names.join("、");
-    };
     QString text = QString("DICOM：%1").arg(qs(m_dicom->file.filename().string())).toHtmlEscaped();
     if (m_dicom->exposure.event > 0)
         text += QString("（照射イベント %1）").arg(m_dicom->exposure.event);
-    text += "<br><small>" + QString("ファイルから：%1").arg(keys(m_dicom->dicomCase.fromFile)).toHtmlEscaped() + "<br>" +
-            QString("<b>仮定（設定ファイルから）：</b>%1").arg(keys(m_dicom->dicomCase.assumed).toHtmlEscaped());
-    // After a calculation: the system's own figures beside ours.
-    if (m_state.lastCase && !m_state.labels.label75.empty()) {
+    QStringList unitValues;
+    QString unitFrom;
+    for (const form::ValueOrigin& v : m_dicom->dicomCase.assumed)
+        if (!inputOf(v.key)) {
+            unitValues << qs(fieldNameJapanese(v.key));
+            unitFrom = qs(v.fromJa);
+        }
+    text += QString("<br><small><span style=\"%1\">色付きの欄</span>は設定ファイルから仮定した値です").arg(kAssumedStyle);
+    if (!unitValues.isEmpty())
+        text += QString("（%1：%2）").arg(unitValues.join("・"), unitFrom.toHtmlEscaped());
+    // After a calculation made since the import: the system's own figures beside ours.
+    if (m_dicom->computed && m_state.lastCase && !m_state.labels.label75.empty()) {
         const dicom::Exposure& e = m_dicom->exposure;
         const form::SystemComparison s = form::compareWithSystem(e, m_state.lastCase->conditions, m_state.lastCase->dose);
+        QStringList figures;
         if (e.entranceDoseMgy && s.entranceDoseRatio)
-            text += QString("<br>装置の入射線量 %1 mGy：この計算の空気カーマ（後方散乱なし）%2 mGy の %3 倍")
-                        .arg(qs(formatAsIs(e.entranceDoseMgy->value)), qs(formatKeepingDigits(s.incidentAirKermaMgy, "#0.00")),
-                             qs(formatNumber(*s.entranceDoseRatio, "0.00")));
+            figures << QString("入射線量 %1 mGy（この計算の空気カーマ %2 mGy の %3 倍）")
+                           .arg(qs(formatAsIs(e.entranceDoseMgy->value)), qs(formatKeepingDigits(s.incidentAirKermaMgy, "#0.00")),
+                                qs(formatNumber(*s.entranceDoseRatio, "0.00")));
         if (e.dapDgyCm2 && s.dapRatio)
-            text += QString("<br>装置の面積線量 %1 dGy·cm²：この計算の %2 dGy·cm² の %3 倍")
-                        .arg(qs(formatAsIs(e.dapDgyCm2->value)), qs(formatKeepingDigits(s.dapDgyCm2, "#0.00")),
-                             qs(formatNumber(*s.dapRatio, "0.00")));
+            figures << QString("面積線量 %1 dGy·cm²（%2 倍）").arg(qs(formatAsIs(e.dapDgyCm2->value)), qs(formatNumber(*s.dapRatio, "0.00")));
+        if (!figures.isEmpty())
+            text += "<br>装置の表示：" + figures.join("、");
         for (const std::optional<double>& ratio : {s.entranceDoseRatio, s.dapRatio})
             if (ratio && (*ratio < 0.7 || *ratio > 1.4)) {
-                text += "<br><span style=\"color:#c00000\">装置の値と大きく違います。仮定した値（体厚・距離・出力データ）か装置の校正を確かめて下さい</span>";
+                text += "<br><span style=\"color:#c00000\">装置の値と大きく違います。仮定した値か装置の校正を確かめて下さい</span>";
                 break;
             }
     }
     label->setText(text + "</small>");
-    QStringList origins;
-    for (const auto* list : {&m_dicom->dicomCase.fromFile, &m_dicom->dicomCase.assumed})
-        for (const form::ValueOrigin& v : *list)
-            origins << qs(fieldNameJapanese(v.key) + "：" + v.from);
-    label->setToolTip(origins.join("\n"));
 }
 
 void MainWindow::showReferenceLevel()
@@ -963,6 +1024,10 @@ void MainWindow::afterCalculation()
     m_state.conditions.bodyPart = part.isEmpty() ? std::string("　") : part.toStdString();
     m_state.lastCase->conditions.bodyPart = m_state.conditions.bodyPart;
     showReferenceLevel();
+    if (m_dicom) {
+        m_dicom->computed = true;
+        showDicomCase();
+    }
     QApplication::processEvents();
     workflow(form::WorkflowEvent::CalculationSucceeded);
     m_fitDialog->setComputed(m_label["Label65"]->text(), m_label["Label67"]->text(), m_state.beamQuality.hvl1Cm,

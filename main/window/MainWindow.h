@@ -110,6 +110,9 @@ private:
     // What the last DICOM import took from the file and assumed, and after a
     // calculation the file's own dose figures beside ours.
     void showDicomCase();
+    // Colours the inputs whose values the import assumed; each input names
+    // where its value came from in its tool tip.
+    void markDicomInputs();
     void setNotAvailable(QPushButton* button);
     void onIncidencePlanar();
     void onIncidenceNonPlanar();
@@ -169,8 +172,10 @@ private:
         std::filesystem::path file;
         dicom::Exposure exposure;
         form::DicomCase dicomCase;
+        bool computed = false; // a calculation was made since: its doses are the file's case
     };
     std::optional<ImportedDicom> m_dicom;
+    std::vector<QWidget*> m_assumedInputs;
     FitDialog* m_fitDialog = nullptr;
     AtrExplanation* m_atrExplanation = nullptr;
     OtherFilterDialog* m_otherFilter = nullptr;

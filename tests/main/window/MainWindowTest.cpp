@@ -829,13 +829,22 @@ private slots:
         QCOMPARE(child<QComboBox>("Combo2")->currentText(), QString("胸部正面"));
         QCOMPARE(child<QComboBox>("Combo1")->currentText(), QString("その他"));
         QString note = label("LabelDicom");
-        QVERIFY2(note.contains("chest.dcm") && note.contains("仮定") && note.contains("被写体厚"), qPrintable(note));
+        QVERIFY2(note.contains("chest.dcm") && note.contains("仮定") && note.contains("整流方式"), qPrintable(note));
+        // The assumed inputs are coloured and say where their values came from; typing takes the colour off.
+        QVERIFY(!child<QLineEdit>("Text23")->styleSheet().isEmpty());
+        QVERIFY(child<QLineEdit>("Text23")->toolTip().contains("DICOM撮影部位.txt"));
+        QVERIFY(child<QLineEdit>("Text5")->styleSheet().isEmpty());
+        QVERIFY(child<QLineEdit>("Text5")->toolTip().contains("(0018,0060)"));
+        QTest::keyClicks(child<QLineEdit>("Text23"), "");
+        child<QLineEdit>("Text23")->selectAll();
+        QTest::keyClicks(child<QLineEdit>("Text23"), "20");
+        QVERIFY(child<QLineEdit>("Text23")->styleSheet().isEmpty());
         child<QPushButton>("Command2")->click();
         QVERIFY(!label("Label75").isEmpty());
         QCOMPARE(m_window->state().lastCase->conditions.tubeVoltageKv, 125.0);
         QCOMPARE(m_window->state().lastCase->conditions.focusSurfaceDistanceCm, 155.0);
         note = label("LabelDicom");
-        QVERIFY2(note.contains("装置の入射線量 0.05 mGy"), qPrintable(note));
+        QVERIFY2(note.contains("入射線量 0.05 mGy"), qPrintable(note));
         QVERIFY(label("LabelDrl").contains("0.3 mGy"));
 
         // A file that cannot be used changes nothing and says why.
