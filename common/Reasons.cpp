@@ -316,6 +316,9 @@ constexpr Pattern kPatterns[] = {
      "撮影装置.txt にこの装置（{text}）の行も「*」の行もありません"},
     {ReasonCode::DicomNoRule, "no line of DICOM撮影部位.txt matches the body part, view and protocol ({text})",
      "DICOM撮影部位.txt に部位・方向・プロトコル名（{text}）に合う行がありません"},
+    {ReasonCode::SurveyCurved, "a survey computes flat surfaces only; compute a curved one in the main window",
+     "線量調査は平面だけを計算します。曲面はメイン画面で計算して下さい"},
+    {ReasonCode::SurveyUnknownColumn, "the column \"{text}\" is not an input of a case", "列「{text}」は計算の条件ではありません"},
 
     {ReasonCode::OpVoltageCell, "tube voltage of row {value}", "管電圧（{value} 行目）"},
     {ReasonCode::OpExposureCell, "exposure per mAs, {name}, row {low} ({high} kV)", "単位mAs当たりの照射線量（{name}、{high} kV）"},

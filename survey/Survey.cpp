@@ -1,0 +1,151 @@
+#include "survey/Survey.h"
+
+#include "common/FileLookup.h"
+#include "main/dose/CalculationState.h"
+#include "main/records/ReferenceLoader.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace velnor::survey {
+namespace {
+
+// The depth-dose program's thickness: above 40 cm it computes for 40 cm (the
+// answer OK of its question), as a survey does too.
+constexpr double kMaxDepthDoseThicknessCm = 40;
+
+std::optional<double> medianOf(std::vector<double> values)
+{
+    if (values.empty())
+        return std::nullopt;
+    std::sort(values.begin(), values.end());
+    return percentileInc(values, 0.5);
+}
+
+} // namespace
+
+Calculator::Calculator(const std::filesystem::path& folder)
+    : m_folder(folder), m_tables(loadReferenceTables(folder)), m_depthDoseData(pdd::readDepthDoseData(folder)),
+      m_levels(loadReferenceLevels(folder))
+{
+}
+
+ExposureResult Calculator::compute(const Exposure& exposure)
+{
+    ExposureResult r;
+    r.source = exposure.source;
+    r.room = exposure.room;
+    r.conditions = exposure.conditions;
+    r.assumed = exposure.assumed;
+    try {
+        if (exposure.conditions.incidenceMode != IncidenceMode::Planar)
+            throw WordedError(Reason{ReasonCode::SurveyCurved});
+        auto table = m_outputTables.find(exposure.outputTable);
+        if (table == m_outputTables.end())
+            table = m_outputTables.emplace(exposure.outputTable, loadOutputDataTable(findFileIgnoringCase(m_folder, exposure.outputTable))).first;
+        CalculationState state;
+        state.tables = m_tables;
+        state.outputData = table->second;
+        state.conditions = exposure.conditions;
+        state.calculate();
+        const auto& c = *state.lastCase;
+        r.conditions = c.conditions;
+        r.dose = c.dose;
+        r.drl = compareWithReferenceLevel(m_levels, c.conditions.bodyPart, c.conditions.tubeVoltageKv, c.dose);
+
+        // The effective dose as the depth-dose program gives it for the
+        // hand-off of this case.
+        pdd::HandOff h;
+        h.tubeVoltageKv = c.conditions.tubeVoltageKv;
+        h.focusReceptorCm = c.conditions.focusReceptorDistanceCm;
+        h.focusSurfaceCm = c.conditions.focusSurfaceDistanceCm;
+        h.thicknessCm = c.conditions.bodyThicknessCm;
+        h.fieldLongCm = c.conditions.fieldLongCm.value_or(0);
+        h.fieldShortCm = c.conditions.fieldShape == FieldShape::Circular ? 0 : c.conditions.fieldShortCm.value_or(0);
+        h.surfaceDoseMgy = c.dose.esdSoftTissue;
+        for (int j = 1; j <= pdd::kBins; ++j)
+            h.spectrum[static_cast<std::size_t>(j)] = c.photonSpectrum[static_cast<std::size_t>(j)];
+        h.bodyPart = c.conditions.bodyPart;
+        const double thickness = std::min(h.thicknessCm, kMaxDepthDoseThicknessCm);
+        if (const auto rows = pdd::readOrganDefaults(m_folder, h.bodyPart, thickness)) {
+            const auto depthDose = pdd::computeDepthDose(h, thickness, m_depthDoseData);
+            const pdd::EffectiveDose e = pdd::computeEffectiveDose(*rows, h.bodyPart, thickness, depthDose, h.surfaceDoseMgy);
+            if (e.refusedRow < 0 && !e.notComputable)
+                r.effectiveDoseMsv = e.totalMsv;
+        }
+    } catch (const std::exception& e) {
+        r.error = e.what();
+    }
+    return r;
+}
+
+double percentileInc(const std::vector<double>& sorted, double p)
+{
+    const double rank = p * static_cast<double>(sorted.size() - 1);
+    const std::size_t low = static_cast<std::size_t>(std::floor(rank));
+    const std::size_t high = std::min(low + 1, sorted.size() - 1);
+    return sorted[low] + (rank - static_cast<double>(low)) * (sorted[high] - sorted[low]);
+}
+
+std::vector<ExaminationSummary> summarize(const std::vector<ExposureResult>& results, DrlDose dose, bool byRoom,
+                                          const std::map<std::string, ThicknessBand>* bands)
+{
+    struct Group {
+        ExaminationSummary summary;
+        std::vector<double> doses, thicknesses, effectiveDoses;
+    };
+    std::vector<Group> groups;
+    for (const ExposureResult& r : results) {
+        if (!r.error.empty())
+            continue;
+        const bool level = r.drl.kind == DrlComparison::Kind::Compared;
+        const std::string name = level ? r.drl.name : r.conditions.bodyPart;
+        const std::string room = byRoom ? r.room : std::string();
+        auto g = std::find_if(groups.begin(), groups.end(), [&](const Group& x) { return x.summary.name == name && x.summary.room == room; });
+        if (g == groups.end()) {
+            Group fresh;
+            fresh.summary.name = name;
+            fresh.summary.room = room;
+            fresh.summary.dose = level ? r.drl.dose : dose;
+            if (level) {
+                fresh.summary.levelMgy = r.drl.levelMgy;
+                fresh.summary.edition = r.drl.edition;
+            }
+            groups.push_back(fresh);
+            g = groups.end() - 1;
+        }
+        if (bands) {
+            const auto band = bands->find(r.conditions.bodyPart);
+            const double t = r.conditions.bodyThicknessCm;
+            if (band != bands->end() && (t < band->second.fromCm || t > band->second.toCm)) {
+                ++g->summary.outsideBand;
+                continue;
+            }
+        }
+        g->doses.push_back(doseCompared(g->summary.dose, r.dose));
+        g->thicknesses.push_back(r.conditions.bodyThicknessCm);
+        if (r.effectiveDoseMsv)
+            g->effectiveDoses.push_back(*r.effectiveDoseMsv);
+    }
+    std::vector<ExaminationSummary> out;
+    for (Group& g : groups) {
+        ExaminationSummary& s = g.summary;
+        s.count = static_cast<int>(g.doses.size());
+        if (s.count > 0) {
+            std::sort(g.doses.begin(), g.doses.end());
+            s.median = percentileInc(g.doses, 0.5);
+            s.q1 = percentileInc(g.doses, 0.25);
+            s.q3 = percentileInc(g.doses, 0.75);
+            s.min = g.doses.front();
+            s.max = g.doses.back();
+            s.medianThicknessCm = medianOf(g.thicknesses);
+            s.medianEffectiveDoseMsv = medianOf(g.effectiveDoses);
+            if (s.levelMgy)
+                s.ratio = s.median / *s.levelMgy;
+        }
+        out.push_back(s);
+    }
+    return out;
+}
+
+} // namespace velnor::survey
