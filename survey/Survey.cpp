@@ -5,6 +5,7 @@
 #include "main/records/ReferenceLoader.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace velnor::survey {
@@ -13,6 +14,22 @@ namespace {
 // The depth-dose program's thickness: above 40 cm it computes for 40 cm (the
 // answer OK of its question), as a survey does too.
 constexpr double kMaxDepthDoseThicknessCm = 40;
+
+// Everything of a case that its depth dose and organ rows depend on: the
+// beam (voltage, waveform, angle, filters), the geometry and the body part.
+std::string depthDoseKey(const ExposureConditions& c)
+{
+    std::string key = c.bodyPart;
+    for (double v : {c.tubeVoltageKv, static_cast<double>(static_cast<int>(c.rectification)), c.targetAngleDeg, c.inherentFiltrationCm,
+                     c.addedAlCm, c.addedCuCm, c.otherFilterActive ? c.otherFilterCm : 0.0, c.focusReceptorDistanceCm,
+                     c.focusSurfaceDistanceCm, c.bodyThicknessCm, c.fieldLongCm.value_or(0), c.fieldShortCm.value_or(0),
+                     static_cast<double>(static_cast<int>(c.fieldShape))}) {
+        char text[32];
+        key += '|';
+        key.append(text, std::to_chars(text, text + sizeof text, v).ptr);
+    }
+    return c.otherFilterActive ? key + '|' + c.otherFilterName : key;
+}
 
 std::optional<double> medianOf(std::vector<double> values)
 {
@@ -25,9 +42,9 @@ std::optional<double> medianOf(std::vector<double> values)
 } // namespace
 
 Calculator::Calculator(const std::filesystem::path& folder)
-    : m_folder(folder), m_tables(loadReferenceTables(folder)), m_depthDoseData(pdd::readDepthDoseData(folder)),
-      m_levels(loadReferenceLevels(folder))
+    : m_folder(folder), m_depthDoseData(pdd::readDepthDoseData(folder)), m_levels(loadReferenceLevels(folder))
 {
+    m_state.tables = loadReferenceTables(folder);
 }
 
 ExposureResult Calculator::compute(const Exposure& exposure)
@@ -43,18 +60,48 @@ ExposureResult Calculator::compute(const Exposure& exposure)
         auto table = m_outputTables.find(exposure.outputTable);
         if (table == m_outputTables.end())
             table = m_outputTables.emplace(exposure.outputTable, loadOutputDataTable(findFileIgnoringCase(m_folder, exposure.outputTable))).first;
-        CalculationState state;
-        state.tables = m_tables;
+        // One state for every exposure: the tables are not copied each time.
+        CalculationState& state = m_state;
         state.outputData = table->second;
         state.conditions = exposure.conditions;
-        state.calculate();
-        const auto& c = *state.lastCase;
+        state.checkConditions();
+        // The doses from a tube output table grow with the mAs alone: the
+        // exposures of one protocol share one calculation of the chain.
+        const ExposureConditions& in = exposure.conditions;
+        const double mas = in.tubeCurrentMa * in.exposureTimeS;
+        const bool scalable = in.exposureSource == ExposureSource::OutputTable && mas > 0;
+        const std::string chainKey = scalable ? exposure.outputTable + '|' + depthDoseKey(in) + '|' + std::to_string(in.headPhantom) : "";
+        auto cached = scalable ? m_chain.find(chainKey) : m_chain.end();
+        if (cached == m_chain.end()) {
+            state.calculate();
+            if (scalable)
+                cached = m_chain.emplace(chainKey, *state.lastCase).first;
+        }
+        CalculationState::ComputedCase c = cached != m_chain.end() ? cached->second : *state.lastCase;
+        if (cached != m_chain.end()) {
+            const double scale = mas / (c.conditions.tubeCurrentMa * c.conditions.exposureTimeS);
+            c.conditions.tubeCurrentMa = in.tubeCurrentMa;
+            c.conditions.exposureTimeS = in.exposureTimeS;
+            c.conditions.exposureAt1m *= scale;
+            c.dose.esdSoftTissue *= scale;
+            c.dose.esdSkin *= scale;
+            c.dose.esdAir *= scale;
+            c.conditions.bodyPart = in.bodyPart;
+        }
         r.conditions = c.conditions;
         r.dose = c.dose;
         r.drl = compareWithReferenceLevel(m_levels, c.conditions.bodyPart, c.conditions.tubeVoltageKv, c.dose);
 
         // The effective dose as the depth-dose program gives it for the
-        // hand-off of this case.
+        // hand-off of this case, per mGy, once for each protocol.
+        const std::string key = depthDoseKey(c.conditions);
+        const auto known = m_effectivePerMgy.find(key);
+        if (known != m_effectivePerMgy.end()) {
+            if (known->second)
+                r.effectiveDoseMsv = *known->second * c.dose.esdSoftTissue;
+            return r;
+        }
+        std::optional<double>& perMgy = m_effectivePerMgy[key];
         pdd::HandOff h;
         h.tubeVoltageKv = c.conditions.tubeVoltageKv;
         h.focusReceptorCm = c.conditions.focusReceptorDistanceCm;
@@ -62,17 +109,24 @@ ExposureResult Calculator::compute(const Exposure& exposure)
         h.thicknessCm = c.conditions.bodyThicknessCm;
         h.fieldLongCm = c.conditions.fieldLongCm.value_or(0);
         h.fieldShortCm = c.conditions.fieldShape == FieldShape::Circular ? 0 : c.conditions.fieldShortCm.value_or(0);
-        h.surfaceDoseMgy = c.dose.esdSoftTissue;
+        h.surfaceDoseMgy = 1;
         for (int j = 1; j <= pdd::kBins; ++j)
             h.spectrum[static_cast<std::size_t>(j)] = c.photonSpectrum[static_cast<std::size_t>(j)];
         h.bodyPart = c.conditions.bodyPart;
         const double thickness = std::min(h.thicknessCm, kMaxDepthDoseThicknessCm);
-        if (const auto rows = pdd::readOrganDefaults(m_folder, h.bodyPart, thickness)) {
-            const auto depthDose = pdd::computeDepthDose(h, thickness, m_depthDoseData);
-            const pdd::EffectiveDose e = pdd::computeEffectiveDose(*rows, h.bodyPart, thickness, depthDose, h.surfaceDoseMgy);
-            if (e.refusedRow < 0 && !e.notComputable)
-                r.effectiveDoseMsv = e.totalMsv;
+        // A case the depth dose cannot be computed for (a field beyond the
+        // kernels) keeps its entrance doses, without an effective dose.
+        try {
+            if (const auto rows = pdd::readOrganDefaults(m_folder, h.bodyPart, thickness)) {
+                const auto depthDose = pdd::computeDepthDose(h, thickness, m_depthDoseData);
+                const pdd::EffectiveDose e = pdd::computeEffectiveDose(*rows, h.bodyPart, thickness, depthDose, h.surfaceDoseMgy);
+                if (e.refusedRow < 0 && !e.notComputable)
+                    perMgy = e.totalMsv;
+            }
+        } catch (const std::exception&) {
         }
+        if (perMgy)
+            r.effectiveDoseMsv = *perMgy * c.dose.esdSoftTissue;
     } catch (const std::exception& e) {
         r.error = e.what();
     }

@@ -2,11 +2,11 @@
 
 #include "depthdose/DepthDose.h"
 #include "depthdose/OrganDose.h"
+#include "main/dose/CalculationState.h"
 #include "main/records/DoseResults.h"
 #include "main/records/ExposureConditions.h"
 #include "main/records/OutputDataTable.h"
 #include "main/records/ReferenceLevels.h"
-#include "main/records/ReferenceTables.h"
 
 #include <filesystem>
 #include <map>
@@ -51,10 +51,16 @@ public:
 
 private:
     std::filesystem::path m_folder;
-    ReferenceTables m_tables;
+    CalculationState m_state;
     std::map<std::string, OutputDataTable> m_outputTables;
     pdd::DepthDoseData m_depthDoseData;
     ReferenceLevels m_levels;
+    // Effective dose per mGy of soft-tissue entrance dose, by everything of a
+    // case but its mAs (the depth dose scales with the entrance dose): the
+    // exposures of one protocol share one depth-dose calculation.
+    std::map<std::string, std::optional<double>> m_effectivePerMgy;
+    // The chain's case of a protocol (all but the mAs), whose doses scale with the mAs.
+    std::map<std::string, CalculationState::ComputedCase> m_chain;
 };
 
 // The p-th percentile (0..1) of sorted values, by linear interpolation
