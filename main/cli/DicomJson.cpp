@@ -53,6 +53,12 @@ nlohmann::json systemJson(const dicom::Exposure& e, const form::SystemComparison
         j["entranceDoseRatio"] = *s.entranceDoseRatio;
     if (s.dapRatio)
         j["dapRatio"] = *s.dapRatio;
+    for (const std::optional<double>& ratio : {s.entranceDoseRatio, s.dapRatio})
+        if (ratio && (*ratio < form::kSystemRatioLow || *ratio > form::kSystemRatioHigh)) {
+            j["note"] = "the system's figures differ from ours by more than the usual spread: check the assumed values "
+                        "(thickness, distances, tube output table) or the system's calibration";
+            break;
+        }
     return j;
 }
 

@@ -173,8 +173,9 @@ Options:
                "deviationIndex") with ours ("oursIncidentAirKermaMgy": air
                kerma free in air at the entrance plane; "oursDapDgyCm2": it
                times the field's area there) and the ratios
-               "entranceDoseRatio" and "dapRatio" (the system's over ours; far
-               from 1 means a wrong assumption or calibration). A file or an
+               "entranceDoseRatio" and "dapRatio" (the system's over ours),
+               with "note" when one lies outside 0.7 to 1.4 (a wrong
+               assumption or calibration). A file or an
                exposure that cannot be used gives {"source", "error"} on its
                line (a missing tube voltage, neither mAs nor current and
                time, an anode that is not tungsten) and the others go on.

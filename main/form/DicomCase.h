@@ -80,6 +80,8 @@ struct SystemComparison {
     double dapDgyCm2 = 0;           // ours
     std::optional<double> entranceDoseRatio, dapRatio; // the system's over ours
 };
+// Ratios outside these bounds are flagged: a wrong assumption or calibration.
+inline constexpr double kSystemRatioLow = 0.7, kSystemRatioHigh = 1.4;
 SystemComparison compareWithSystem(const dicom::Exposure& exposure, const ExposureConditions& conditions, const DoseResults& dose);
 
 } // namespace velnor::form

@@ -935,7 +935,7 @@ void MainWindow::showDicomCase()
         if (!figures.isEmpty())
             text += "<br>装置の表示：" + figures.join("、");
         for (const std::optional<double>& ratio : {s.entranceDoseRatio, s.dapRatio})
-            if (ratio && (*ratio < 0.7 || *ratio > 1.4)) {
+            if (ratio && (*ratio < form::kSystemRatioLow || *ratio > form::kSystemRatioHigh)) {
                 text += "<br><span style=\"color:#c00000\">装置の値と大きく違います。仮定した値か装置の校正を確かめて下さい</span>";
                 break;
             }
