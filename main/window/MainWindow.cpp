@@ -536,7 +536,9 @@ void MainWindow::connectControls()
     connect(m_combo2, QOverload<int>::of(&QComboBox::activated), this, [unmark, this] { unmark(m_combo2); });
     connect(m_command["CommandDrl"], &QPushButton::clicked, m_levelsWindow, &ReferenceLevelsWindow::open);
     connect(m_command["CommandDicom"], &QPushButton::clicked, this, [this] {
-        const QString file = QFileDialog::getOpenFileName(this, kDicomButton, qs(m_folder.string()), kDicomFilter);
+        // The folder of the last file read, where the next image usually is.
+        const std::filesystem::path start = m_dicom ? m_dicom->file.parent_path() : m_folder;
+        const QString file = QFileDialog::getOpenFileName(this, kDicomButton, qs(start.string()), kDicomFilter);
         if (!file.isEmpty())
             importDicom(file.toStdString());
     });
