@@ -48,6 +48,7 @@ public:
     // Throws DataFileError when the folder's reference data cannot be read.
     explicit Calculator(const std::filesystem::path& folder);
     ExposureResult compute(const Exposure& exposure);
+    const ReferenceLevels& referenceLevels() const { return m_levels; }
 
 private:
     std::filesystem::path m_folder;

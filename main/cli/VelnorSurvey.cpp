@@ -247,12 +247,10 @@ int main(int argc, char** argv)
             return usageError("--data " + dataFolder.string() + ": " + velnor::inEnglish(*fault));
 
     std::optional<velnor::survey::Calculator> calculator;
-    velnor::ReferenceLevels levels;
     try {
         if (dataFolder.empty())
             dataFolder = velnor::defaultWorkingFolder();
         calculator.emplace(dataFolder);
-        levels = velnor::loadReferenceLevels(dataFolder);
     } catch (const std::exception& e) {
         return usageError(std::string("cannot read the reference data: ") + e.what());
     }
@@ -323,6 +321,7 @@ int main(int argc, char** argv)
         }
     }
 
+    const velnor::ReferenceLevels& levels = calculator->referenceLevels();
     const velnor::DrlDose dose = levels.table ? levels.table->dose : velnor::DrlDose::Air;
     const std::vector<velnor::survey::ExaminationSummary> summaries = velnor::survey::summarize(results, dose, byRoom);
     nlohmann::json out;

@@ -206,20 +206,16 @@ DicomCase completeExposure(const dicom::Exposure& e, const DicomSettings& settin
     c.bodyPart = rule->bodyPart;
     assumed("bodyPart", ruleFrom, ruleFromJa);
 
-    if (e.thicknessCm) {
-        c.bodyThicknessCm = e.thicknessCm->value;
-        fromFile("bodyThicknessCm", e.thicknessCm->source);
-    } else {
-        c.bodyThicknessCm = rule->thicknessCm;
-        assumed("bodyThicknessCm", ruleFrom, ruleFromJa);
-    }
-    if (e.sourceDetectorCm) {
-        c.focusReceptorDistanceCm = e.sourceDetectorCm->value;
-        fromFile("focusReceptorDistanceCm", e.sourceDetectorCm->source);
-    } else {
-        c.focusReceptorDistanceCm = rule->ffdCm;
-        assumed("focusReceptorDistanceCm", ruleFrom, ruleFromJa);
-    }
+    auto fileOrRule = [&](const char* key, const std::optional<dicom::Reading>& reading, double ruleValue) {
+        if (reading) {
+            fromFile(key, reading->source);
+            return reading->value;
+        }
+        assumed(key, ruleFrom, ruleFromJa);
+        return ruleValue;
+    };
+    c.bodyThicknessCm = fileOrRule("bodyThicknessCm", e.thicknessCm, rule->thicknessCm);
+    c.focusReceptorDistanceCm = fileOrRule("focusReceptorDistanceCm", e.sourceDetectorCm, rule->ffdCm);
     if (e.sourceEntranceCm) {
         c.focusSurfaceDistanceCm = e.sourceEntranceCm->value;
         fromFile("focusSurfaceDistanceCm", e.sourceEntranceCm->source);

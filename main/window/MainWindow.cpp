@@ -1021,15 +1021,12 @@ void MainWindow::calculate()
 
 void MainWindow::afterCalculation()
 {
-    showLabels();
     const QString part = m_combo2->currentText();
     m_state.conditions.bodyPart = part.isEmpty() ? std::string("　") : part.toStdString();
     m_state.lastCase->conditions.bodyPart = m_state.conditions.bodyPart;
-    showReferenceLevel();
-    if (m_dicom) {
+    if (m_dicom)
         m_dicom->computed = true;
-        showDicomCase();
-    }
+    showLabels(); // with the level and the file's figures of this case
     QApplication::processEvents();
     workflow(form::WorkflowEvent::CalculationSucceeded);
     m_fitDialog->setComputed(m_label["Label65"]->text(), m_label["Label67"]->text(), m_state.beamQuality.hvl1Cm,

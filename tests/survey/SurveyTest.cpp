@@ -8,13 +8,12 @@
 #include "main/records/ReferenceLoader.h"
 #include "tests/TempFolder.h"
 #include "tests/dicom/DicomFiles.h"
+#include "tests/support/Shell.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cstdio>
-#include <sys/wait.h>
 
 namespace velnor::survey {
 namespace {
@@ -23,15 +22,10 @@ const std::filesystem::path kData = VELNOR_DATA_DIR;
 
 std::string output(const std::string& command, int* status = nullptr)
 {
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        out.append(buffer, n);
-    const int s = pclose(pipe);
+    const testing::CommandResult r = testing::shell(command);
     if (status)
-        *status = WEXITSTATUS(s);
-    return out;
+        *status = r.status;
+    return r.output;
 }
 
 TEST(SurveyStatistics, QuartilesInterpolateBetweenOrderStatistics)

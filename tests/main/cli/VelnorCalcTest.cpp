@@ -13,6 +13,7 @@
 
 #include "main/records/ReferenceLevels.h"
 #include "tests/dicom/DicomFiles.h"
+#include "tests/support/Shell.h"
 
 #include <gtest/gtest.h>
 
@@ -30,22 +31,8 @@
 namespace velnor {
 namespace {
 
-struct CommandResult {
-    int status;
-    std::string output;
-};
-
-// A shell command's exit status and standard output.
-CommandResult shell(const std::string& command)
-{
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string output;
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        output.append(buffer, n);
-    const int status = pclose(pipe);
-    return {WEXITSTATUS(status), output};
-}
+using testing::CommandResult;
+using testing::shell;
 
 // velnor-calc with `input` on standard input; `stderr` says where its
 // standard error goes (discarded unless asked for).

@@ -7,6 +7,7 @@
 #include "main/window/MainWindow.h"
 #include "main/results/ResultsLayout.h"
 #include "tests/dicom/DicomFiles.h"
+#include "tests/support/Shell.h"
 #include "main/window/ReferenceLevelsWindow.h"
 #include "main/window/OutputDataWindows.h"
 #include "main/window/UserWindows.h"
@@ -114,12 +115,7 @@ private:
     {
         writeTextLines(m_folder / "case.json", {json});
         const std::string command = std::string(VELNOR_CALC) + " --no-files --data " + m_folder.string() + " " + (m_folder / "case.json").string();
-        FILE* pipe = popen(command.c_str(), "r");
-        std::string output;
-        char buffer[4096];
-        while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-            output.append(buffer, n);
-        pclose(pipe);
+        const std::string output = testing::shell(command).output;
         const auto at = output.find("\"error\": \"");
         if (at == std::string::npos)
             return output;
