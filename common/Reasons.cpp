@@ -15,7 +15,7 @@ struct FieldName {
 };
 
 // The fields of the records, as the windows and the command-line tools name them.
-constexpr std::array<FieldName, 82> kFields = {{
+constexpr std::array<FieldName, 84> kFields = {{
     {"targetAngleDeg", "target angle", "Ｘ線管ターゲット角度"},
     {"inherentFiltrationCm", "inherent filtration", "固有フィルタ"},
     {"addedAlCm", "added aluminium", "付加フィルタ (アルミ)"},
@@ -28,6 +28,8 @@ constexpr std::array<FieldName, 82> kFields = {{
     {"focusReceptorDistanceCm", "focus-receptor distance", "焦点-受像器間距離"},
     {"focusSurfaceDistanceCm", "focus-surface distance", "焦点-入射表面間距離"},
     {"bodyThicknessCm", "body thickness", "被写体厚"},
+    {"bandFromCm", "lower bound of the thickness band", "体厚範囲の下限"},
+    {"bandToCm", "upper bound of the thickness band", "体厚範囲の上限"},
     {"fieldLongCm", "long-axis field size", "長軸方向サイズ"},
     {"fieldShortCm", "short-axis field size", "単軸方向サイズ"},
     {"fieldDiameterCm", "field diameter", "照射野の直径"},
@@ -97,7 +99,7 @@ constexpr std::array<FieldName, 82> kFields = {{
     {"outputTable", "tube output table", "出力データ"},
     {"rectification", "waveform", "整流方式"},
     {"exitToReceptorCm", "exit surface to receptor distance", "射出面から受像面までの距離"},
-    {"dicomMatch", "match of the DICOM body part, view and protocol", "部位・方向・プロトコル名の照合"},
+    {"settingsCell", "a cell of the line", "行の欄"},
 }};
 
 // The system's words for the failures a user meets most, in Japanese with
@@ -318,7 +320,7 @@ constexpr Pattern kPatterns[] = {
      "DICOM撮影部位.txt に部位・方向・プロトコル名（{text}）に合う行がありません"},
     {ReasonCode::SurveyCurved, "a survey computes flat surfaces only; compute a curved one in the main window",
      "線量調査は平面だけを計算します。曲面はメイン画面で計算して下さい"},
-    {ReasonCode::SurveyUnknownColumn, "the column \"{text}\" is not an input of a case", "列「{text}」は計算の条件ではありません"},
+    {ReasonCode::SurveyBandTwice, "the body part {text} has its band in line {value} already", "撮影部位「{text}」の範囲は {value} 行目にあります"},
 
     {ReasonCode::OpVoltageCell, "tube voltage of row {value}", "管電圧（{value} 行目）"},
     {ReasonCode::OpExposureCell, "exposure per mAs, {name}, row {low} ({high} kV)", "単位mAs当たりの照射線量（{name}、{high} kV）"},

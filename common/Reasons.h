@@ -150,7 +150,7 @@ enum class ReasonCode {
     DicomNoRoom,         // no line of the rooms file for the unit text, and no "*"
     DicomNoRule,         // no line of the DICOM body-part file matches text
     SurveyCurved,        // a survey computes flat surfaces only
-    SurveyUnknownColumn, // a column text of the exposures file is no input key
+    SurveyBandTwice,     // the body part text has a band in line value already
     // The cells of a tube output table, as subjects of the predicates below.
     OpVoltageCell,       // row value
     OpExposureCell,      // waveform field, row low, voltage high kV

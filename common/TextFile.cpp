@@ -154,8 +154,14 @@ void writeTextLines(const std::filesystem::path& path, const std::vector<std::st
 
 void writeBytes(const std::filesystem::path& path, const std::string& content)
 {
-    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    AtomicFile file(path);
+    file.write(content);
+    file.commit();
+}
 
+AtomicFile::AtomicFile(const std::filesystem::path& path) : m_path(path)
+{
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
     removeStaleTemporaries(folder, path);
     // A new file of an unpredictable name, created exclusively (mkstemp uses
     // O_EXCL), so a planted file or link of that name is never written through.
@@ -163,32 +169,49 @@ void writeBytes(const std::filesystem::path& path, const std::string& content)
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0)
         throw DataFileError(path.string(), Reason{ReasonCode::FileCannotWrite, {}, 0, 0, 0, {}, {}, std::strerror(errno)});
-    const std::filesystem::path temporary = pattern;
+    m_temporary = pattern;
     ::fchmod(fd, 0644 & ~currentUmask());
-    FILE* file = ::fdopen(fd, "wb");
-    if (!file) {
+    m_file = ::fdopen(fd, "wb");
+    if (!m_file) {
         const int error = errno;
         ::close(fd);
         std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
+        std::filesystem::remove(m_temporary, ignored);
         throw DataFileError(path.string(), Reason{ReasonCode::FileCannotWrite, {}, 0, 0, 0, {}, {}, std::strerror(error)});
     }
-    const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
-    const bool flushed = std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !flushed || !closed) {
-        const int error = errno;
+}
+
+AtomicFile::~AtomicFile()
+{
+    if (m_file)
+        std::fclose(m_file);
+    if (!m_committed) {
         std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        throw DataFileError(path.string(), Reason{ReasonCode::FileWriteIncomplete, {}, 0, 0, 0, {}, {}, std::strerror(error)});
+        std::filesystem::remove(m_temporary, ignored);
     }
+}
+
+void AtomicFile::write(std::string_view bytes)
+{
+    if (!m_failed && std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) {
+        m_failed = true;
+        m_error = errno;
+    }
+}
+
+void AtomicFile::commit()
+{
+    const bool flushed = std::fflush(m_file) == 0 && ::fsync(::fileno(m_file)) == 0;
+    const int error = m_failed ? m_error : errno;
+    const bool closed = std::fclose(m_file) == 0;
+    m_file = nullptr;
+    if (m_failed || !flushed || !closed)
+        throw DataFileError(m_path.string(), Reason{ReasonCode::FileWriteIncomplete, {}, 0, 0, 0, {}, {}, std::strerror(error ? error : errno)});
     std::error_code ec;
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        throw DataFileError(path.string(), Reason{ReasonCode::FileCannotReplace, {}, 0, 0, 0, {}, {}, ec.message()});
-    }
+    std::filesystem::rename(m_temporary, m_path, ec);
+    if (ec)
+        throw DataFileError(m_path.string(), Reason{ReasonCode::FileCannotReplace, {}, 0, 0, 0, {}, {}, ec.message()});
+    m_committed = true;
 }
 
 } // namespace velnor

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -48,5 +49,28 @@ void writeTextLines(const std::filesystem::path& path, const std::vector<std::st
 // Writes `content` as the whole file, the same way: a new temporary file,
 // then a rename.
 void writeBytes(const std::filesystem::path& path, const std::string& content);
+
+// A file written piece by piece the same way: into a new temporary beside
+// `path`, renamed over it by commit(). Destroyed without a commit (a failure,
+// a stop), it leaves no trace and the old file stands. Throws DataFileError
+// naming `path` when the temporary cannot be made or the file not completed.
+class AtomicFile {
+public:
+    explicit AtomicFile(const std::filesystem::path& path);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    void write(std::string_view bytes);
+    void commit();
+    // For a library that writes a file by its name: it writes the temporary.
+    const std::filesystem::path& temporaryPath() const { return m_temporary; }
+
+private:
+    std::filesystem::path m_path, m_temporary;
+    std::FILE* m_file = nullptr;
+    bool m_failed = false, m_committed = false;
+    int m_error = 0;
+};
 
 } // namespace velnor

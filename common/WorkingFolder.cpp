@@ -14,7 +14,7 @@ namespace {
 bool isUserFile(const std::filesystem::path& name)
 {
     const std::string n = name.string();
-    return n == "Primary.dat" || n == "撮影部位.txt" || n == "診断参考レベル.txt" || n == "撮影装置.txt" || n == "DICOM撮影部位.txt" || n == "default-output.op" || n == "はじめにお読み下さい.txt";
+    return n == "Primary.dat" || n == "撮影部位.txt" || n == "診断参考レベル.txt" || n == "撮影装置.txt" || n == "DICOM撮影部位.txt" || n == "体厚範囲.txt" || n == "default-output.op" || n == "はじめにお読み下さい.txt";
 }
 
 // Copies `from` over `to` when `to` is missing or its content differs, whole,

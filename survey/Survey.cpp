@@ -1,6 +1,9 @@
 #include "survey/Survey.h"
 
+#include "common/DataFileError.h"
 #include "common/FileLookup.h"
+#include "common/SettingsLines.h"
+#include "common/TextFile.h"
 #include "main/dose/CalculationState.h"
 #include "main/records/ReferenceLoader.h"
 
@@ -14,6 +17,9 @@ namespace {
 // The depth-dose program's thickness: above 40 cm it computes for 40 cm (the
 // answer OK of its question), as a survey does too.
 constexpr double kMaxDepthDoseThicknessCm = 40;
+
+// The mAs of a protocol's one calculation of the chain (100 mA, 0.1 s).
+constexpr double kReferenceMa = 100, kReferenceS = 0.1;
 
 // Everything of a case that its depth dose and organ rows depend on: the
 // beam (voltage, waveform, angle, filters), the geometry and the body part.
@@ -72,21 +78,23 @@ ExposureResult Calculator::compute(const Exposure& exposure)
         const bool scalable = in.exposureSource == ExposureSource::OutputTable && mas > 0;
         const std::string chainKey = scalable ? exposure.outputTable + '|' + depthDoseKey(in) + '|' + std::to_string(in.headPhantom) : "";
         auto cached = scalable ? m_chain.find(chainKey) : m_chain.end();
-        if (cached == m_chain.end()) {
+        if (scalable && cached == m_chain.end()) {
+            state.conditions.tubeCurrentMa = kReferenceMa;
+            state.conditions.exposureTimeS = kReferenceS;
             state.calculate();
-            if (scalable)
-                cached = m_chain.emplace(chainKey, *state.lastCase).first;
+            cached = m_chain.emplace(chainKey, *state.lastCase).first;
+        } else if (!scalable) {
+            state.calculate();
         }
-        CalculationState::ComputedCase c = cached != m_chain.end() ? cached->second : *state.lastCase;
-        if (cached != m_chain.end()) {
-            const double scale = mas / (c.conditions.tubeCurrentMa * c.conditions.exposureTimeS);
+        CalculationState::ComputedCase c = scalable ? cached->second : *state.lastCase;
+        if (scalable) {
+            const double scale = mas / (kReferenceMa * kReferenceS);
             c.conditions.tubeCurrentMa = in.tubeCurrentMa;
             c.conditions.exposureTimeS = in.exposureTimeS;
             c.conditions.exposureAt1m *= scale;
             c.dose.esdSoftTissue *= scale;
             c.dose.esdSkin *= scale;
             c.dose.esdAir *= scale;
-            c.conditions.bodyPart = in.bodyPart;
         }
         r.conditions = c.conditions;
         r.dose = c.dose;
@@ -141,48 +149,67 @@ double percentileInc(const std::vector<double>& sorted, double p)
     return sorted[low] + (rank - static_cast<double>(low)) * (sorted[high] - sorted[low]);
 }
 
-std::vector<ExaminationSummary> summarize(const std::vector<ExposureResult>& results, DrlDose dose, bool byRoom,
-                                          const std::map<std::string, ThicknessBand>* bands)
+ThicknessBands parseThicknessBands(const std::vector<std::string>& lines, const std::string& fileName)
 {
-    struct Group {
-        ExaminationSummary summary;
-        std::vector<double> doses, thicknesses, effectiveDoses;
-    };
-    std::vector<Group> groups;
-    for (const ExposureResult& r : results) {
-        if (!r.error.empty())
-            continue;
-        const bool level = r.drl.kind == DrlComparison::Kind::Compared;
-        const std::string name = level ? r.drl.name : r.conditions.bodyPart;
-        const std::string room = byRoom ? r.room : std::string();
-        auto g = std::find_if(groups.begin(), groups.end(), [&](const Group& x) { return x.summary.name == name && x.summary.room == room; });
-        if (g == groups.end()) {
-            Group fresh;
-            fresh.summary.name = name;
-            fresh.summary.room = room;
-            fresh.summary.dose = level ? r.drl.dose : dose;
-            if (level) {
-                fresh.summary.levelMgy = r.drl.levelMgy;
-                fresh.summary.edition = r.drl.edition;
-            }
-            groups.push_back(fresh);
-            g = groups.end() - 1;
-        }
-        if (bands) {
-            const auto band = bands->find(r.conditions.bodyPart);
-            const double t = r.conditions.bodyThicknessCm;
-            if (band != bands->end() && (t < band->second.fromCm || t > band->second.toCm)) {
-                ++g->summary.outsideBand;
-                continue;
-            }
-        }
-        g->doses.push_back(doseCompared(g->summary.dose, r.dose));
-        g->thicknesses.push_back(r.conditions.bodyThicknessCm);
-        if (r.effectiveDoseMsv)
-            g->effectiveDoses.push_back(*r.effectiveDoseMsv);
+    ThicknessBands bands;
+    std::map<std::string, int> lineOf;
+    for (const SettingsLine& line : settingsLines(lines, fileName, 3)) {
+        const std::string& part = line.cells[0];
+        if (part.empty())
+            throw DataFileError(fileName, line.number, Reason{ReasonCode::TextEmpty, "bodyPart"});
+        ThicknessBand b;
+        b.fromCm = settingsNumber(line, 1, "bandFromCm", limits::kMinThicknessCm, limits::kMaxThicknessCm, "cm", fileName);
+        b.toCm = settingsNumber(line, 2, "bandToCm", b.fromCm, limits::kMaxThicknessCm, "cm", fileName);
+        if (!bands.emplace(part, b).second)
+            throw DataFileError(fileName, line.number, Reason{ReasonCode::SurveyBandTwice, {}, static_cast<double>(lineOf[part]), 0, 0, {}, part});
+        lineOf[part] = line.number;
     }
+    return bands;
+}
+
+ThicknessBands readThicknessBands(const std::filesystem::path& folder)
+{
+    return parseThicknessBands(readTextLines(findFileIgnoringCase(folder, kThicknessBandsFile)));
+}
+
+Statistics::Statistics(DrlDose dose, bool byRoom, ThicknessBands bands) : m_dose(dose), m_byRoom(byRoom), m_bands(std::move(bands)) {}
+
+void Statistics::add(const ExposureResult& r)
+{
+    if (!r.error.empty())
+        return;
+    const bool level = r.drl.kind == DrlComparison::Kind::Compared;
+    const std::string name = level ? r.drl.name : r.conditions.bodyPart;
+    const std::string room = m_byRoom ? r.room : std::string();
+    auto g = std::find_if(m_groups.begin(), m_groups.end(), [&](const Group& x) { return x.summary.name == name && x.summary.room == room; });
+    if (g == m_groups.end()) {
+        Group fresh;
+        fresh.summary.name = name;
+        fresh.summary.room = room;
+        fresh.summary.dose = level ? r.drl.dose : m_dose;
+        if (level) {
+            fresh.summary.levelMgy = r.drl.levelMgy;
+            fresh.summary.edition = r.drl.edition;
+        }
+        m_groups.push_back(fresh);
+        g = m_groups.end() - 1;
+    }
+    const auto band = m_bands.find(r.conditions.bodyPart);
+    const double t = r.conditions.bodyThicknessCm;
+    if (band != m_bands.end() && (t < band->second.fromCm || t > band->second.toCm)) {
+        ++g->summary.outsideBand;
+        return;
+    }
+    g->doses.push_back(doseCompared(g->summary.dose, r.dose));
+    g->thicknesses.push_back(t);
+    if (r.effectiveDoseMsv)
+        g->effectiveDoses.push_back(*r.effectiveDoseMsv);
+}
+
+std::vector<ExaminationSummary> Statistics::summaries() const
+{
     std::vector<ExaminationSummary> out;
-    for (Group& g : groups) {
+    for (Group g : m_groups) {
         ExaminationSummary& s = g.summary;
         s.count = static_cast<int>(g.doses.size());
         if (s.count > 0) {
@@ -200,6 +227,14 @@ std::vector<ExaminationSummary> summarize(const std::vector<ExposureResult>& res
         out.push_back(s);
     }
     return out;
+}
+
+std::vector<ExaminationSummary> summarize(const std::vector<ExposureResult>& results, DrlDose dose, bool byRoom, const ThicknessBands& bands)
+{
+    Statistics statistics(dose, byRoom, bands);
+    for (const ExposureResult& r : results)
+        statistics.add(r);
+    return statistics.summaries();
 }
 
 } // namespace velnor::survey

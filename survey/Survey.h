@@ -60,7 +60,10 @@ private:
     // case but its mAs (the depth dose scales with the entrance dose): the
     // exposures of one protocol share one depth-dose calculation.
     std::map<std::string, std::optional<double>> m_effectivePerMgy;
-    // The chain's case of a protocol (all but the mAs), whose doses scale with the mAs.
+    // The chain's case of a protocol (all but the mAs) at kReferenceMas,
+    // whose doses scale with the mAs: every exposure of a protocol is that
+    // one case scaled, whichever came first, so the results do not depend on
+    // the order of the exposures or on how they are shared among threads.
     std::map<std::string, CalculationState::ComputedCase> m_chain;
 };
 
@@ -88,11 +91,41 @@ struct ExaminationSummary {
 struct ThicknessBand {
     double fromCm = 0, toCm = 0;
 };
+using ThicknessBands = std::map<std::string, ThicknessBand>; // by body part
 
-// The examinations of the computed exposures (failed ones left out), in the
-// order of their first exposure. With `bands`, exposures whose thickness lies
-// outside their body part's band are counted apart, not summarised.
+// The bands of a working folder: "体厚範囲.txt", a header line, then
+// 撮影部位,下限(cm),上限(cm) a line. Throws DataFileError naming the line for
+// an empty body part, a body part given twice, or bounds that are not
+// numbers within the thickness range with the lower below the upper.
+inline constexpr const char* kThicknessBandsFile = "体厚範囲.txt";
+ThicknessBands parseThicknessBands(const std::vector<std::string>& lines, const std::string& fileName = kThicknessBandsFile);
+ThicknessBands readThicknessBands(const std::filesystem::path& folder);
+
+// The statistics of a survey, gathered one exposure at a time: per
+// examination only its doses, thicknesses and effective doses are kept.
+class Statistics {
+public:
+    // `dose`: the entrance dose of examinations without a level. With
+    // `bands`, exposures whose thickness lies outside their body part's band
+    // are counted apart, not summarised.
+    Statistics(DrlDose dose, bool byRoom, ThicknessBands bands = {});
+    void add(const ExposureResult& result); // a failed one is left out
+    // The examinations in the order of their first exposure.
+    std::vector<ExaminationSummary> summaries() const;
+
+private:
+    struct Group {
+        ExaminationSummary summary;
+        std::vector<double> doses, thicknesses, effectiveDoses;
+    };
+    DrlDose m_dose;
+    bool m_byRoom;
+    ThicknessBands m_bands;
+    std::vector<Group> m_groups;
+};
+
+// The statistics of computed exposures at once.
 std::vector<ExaminationSummary> summarize(const std::vector<ExposureResult>& results, DrlDose dose, bool byRoom,
-                                          const std::map<std::string, ThicknessBand>* bands = nullptr);
+                                          const ThicknessBands& bands = {});
 
 } // namespace velnor::survey

@@ -1,6 +1,7 @@
 // velnor-calc: the main program's dose calculation without windows, JSON in,
 // JSON out. See usage() for everything it does.
 #include "main/cli/CaseJson.h"
+#include "main/cli/ReportPdf.h"
 #include "main/cli/DicomJson.h"
 #include "common/StandardOutput.h"
 #include "common/TextEncoding.h"
@@ -17,7 +18,6 @@
 #include "main/results/ReportLayout.h"
 #include "main/results/ResultsFile.h"
 
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -198,28 +198,10 @@ constexpr double kDefaultHistories = 50000000;
 
 // The printed page as PDF, by the plug-in beside this program: only a run
 // with --report loads Qt's GUI libraries.
-constexpr const char* kReportPlugin = "velnor-report-pdf.so";
 void writeReport(const velnor::ResultsTable& table, double cfAir, const std::string& userName, const velnor::ReferenceLevels& levels,
                  const std::filesystem::path& path)
 {
-    std::error_code ec;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    const std::filesystem::path bin = ec ? std::filesystem::current_path() : self.parent_path();
-    // Beside velnor-calc in the build tree; in lib/velnor when installed.
-    std::filesystem::path plugin = bin / kReportPlugin;
-    if (!std::filesystem::exists(plugin, ec))
-        plugin = bin.parent_path() / "lib" / "velnor" / kReportPlugin;
-    void* handle = ::dlopen(plugin.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle)
-        throw velnor::WordedError(velnor::Reason{velnor::ReasonCode::ReportPlugInMissing, {}, 0, 0, 0, {}, kReportPlugin, ::dlerror()});
-    using Write = int (*)(const velnor::ReportPage*, const char*, char*, std::size_t);
-    const auto write = reinterpret_cast<Write>(::dlsym(handle, "velnor_write_report_pdf"));
-    if (!write)
-        throw std::runtime_error(std::string(kReportPlugin) + " is not the report plug-in");
-    const velnor::ReportPage page = velnor::reportPage(table, cfAir, userName, &levels);
-    char error[512] = "";
-    if (write(&page, path.c_str(), error, sizeof error) != 0)
-        throw std::runtime_error(error);
+    velnor::cli::writePdfWithPlugIn({velnor::reportPage(table, cfAir, userName, &levels)}, "診断Ｘ線の入射表面線量", path);
 }
 
 bool tableWantedBy(const std::filesystem::path& csv, const std::filesystem::path& report) { return !csv.empty() || !report.empty(); }

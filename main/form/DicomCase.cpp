@@ -1,11 +1,9 @@
 #include "main/form/DicomCase.h"
 
-#include "common/CsvFields.h"
 #include "common/DataFileError.h"
 #include "common/DisplayFormat.h"
 #include "common/FileLookup.h"
-#include "common/NumberReading.h"
-#include "common/TextEncoding.h"
+#include "common/SettingsLines.h"
 #include "common/TextFile.h"
 
 #include <cctype>
@@ -15,55 +13,6 @@ namespace velnor::form {
 namespace {
 
 constexpr double kPi = 3.14159265358979;
-
-// The data lines of a settings file: its first line is the header; empty
-// lines are skipped. Each comes with its number and its cells.
-struct Line {
-    int number;
-    std::vector<std::string> cells;
-};
-std::vector<Line> dataLines(const std::vector<std::string>& lines, const std::string& fileName, std::size_t cells)
-{
-    std::vector<Line> out;
-    bool header = true;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const int number = static_cast<int>(i) + 1;
-        std::vector<std::string> c;
-        try {
-            c = csvCells(lines[i]);
-        } catch (const RefusedValue& e) {
-            throw DataFileError(fileName, number, e.wording());
-        }
-        if (c.empty())
-            continue;
-        if (header) {
-            header = false;
-            continue;
-        }
-        if (c.size() > cells)
-            throw DataFileError(fileName, number, Reason{ReasonCode::TooManyValues});
-        for (const std::string& cell : c)
-            if (holdsControlCharacter(cell) || !isValidUtf8(cell))
-                throw DataFileError(fileName, number, Reason{ReasonCode::ControlCharacter, "dicomMatch"});
-        c.resize(cells);
-        out.push_back({number, std::move(c)});
-    }
-    return out;
-}
-
-double numberIn(const Line& line, std::size_t k, const char* field, double low, double high, const char* unit, const std::string& fileName)
-{
-    const std::string& text = line.cells[k];
-    if (text.empty())
-        throw DataFileError(fileName, line.number, Reason{ReasonCode::TextEmpty, field});
-    const std::optional<double> v = parseNumber(text);
-    if (!v)
-        throw DataFileError(fileName, line.number,
-                            worded(Reason{ReasonCode::InField, field}, worded(Reason{ReasonCode::NotANumberInFile, {}, 0, 0, 0, {}, text})));
-    if (!(*v >= low && *v <= high))
-        throw DataFileError(fileName, line.number, Reason{ReasonCode::OutOfRange, field, *v, low, high, unit});
-    return *v;
-}
 
 std::string upper(std::string s)
 {
@@ -103,7 +52,7 @@ const BodyPartRule* findRule(const std::vector<BodyPartRule>& rules, const dicom
 std::vector<Room> parseRooms(const std::vector<std::string>& lines, const std::string& fileName)
 {
     std::vector<Room> rooms;
-    for (const Line& line : dataLines(lines, fileName, 6)) {
+    for (const SettingsLine& line : settingsLines(lines, fileName, 6)) {
         Room r;
         r.line = line.number;
         r.name = line.cells[0];
@@ -112,13 +61,13 @@ std::vector<Room> parseRooms(const std::vector<std::string>& lines, const std::s
         r.outputTable = line.cells[1];
         if (std::optional<Reason> fault = plainFileNameFault(r.outputTable))
             throw DataFileError(fileName, line.number, *fault);
-        const double code = numberIn(line, 2, "rectification", 1, 3, "", fileName);
+        const double code = settingsNumber(line, 2, "rectification", 1, 3, "", fileName);
         if (std::fmod(code, 1) != 0)
             throw DataFileError(fileName, line.number, Reason{ReasonCode::WholeNumberRange, "rectification", code, 1, 3});
         r.rectification = *rectificationFromCode(static_cast<long long>(code));
-        r.targetAngleDeg = numberIn(line, 3, "targetAngleDeg", 0, 90, "°", fileName);
-        r.inherentFiltrationMm = numberIn(line, 4, "inherentFiltrationCm", 0, 10 * limits::kMaxFiltrationCm, "mm", fileName);
-        r.exitToReceptorCm = numberIn(line, 5, "exitToReceptorCm", 0, limits::kMaxDistanceCm, "cm", fileName);
+        r.targetAngleDeg = settingsNumber(line, 3, "targetAngleDeg", 0, 90, "°", fileName);
+        r.inherentFiltrationMm = settingsNumber(line, 4, "inherentFiltrationCm", 0, 10 * limits::kMaxFiltrationCm, "mm", fileName);
+        r.exitToReceptorCm = settingsNumber(line, 5, "exitToReceptorCm", 0, limits::kMaxDistanceCm, "cm", fileName);
         rooms.push_back(r);
     }
     return rooms;
@@ -127,7 +76,7 @@ std::vector<Room> parseRooms(const std::vector<std::string>& lines, const std::s
 std::vector<BodyPartRule> parseBodyPartRules(const std::vector<std::string>& lines, const std::string& fileName)
 {
     std::vector<BodyPartRule> rules;
-    for (const Line& line : dataLines(lines, fileName, 8)) {
+    for (const SettingsLine& line : settingsLines(lines, fileName, 8)) {
         BodyPartRule r;
         r.line = line.number;
         r.bodyPartExamined = line.cells[0];
@@ -136,10 +85,10 @@ std::vector<BodyPartRule> parseBodyPartRules(const std::vector<std::string>& lin
         r.bodyPart = line.cells[3];
         if (r.bodyPart.empty())
             throw DataFileError(fileName, line.number, Reason{ReasonCode::TextEmpty, "bodyPart"});
-        r.thicknessCm = numberIn(line, 4, "bodyThicknessCm", limits::kMinThicknessCm, limits::kMaxThicknessCm, "cm", fileName);
-        r.ffdCm = numberIn(line, 5, "focusReceptorDistanceCm", limits::kMinDistanceCm, limits::kMaxDistanceCm, "cm", fileName);
-        r.fieldLongCm = numberIn(line, 6, "fieldLongCm", limits::kMinFieldCm, limits::kMaxFieldCm, "cm", fileName);
-        r.fieldShortCm = numberIn(line, 7, "fieldShortCm", limits::kMinFieldCm, limits::kMaxFieldCm, "cm", fileName);
+        r.thicknessCm = settingsNumber(line, 4, "bodyThicknessCm", limits::kMinThicknessCm, limits::kMaxThicknessCm, "cm", fileName);
+        r.ffdCm = settingsNumber(line, 5, "focusReceptorDistanceCm", limits::kMinDistanceCm, limits::kMaxDistanceCm, "cm", fileName);
+        r.fieldLongCm = settingsNumber(line, 6, "fieldLongCm", limits::kMinFieldCm, limits::kMaxFieldCm, "cm", fileName);
+        r.fieldShortCm = settingsNumber(line, 7, "fieldShortCm", limits::kMinFieldCm, limits::kMaxFieldCm, "cm", fileName);
         rules.push_back(r);
     }
     return rules;

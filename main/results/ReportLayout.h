@@ -16,9 +16,12 @@ struct ReportText {
     std::string text;
     double pointSize = 9;
     double maxWidthMm = 0; // > 0: cut to this width, so it stays in its column
+    unsigned rgb = 0x000000;
 };
 struct ReportLine {
     double x1Mm, y1Mm, x2Mm, y2Mm;
+    double widthMm = 0.2;
+    unsigned rgb = 0x000000;
 };
 struct ReportPage {
     std::vector<ReportText> texts; // in printing order: header, rows, title line

@@ -1,6 +1,7 @@
 #include "main/results/ReportPainter.h"
 
 #include "common/DataFileError.h"
+#include "common/TextFile.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -9,7 +10,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 
-#include <unistd.h>
 
 namespace velnor {
 namespace {
@@ -24,9 +24,10 @@ void paintReport(const ReportPage& page, QPaintDevice& device, QPainter& painter
     const double dotsPerMm = device.logicalDpiX() / 25.4;
     painter.save();
     painter.scale(dotsPerMm, device.logicalDpiY() / 25.4);
-    painter.setPen(QPen(Qt::black, 0.2));
-    for (const ReportLine& l : page.lines)
+    for (const ReportLine& l : page.lines) {
+        painter.setPen(QPen(QColor(QRgb(l.rgb)), l.widthMm));
         painter.drawLine(QPointF(l.x1Mm, l.y1Mm), QPointF(l.x2Mm, l.y2Mm));
+    }
     // Qt sizes fonts in whole pixels: the text is drawn in a 100-pixel font
     // scaled down to the point size in millimetres.
     QFont hundred(kReportFont);
@@ -38,6 +39,7 @@ void paintReport(const ReportPage& page, QPaintDevice& device, QPainter& painter
         const double em = t.pointSize * 25.4 / 72.0; // the font's size in mm
         painter.scale(em / 100.0, em / 100.0);
         painter.setFont(hundred);
+        painter.setPen(QColor(QRgb(t.rgb)));
         QString text = QString::fromStdString(t.text);
         if (t.maxWidthMm > 0)
             text = metrics.elidedText(text, Qt::ElideRight, t.maxWidthMm * 100.0 / em);
@@ -47,28 +49,29 @@ void paintReport(const ReportPage& page, QPaintDevice& device, QPainter& painter
     painter.restore();
 }
 
-void writeReportPdf(const ReportPage& page, const std::filesystem::path& path)
+void writeReportPdf(const ReportPage& page, const std::filesystem::path& path) { writeReportPdf({page}, "診断Ｘ線の入射表面線量", path); }
+
+void writeReportPdf(const std::vector<ReportPage>& pages, const std::string& title, const std::filesystem::path& path)
 {
     // Written beside its final name, then renamed: never a half-written page.
-    const std::filesystem::path temporary = path.parent_path() / ("." + path.filename().string() + ".part" + std::to_string(::getpid()));
+    AtomicFile file(path);
     {
-        QPdfWriter writer(QString::fromStdString(temporary.string()));
+        QPdfWriter writer(QString::fromStdString(file.temporaryPath().string()));
         writer.setResolution(600);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(6, 10, 6, 10),
                                          QPageLayout::Millimeter));
-        writer.setTitle("診断Ｘ線の入射表面線量");
+        writer.setTitle(QString::fromStdString(title));
         QPainter painter;
         if (!painter.begin(&writer))
             throw DataFileError(path.string(), Reason{ReasonCode::FileCannotWrite});
-        paintReport(page, writer, painter);
+        for (std::size_t k = 0; k < pages.size(); ++k) {
+            if (k > 0)
+                writer.newPage();
+            paintReport(pages[k], writer, painter);
+        }
         painter.end();
     }
-    std::error_code ec;
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        std::filesystem::remove(temporary, ec);
-        throw DataFileError(path.string(), Reason{ReasonCode::FileCannotReplace, {}, 0, 0, 0, {}, {}, ec.message()});
-    }
+    file.commit();
 }
 
 } // namespace velnor

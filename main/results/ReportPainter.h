@@ -3,6 +3,8 @@
 #include "main/results/ReportLayout.h"
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 class QPainter;
 class QPaintDevice;
@@ -14,8 +16,10 @@ namespace velnor {
 // origin, in the report font (Noto Serif CJK JP, the Mincho face).
 void paintReport(const ReportPage& page, QPaintDevice& device, QPainter& painter);
 
-// The page as a PDF file, A4 landscape. Throws DataFileError when the file
-// cannot be written.
-void writeReportPdf(const ReportPage& page, const std::filesystem::path& path);
+// The pages as a PDF file, A4 landscape, with `title` in its properties.
+// Throws DataFileError when the file cannot be written (then no file is
+// made and an old one stands).
+void writeReportPdf(const std::vector<ReportPage>& pages, const std::string& title, const std::filesystem::path& path);
+void writeReportPdf(const ReportPage& page, const std::filesystem::path& path); // the results table's page
 
 } // namespace velnor

@@ -1,6 +1,6 @@
-// The printed page as a PDF file, in a plug-in that velnor-calc loads only for
-// --report: QtGui and its fonts are then loaded by the processes that print,
-// and every other run of velnor-calc starts without them.
+// Printed pages as a PDF file, in a plug-in that velnor-calc and velnor-survey
+// load only for --report: QtGui and its fonts are then loaded by the processes
+// that print, and every other run starts without them.
 #include "main/results/ReportPainter.h"
 
 #include <QGuiApplication>
@@ -24,7 +24,9 @@ void quietWithoutASession(QtMsgType type, const QMessageLogContext& context, con
 
 } // namespace
 
-extern "C" int velnor_write_report_pdf(const velnor::ReportPage* page, const char* path, char* error, std::size_t errorSize)
+// The pages as a PDF file with its title; 0, or 1 with the reason in `error`.
+extern "C" int velnor_write_report_pdf(const velnor::ReportPage* pages, std::size_t count, const char* title, const char* path, char* error,
+                                       std::size_t errorSize)
 {
     try {
         // The fonts come from Qt's GUI layer, which needs an application
@@ -32,13 +34,13 @@ extern "C" int velnor_write_report_pdf(const velnor::ReportPage* page, const cha
         if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         static int argc = 1;
-        static char name[] = "velnor-calc";
+        static char name[] = "velnor";
         static char* argv[] = {name, nullptr};
         if (!QGuiApplication::instance()) {
             g_qtDefault = qInstallMessageHandler(quietWithoutASession);
             new QGuiApplication(argc, argv); // lives as long as the process
         }
-        velnor::writeReportPdf(*page, path);
+        velnor::writeReportPdf(std::vector<velnor::ReportPage>(pages, pages + count), title, path);
         return 0;
     } catch (const std::exception& e) {
         std::snprintf(error, errorSize, "%s", e.what());

@@ -74,7 +74,7 @@ TEST(SurveyStatistics, QuartilesInterpolateBetweenOrderStatistics)
     EXPECT_FALSE(all[1].ratio);
     EXPECT_EQ(summarize(results, DrlDose::Air, true).size(), 3u);
     const std::map<std::string, ThicknessBand> bands = {{"腹部正面", {20.5, 22.5}}};
-    const std::vector<ExaminationSummary> banded = summarize(results, DrlDose::Air, false, &bands);
+    const std::vector<ExaminationSummary> banded = summarize(results, DrlDose::Air, false, bands);
     EXPECT_EQ(banded[0].count, 2);
     EXPECT_EQ(banded[0].outsideBand, 2);
     EXPECT_DOUBLE_EQ(banded[0].median, 1.5);
