@@ -159,6 +159,25 @@ void writeBytes(const std::filesystem::path& path, const std::string& content)
     file.commit();
 }
 
+void copyFileWhole(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    std::FILE* in = std::fopen(from.c_str(), "rb");
+    if (!in)
+        throw DataFileError(from.string(), Reason{ReasonCode::FileCannotOpen, {}, 0, 0, 0, {}, {}, std::strerror(errno)});
+    struct Closer {
+        std::FILE* f;
+        ~Closer() { std::fclose(f); }
+    } closer{in};
+    AtomicFile out(to);
+    char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+        out.write(std::string_view(buffer, n));
+    if (std::ferror(in))
+        throw DataFileError(from.string(), Reason{ReasonCode::FileCannotRead, {}, 0, 0, 0, {}, {}, std::strerror(errno)});
+    out.commit();
+}
+
 AtomicFile::AtomicFile(const std::filesystem::path& path) : m_path(path)
 {
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");

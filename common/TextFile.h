@@ -50,6 +50,10 @@ void writeTextLines(const std::filesystem::path& path, const std::vector<std::st
 // then a rename.
 void writeBytes(const std::filesystem::path& path, const std::string& content);
 
+// Copies the regular file `from` over `to` the same way (any size, read a
+// piece at a time). Throws DataFileError naming the file at fault.
+void copyFileWhole(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // A file written piece by piece the same way: into a new temporary beside
 // `path`, renamed over it by commit(). Destroyed without a commit (a failure,
 // a stop), it leaves no trace and the old file stands. Throws DataFileError

@@ -137,6 +137,7 @@ ExposureResult Calculator::compute(const Exposure& exposure)
             r.effectiveDoseMsv = *perMgy * c.dose.esdSoftTissue;
     } catch (const std::exception& e) {
         r.error = e.what();
+        r.errorJapanese = japaneseOf(e);
     }
     return r;
 }

@@ -39,6 +39,7 @@ struct ExposureResult {
     DrlComparison drl;
     std::vector<std::string> assumed;
     std::string error; // why the exposure could not be computed (then nothing else holds)
+    std::string errorJapanese; // the same for the windows
 };
 
 // The reference data of a working folder, read once, and the exposures

@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <exception>
 #include <fstream>
 #include <optional>
 #include <set>
@@ -126,7 +127,7 @@ bool readCsv(const std::filesystem::path& path, const std::function<bool(InputIt
         } catch (const std::exception& e) {
             if (item.exposure.source.empty())
                 throw; // the file itself
-            item.error = e.what();
+            item.fail(e);
         }
         if (!sink(std::move(item)))
             return false;
@@ -141,7 +142,7 @@ bool readCases(const std::filesystem::path& path, bool lines, const std::functio
         try {
             item.exposure = exposureOf(c, source);
         } catch (const std::exception& e) {
-            item.error = e.what();
+            item.fail(e);
         }
         return sink(std::move(item));
     };
@@ -168,7 +169,7 @@ bool readCases(const std::filesystem::path& path, bool lines, const std::functio
         } catch (const std::exception& e) {
             InputItem item;
             item.exposure.source = source;
-            item.error = e.what();
+            item.fail(e);
             if (!sink(std::move(item)))
                 return false;
             continue;
@@ -179,7 +180,7 @@ bool readCases(const std::filesystem::path& path, bool lines, const std::functio
     return true;
 }
 
-bool readDicom(const std::filesystem::path& input, const std::optional<form::DicomSettings>& settings, const std::string& settingsError,
+bool readDicom(const std::filesystem::path& input, const std::optional<form::DicomSettings>& settings, std::exception_ptr settingsFailure,
                const std::function<bool(InputItem&&)>& sink)
 {
     for (const std::filesystem::path& file : dicom::filesUnder({input})) {
@@ -188,10 +189,10 @@ bool readDicom(const std::filesystem::path& input, const std::optional<form::Dic
         failed.exposure.source = file.string();
         try {
             if (!settings)
-                throw std::runtime_error(settingsError);
+                std::rethrow_exception(settingsFailure);
             exposures = dicom::readExposures(file);
         } catch (const std::exception& e) {
-            failed.error = e.what();
+            failed.fail(e);
             if (!sink(std::move(failed)))
                 return false;
             continue;
@@ -207,7 +208,7 @@ bool readDicom(const std::filesystem::path& input, const std::optional<form::Dic
                 for (const form::ValueOrigin& v : c.assumed)
                     item.exposure.assumed.push_back(v.key);
             } catch (const std::exception& e) {
-                item.error = e.what();
+                item.fail(e);
             }
             if (!sink(std::move(item)))
                 return false;
@@ -222,7 +223,7 @@ void readInputs(const std::vector<std::filesystem::path>& inputs, const std::fil
                 const std::function<bool(InputItem&&)>& sink)
 {
     std::optional<form::DicomSettings> dicomSettings; // read when a DICOM input needs them
-    std::string dicomSettingsError;
+    std::exception_ptr dicomSettingsFailure;
     bool dicomSettingsRead = false;
     for (const std::filesystem::path& input : inputs) {
         const std::string name = lower(input.filename().string());
@@ -239,16 +240,16 @@ void readInputs(const std::vector<std::filesystem::path>& inputs, const std::fil
                     dicomSettingsRead = true;
                     try {
                         dicomSettings = form::loadDicomSettings(folder);
-                    } catch (const std::exception& e) {
-                        dicomSettingsError = e.what();
+                    } catch (const std::exception&) {
+                        dicomSettingsFailure = std::current_exception();
                     }
                 }
-                goOn = readDicom(input, dicomSettings, dicomSettingsError, sink);
+                goOn = readDicom(input, dicomSettings, dicomSettingsFailure, sink);
             }
         } catch (const std::exception& e) {
             InputItem item;
             item.exposure.source = input.string();
-            item.error = e.what();
+            item.fail(e);
             goOn = sink(std::move(item));
         }
         if (!goOn)

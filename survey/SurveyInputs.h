@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Reasons.h"
 #include "survey/Survey.h"
 
 #include <filesystem>
@@ -14,7 +15,12 @@ namespace velnor::survey {
 // only the source).
 struct InputItem {
     Exposure exposure;
-    std::string error;
+    std::string error, errorJapanese;
+    void fail(const std::exception& e)
+    {
+        error = e.what();
+        errorJapanese = japaneseOf(e);
+    }
 };
 
 // Reads the inputs in order and hands each exposure or failure to `sink`,

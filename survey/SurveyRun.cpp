@@ -40,6 +40,7 @@ SurveyOutcome runSurvey(const std::vector<std::filesystem::path>& inputs, const 
                 if (!item.error.empty()) {
                     r.source = item.exposure.source;
                     r.error = item.error;
+                    r.errorJapanese = item.errorJapanese;
                     continue;
                 }
                 try {
@@ -47,6 +48,7 @@ SurveyOutcome runSurvey(const std::vector<std::filesystem::path>& inputs, const 
                 } catch (const std::exception& e) { // out of memory, say: this exposure fails, the survey goes on
                     r.source = item.exposure.source;
                     r.error = e.what();
+                    r.errorJapanese = japaneseOf(e);
                 }
             }
         };
@@ -62,7 +64,7 @@ SurveyOutcome runSurvey(const std::vector<std::filesystem::path>& inputs, const 
             if (r.error.empty())
                 ++outcome.computed;
             else
-                outcome.failures.push_back({r.source, r.error});
+                outcome.failures.push_back({r.source, r.error, r.errorJapanese});
             if (progress.exposure)
                 progress.exposure(r);
         }

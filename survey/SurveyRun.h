@@ -17,7 +17,7 @@ struct SurveyOptions {
 };
 
 struct SurveyFailure {
-    std::string source, error;
+    std::string source, error, errorJapanese;
 };
 
 struct SurveyOutcome {

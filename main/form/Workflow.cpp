@@ -61,6 +61,7 @@ bool enabled(const WorkflowState& s, Command command)
     case Command::Calculate:
     case Command::EditReferenceLevels:
     case Command::ImportDicom:
+    case Command::Survey:
         return true;
     case Command::AddToResults:
         return s.caseReady && s.rows < kTableRows;
@@ -94,6 +95,8 @@ const char* commandName(Command command)
         return "CommandDrl";
     case Command::ImportDicom:
         return "CommandDicom";
+    case Command::Survey:
+        return "CommandSurvey";
     }
     return "";
 }

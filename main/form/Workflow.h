@@ -45,13 +45,14 @@ enum class Command {
     AddEffectiveDose,      // Command5 "結果表に追加" of the effective dose
     EditReferenceLevels,   // CommandDrl "DRL表": the table of diagnostic reference levels
     ImportDicom,           // CommandDicom "DICOM読込": the conditions of a DICOM file
+    Survey,                // CommandSurvey "線量調査": many exposures, their medians against the levels
 };
 inline constexpr Command kWorkflowCommands[] = {Command::Calculate,   Command::AddToResults,          Command::ShowSpectrum,
                                                 Command::Recalculate, Command::EstimateEffectiveDose, Command::AddEffectiveDose,
-                                                Command::EditReferenceLevels, Command::ImportDicom};
+                                                Command::EditReferenceLevels, Command::ImportDicom, Command::Survey};
 
 // Whether `command` may be pressed in `state`:
-//   Calculate, EditReferenceLevels, ImportDicom  unless an engine runs
+//   Calculate, EditReferenceLevels, ImportDicom, Survey  unless an engine runs
 //   AddToResults           a computed case waits and the table has room
 //   ShowSpectrum, Recalculate  a beam has been computed
 //   EstimateEffectiveDose  the last row is this run's own and no answer is awaited from a start just made

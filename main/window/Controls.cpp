@@ -1,13 +1,20 @@
 #include "main/window/Controls.h"
 
+#include "main/results/ReportPainter.h"
+
 #include <algorithm>
 #include <limits>
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QDir>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
@@ -148,6 +155,31 @@ QStringList filesWithExtensions(const std::filesystem::path& folder, const QStri
     }
     names.sort(Qt::CaseInsensitive);
     return names;
+}
+
+bool printPages(const std::vector<ReportPage>& pages, const QString& pdfName, QWidget* parent)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageMargins(QMarginsF(6, 10, 6, 10), QPageLayout::Millimeter);
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QDir::current().filePath(pdfName));
+    }
+    QPrintDialog dialog(&printer, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    for (std::size_t k = 0; k < pages.size(); ++k) {
+        if (k > 0)
+            printer.newPage();
+        paintReport(pages[k], printer, painter);
+    }
+    painter.end();
+    return true;
 }
 
 } // namespace velnor::controls

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "main/results/ReportLayout.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -105,6 +107,11 @@ void fitScrollingWindow(QWidget* window);
 
 // The names of the regular files in `folder` that end in one of `extensions`
 // (any letter case), sorted without regard to case.
+// Prints the pages (A4 landscape) through the platform's print dialog: on a
+// printer, or into a PDF file named `pdfName` in the current folder where
+// none is installed. False when the user cancels or the printer refuses.
+bool printPages(const std::vector<ReportPage>& pages, const QString& pdfName, QWidget* parent);
+
 QStringList filesWithExtensions(const std::filesystem::path& folder, const QStringList& extensions);
 
 } // namespace velnor::controls

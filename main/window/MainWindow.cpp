@@ -21,6 +21,7 @@
 #include "main/window/OutputDataWindows.h"
 #include "main/window/UserWindows.h"
 #include "main/window/ReferenceLevelsWindow.h"
+#include "main/window/SurveyWindow.h"
 #include "main/window/ResultsWindow.h"
 #include "main/window/SpectrumWindow.h"
 #include "main/window/SurfaceShapeDialog.h"
@@ -92,6 +93,7 @@ const char* const kEngineOnExit = "　モンテカルロ計算の実行中です
 const char* const kExposureUnit = "C/kg";
 const char* const kDrlButton = "DRL表";
 const char* const kDicomButton = "DICOM読込";
+const char* const kSurveyButton = "線量調査";
 const char* const kDicomFilter = "DICOM (*.dcm *.DCM *.dicom);;すべてのファイル (*)";
 const char* const kDicomSettingsUnreadable = "　DICOM の設定ファイル（撮影装置.txt、DICOM撮影部位.txt）を読み込めません　";
 const char* const kDicomUnreadable = "　この DICOM ファイルは読み込めません　";
@@ -150,6 +152,7 @@ MainWindow::MainWindow(const std::filesystem::path& workingFolder, Messages* mes
     m_nameChange = new UserNameDialog(UserNameDialog::Mode::Change, *m_messages, m_folder, this);
     m_bodyParts = new BodyPartDialog(*m_messages, m_folder, this);
     m_levelsWindow = new ReferenceLevelsWindow(*m_messages, m_folder, this);
+    m_surveyWindow = new SurveyWindow(*m_messages, m_folder, this);
     m_fitDialog = new FitDialog(*m_messages, this);
     m_atrExplanation = new AtrExplanation(this);
     m_otherFilter = new OtherFilterDialog(*m_messages, m_folder, this);
@@ -361,6 +364,7 @@ void MainWindow::buildControls()
     makeButton("Command1", "---  bye bye  ---");
     makeButton("CommandDrl", kDrlButton);
     makeButton("CommandDicom", kDicomButton);
+    makeButton("CommandSurvey", kSurveyButton);
     auto addNote = [&](const char* name) {
         auto* note = new QLabel(this);
         note->setObjectName(name);
@@ -409,6 +413,7 @@ void MainWindow::buildControls()
     auto* noteButtons = new QVBoxLayout;
     noteButtons->addWidget(m_command["CommandDicom"]);
     noteButtons->addWidget(m_command["CommandDrl"]);
+    noteButtons->addWidget(m_command["CommandSurvey"]);
     noteButtons->addStretch();
     auto* levels = new QHBoxLayout;
     levels->addLayout(notes, 1);
@@ -535,6 +540,7 @@ void MainWindow::connectControls()
     connect(m_combo2->lineEdit(), &QLineEdit::textEdited, this, [unmark, this] { unmark(m_combo2); });
     connect(m_combo2, QOverload<int>::of(&QComboBox::activated), this, [unmark, this] { unmark(m_combo2); });
     connect(m_command["CommandDrl"], &QPushButton::clicked, m_levelsWindow, &ReferenceLevelsWindow::open);
+    connect(m_command["CommandSurvey"], &QPushButton::clicked, this, [this] { controls::bringForward(m_surveyWindow); });
     connect(m_command["CommandDicom"], &QPushButton::clicked, this, [this] {
         // The folder of the last file read, where the next image usually is.
         const std::filesystem::path start = m_dicom ? m_dicom->file.parent_path() : m_folder;

@@ -36,6 +36,7 @@ class OutputDataEditor;
 class OutputDataSelector;
 class UserNameDialog;
 class ReferenceLevelsWindow;
+class SurveyWindow;
 class ResultsWindow;
 class SpectrumWindow;
 class SurfaceShapeDialog;
@@ -70,6 +71,7 @@ public:
     UserNameDialog* nameChangeDialog() const { return m_nameChange; }
     BodyPartDialog* bodyPartDialog() const { return m_bodyParts; }
     ReferenceLevelsWindow* referenceLevelsWindow() const { return m_levelsWindow; }
+    SurveyWindow* surveyWindow() const { return m_surveyWindow; }
     const ReferenceLevels& referenceLevels() const { return m_levels; }
     // Fills the inputs from an exposure of a DICOM file ("DICOM読込" after
     // its file dialog): the values the file gives and those the settings of
@@ -167,6 +169,7 @@ private:
     UserNameDialog* m_nameChange = nullptr;
     BodyPartDialog* m_bodyParts = nullptr;
     ReferenceLevelsWindow* m_levelsWindow = nullptr;
+    SurveyWindow* m_surveyWindow = nullptr;
     ReferenceLevels m_levels;
     struct ImportedDicom {
         std::filesystem::path file;

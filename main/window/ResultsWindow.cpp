@@ -12,9 +12,6 @@
 
 #include <QDir>
 #include <QHBoxLayout>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -30,28 +27,6 @@ const char* const kNothingToSave = "保存するデータがありません";
 const char* const kConfirmRead = "　ファイル読出を行うと、現在表示されている計算結果は削除されます。";
 const char* const kNothingToPrint = "印刷するデータがありません";
 const char* const kPrinterReady = "　プリンターは準備できていますか？　";
-
-// The platform's print dialog: a printer, or a PDF file where none is installed.
-bool printWithDialog(const ReportPage& page, QWidget* parent)
-{
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageOrientation(QPageLayout::Landscape);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageMargins(QMarginsF(6, 10, 6, 10), QPageLayout::Millimeter);
-    if (QPrinterInfo::availablePrinters().isEmpty()) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(QDir::current().filePath("Velnor_V17-results.pdf"));
-    }
-    QPrintDialog dialog(&printer, parent);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return false;
-    paintReport(page, printer, painter);
-    painter.end();
-    return true;
-}
 
 } // namespace
 
@@ -124,7 +99,8 @@ void TablePicture::paintEvent(QPaintEvent*)
 
 ResultsWindow::ResultsWindow(ResultsTable& table, double& cfAir, Messages& messages, const std::filesystem::path& folder,
                              QWidget* parent)
-    : QWidget(parent, Qt::Window), m_table(table), m_cfAir(cfAir), m_messages(messages), m_printer(printWithDialog)
+    : QWidget(parent, Qt::Window), m_table(table), m_cfAir(cfAir), m_messages(messages),
+      m_printer([](const ReportPage& page, QWidget* owner) { return controls::printPages({page}, "Velnor_V17-results.pdf", owner); })
 {
     setObjectName("Form10");
     setWindowTitle(kTitle);
