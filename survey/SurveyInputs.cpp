@@ -119,7 +119,8 @@ bool readCsv(const std::filesystem::path& path, const std::function<bool(InputIt
                 } else {
                     const std::optional<double> v = parseNumber(cells[k]);
                     if (!v)
-                        throw std::invalid_argument("column \"" + header[k] + "\": \"" + cells[k] + "\" is not a number");
+                        throw RefusedValue(worded(Reason{ReasonCode::InField, header[k]},
+                                                  worded(Reason{ReasonCode::NotANumberInFile, {}, 0, 0, 0, {}, cells[k]})));
                     object[header[k]] = *v;
                 }
             }

@@ -92,7 +92,7 @@ SurveyWindow::SurveyWindow(Messages& messages, const std::filesystem::path& fold
     m_table->setHorizontalHeaderLabels({"検査", "撮影室", "件数", "範囲外", "中央値\n(mGy)", "第1四分位\n(mGy)", "第3四分位\n(mGy)",
                                         "最小\n(mGy)", "最大\n(mGy)", "体厚中央値\n(cm)", "実効線量中央値\n(mSv)", "DRL\n(mGy)", "中央値/DRL"});
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_table->horizontalHeader()->setSectionResizeMode(Name, QHeaderView::Stretch);
+    m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->verticalHeader()->setVisible(false);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -100,7 +100,7 @@ SurveyWindow::SurveyWindow(Messages& messages, const std::filesystem::path& fold
     m_chart = new QChartView(this);
     m_chart->setObjectName("ChartSurvey");
     m_chart->setRenderHint(QPainter::Antialiasing);
-    m_chart->setMinimumWidth(320);
+    m_chart->setMinimumWidth(280);
     m_failures = new QListWidget(this);
     m_failures->setObjectName("ListFailures");
     m_failures->setMaximumHeight(90);
@@ -319,9 +319,9 @@ void SurveyWindow::showExamination(int row)
         const survey::ExaminationSummary& s = m_outcome.examinations[static_cast<std::size_t>(row)];
         chart->setTitle(qs(s.room.empty() ? s.name : s.name + "（" + s.room + "）") + QString("　n = %1").arg(s.count));
         auto* categories = new QBarCategoryAxis;
-        categories->append(QString("入射表面線量（%1）").arg(drlDoseFileName(s.dose)));
+        categories->append(drlDoseFileName(s.dose));
         auto* values = new QValueAxis;
-        values->setTitleText("mGy");
+        values->setTitleText("入射表面線量 (mGy)");
         chart->addAxis(categories, Qt::AlignBottom);
         chart->addAxis(values, Qt::AlignLeft);
         double top = 0;

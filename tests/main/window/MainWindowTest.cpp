@@ -15,6 +15,7 @@
 #include "main/window/Messages.h"
 #include "main/window/ResultsWindow.h"
 #include "main/window/SpectrumWindow.h"
+#include "main/window/SurveyWindow.h"
 #include "main/window/SurfaceShapeDialog.h"
 #include "main/window/Translations.h"
 
@@ -30,6 +31,8 @@
 #include <QDialog>
 #include <QProgressBar>
 #include <QScreen>
+#include <QSignalSpy>
+#include <QChartView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -101,7 +104,7 @@ private:
             qFatal("no control %s", name);
         return w;
     }
-    QString label(const char* name) { return child<QLabel>(name)->text(); }
+    QString label(const char* name, QWidget* parent = nullptr) { return child<QLabel>(name, parent)->text(); }
     void activateMain()
     {
         m_window->raise();
@@ -858,6 +861,71 @@ private slots:
         QVERIFY(m_window->importDicom(m_folder / "sr.dcm"));
         QCOMPARE(child<QLineEdit>("Text5")->text(), QString("70"));
         QVERIFY(label("LabelDicom").contains("照射イベント 1"));
+    }
+
+    // A survey runs in its own window on a worker thread: the examinations
+    // against their levels, the chosen one's box plot, the files; a stop
+    // leaves no statistics and no file; the results table is not touched.
+    void aSurveyRunsBesideTheResultsTable()
+    {
+        std::vector<std::string> rows = {"bodyPart,tubeVoltageKv,tubeCurrentMa,exposureTimeS,bodyThicknessCm,focusSurfaceDistanceCm"};
+        for (int k = 0; k < 30; ++k)
+            rows.push_back(std::string(k % 2 ? "胸部正面,120," : "腹部正面,80,") + std::to_string(100 + 10 * k) + ",0.05,20,75");
+        rows.push_back("腹部正面,eighty,200,0.1,20,75");
+        writeTextLines(m_folder / "exposures.csv", rows);
+        child<QPushButton>("CommandSurvey")->click();
+        SurveyWindow* survey = m_window->surveyWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(survey));
+        QVERIFY(!child<QPushButton>("CommandStart", survey)->isEnabled());
+        QVERIFY(!child<QPushButton>("CommandCsv", survey)->isEnabled());
+        QSignalSpy finished(survey, &SurveyWindow::finished);
+        child<QLineEdit>("TextInput", survey)->setText(QString::fromStdString((m_folder / "exposures.csv").string()));
+        child<QPushButton>("CommandStart", survey)->click();
+        QVERIFY(finished.wait(20000));
+        const QString status = label("LabelSurvey", survey);
+        QVERIFY2(status.contains("計算 30 件") && status.contains("計算できなかったもの 1 件"), qPrintable(status));
+        auto* failures = child<QListWidget>("ListFailures", survey);
+        QCOMPARE(failures->count(), 1);
+        QVERIFY2(failures->item(0)->text().contains("row 32") && failures->item(0)->text().contains("数値ではありません"),
+                 qPrintable(failures->item(0)->text()));
+        QTableWidget* table = survey->table();
+        QCOMPARE(table->rowCount(), 2);
+        QCOMPARE(table->item(0, 0)->text(), QString("腹部正面（臥位）"));
+        QCOMPARE(table->item(0, 2)->text(), QString("15"));
+        QVERIFY(table->item(1, 12)->text().contains("超過")); // chest at 120 kV, 0.3 mGy
+        QCOMPARE(survey->chart()->chart()->series().size(), 2);    // the box and the level
+        table->setCurrentCell(1, 0);
+        QVERIFY(survey->chart()->chart()->title().contains("胸部正面"));
+        QVERIFY(m_window->results().empty());
+
+        QVERIFY(survey->saveCsv(m_folder / "s.csv"));
+        QCOMPARE(readTextLines(m_folder / "s.csv").size(), 32u);
+        QVERIFY(std::filesystem::exists(m_folder / "s-summary.csv"));
+        QVERIFY(survey->saveWorkbook(m_folder / "s.xlsx"));
+        QVERIFY(survey->savePdf(m_folder / "s.pdf"));
+        QVERIFY(testing::shell("pdftotext '" + (m_folder / "s.pdf").string() + "' -").output.find("臥位") != std::string::npos);
+        QVERIFY(!survey->saveCsv(m_folder / "no-folder" / "s.csv"));
+        QCOMPARE(m_messages->warnings.last(), QString("　保存できません　"));
+
+        // Stopped at once: nothing to save, the last statistics gone.
+        rows.resize(2);
+        rows.resize(50001, rows[1]);
+        writeTextLines(m_folder / "many.csv", rows);
+        child<QLineEdit>("TextInput", survey)->setText(QString::fromStdString((m_folder / "many.csv").string()));
+        QTest::keyClick(child<QLineEdit>("TextInput", survey), Qt::Key_Return);
+        QVERIFY(survey->running());
+        QVERIFY(!child<QPushButton>("CommandStart", survey)->isEnabled());
+        child<QPushButton>("CommandStop", survey)->click();
+        QVERIFY(finished.wait(20000));
+        QVERIFY(label("LabelSurvey", survey).contains("中止しました"));
+        QCOMPARE(table->rowCount(), 0);
+        QVERIFY(!child<QPushButton>("CommandCsv", survey)->isEnabled());
+
+        // An input that is not there is named before anything starts.
+        child<QLineEdit>("TextInput", survey)->setText(QString::fromStdString((m_folder / "none.csv").string()));
+        child<QPushButton>("CommandStart", survey)->click();
+        QVERIFY(!survey->running());
+        QVERIFY(m_messages->details.last().contains("none.csv"));
     }
 
     // Quitting asks first when rows are neither saved nor printed; the close
