@@ -216,10 +216,6 @@ int main(int argc, char** argv)
     try {
         if (!writeError.empty())
             throw std::runtime_error(writeError);
-        if (csv)
-            csv->commit(outcome.examinations);
-        if (workbook)
-            workbook->commit(outcome.examinations);
         if (!reportPath.empty()) {
             velnor::survey::SurveyReportInfo info;
             info.date = today();
@@ -231,6 +227,12 @@ int main(int argc, char** argv)
             info.band = options.band;
             velnor::cli::writePdfWithPlugIn(velnor::survey::surveyReportPages(outcome.examinations, info), "線量調査", reportPath);
         }
+        // After the report: a missing plug-in is the likeliest failure, and
+        // then no file is new.
+        if (csv)
+            csv->commit(outcome.examinations);
+        if (workbook)
+            workbook->commit(outcome.examinations);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "velnor-survey: %s\n", velnor::escapedText(e.what()).c_str());
         return kOutputFailed;

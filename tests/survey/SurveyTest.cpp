@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cmath>
 
 namespace velnor::survey {
 namespace {
@@ -78,6 +79,22 @@ TEST(SurveyStatistics, QuartilesInterpolateBetweenOrderStatistics)
     EXPECT_EQ(banded[0].count, 2);
     EXPECT_EQ(banded[0].outsideBand, 2);
     EXPECT_DOUBLE_EQ(banded[0].median, 1.5);
+
+    // The band file: one band a body part, its bounds in order, a fault by line.
+    const ThicknessBands shipped = readThicknessBands(kData);
+    EXPECT_EQ(shipped.at("胸部正面").fromCm, 17);
+    EXPECT_EQ(shipped.at("胸部正面").toCm, 23);
+    for (const auto& [line, fault] : std::vector<std::pair<std::string, std::string>>{{",17,23", "line 3"},
+                                                                                     {"腹部正面,23,17", "line 3"},
+                                                                                     {"胸部正面,16,24", "line 2"},
+                                                                                     {"腹部正面,17,x", "line 3"}}) {
+        try {
+            parseThicknessBands({"撮影部位,下限(cm),上限(cm)", "胸部正面,17,23", line});
+            ADD_FAILURE() << line;
+        } catch (const std::exception& e) {
+            EXPECT_NE(std::string(e.what()).find(fault), std::string::npos) << e.what();
+        }
+    }
 }
 
 // Each exposure of a survey is the single case: the same doses as the main
@@ -110,6 +127,19 @@ TEST(SurveyExposures, EachExposureIsTheSingleCase)
         const auto pdd = nlohmann::json::parse(output(std::string(VELNOR_PDD) + " --data '" + folder.path().string() + "' --organ-defaults"));
         const double expected = pdd["effectiveDoseMsv"];
         EXPECT_NEAR(*r.effectiveDoseMsv, expected, 0.002 * expected) << part;
+
+        // Another mAs of the protocol is the scaled case, whichever
+        // calculator (thread) meets the protocol first.
+        Exposure more = e;
+        more.conditions.tubeCurrentMa = 320;
+        more.conditions.exposureTimeS = 0.08;
+        Calculator fresh(folder.path());
+        const ExposureResult scaled = calculator.compute(more), first = fresh.compute(more);
+        EXPECT_EQ(scaled.dose.esdAir, first.dose.esdAir);
+        EXPECT_EQ(*scaled.effectiveDoseMsv, *first.effectiveDoseMsv);
+        state.conditions = more.conditions;
+        state.calculate();
+        EXPECT_NEAR(scaled.dose.esdAir, state.lastCase->dose.esdAir, 1e-12 * scaled.dose.esdAir);
     }
     Exposure curved;
     curved.conditions.incidenceMode = IncidenceMode::NonPlanar;
@@ -172,6 +202,62 @@ TEST(SurveyProgram, SummaryAgreesWithItsExposures)
     EXPECT_TRUE(found);
     EXPECT_TRUE(std::filesystem::exists(folder / "survey-summary.csv"));
     EXPECT_NE(output(std::string(VELNOR_SURVEY) + " --help").find("PERCENTILE.INC"), std::string::npos);
+}
+
+// The files of a survey (CSV, workbook, report) and its independence of the
+// thread count; outputs that cannot be written leave nothing behind.
+TEST(SurveyProgram, FilesAreWholeAndTheSameOnAnyNumberOfThreads)
+{
+    testing::TempFolder folder;
+    std::vector<std::string> rows = {"bodyPart,tubeVoltageKv,tubeCurrentMa,exposureTimeS,bodyThicknessCm,focusSurfaceDistanceCm"};
+    for (int k = 0; k < 1200; ++k)
+        rows.push_back(std::string(k % 3 ? "腹部正面,80," : "胸部正面,110,") + std::to_string(100 + k % 7 * 40) + ",0.05," +
+                       std::to_string(15 + k % 10) + ",70");
+    rows.push_back("\x95\xA0\x95\x94\x90\xB3\x96\xCA,80,200,0.1,20,75"); // 腹部正面 in Shift_JIS
+    writeTextLines(folder / "exposures.csv", rows);
+    const std::string survey = std::string(VELNOR_SURVEY) + " --data '" + kData.string() + "' '" + (folder / "exposures.csv").string() + "' --band";
+    int status = -1;
+    const std::string one = output(survey + " --threads 1 --csv '" + (folder / "one.csv").string() + "' 2>/dev/null", &status);
+    EXPECT_EQ(status, 0);
+    const std::string three = output(survey + " --threads 3 --csv '" + (folder / "three.csv").string() + "' --xlsx '" +
+                                         (folder / "s.xlsx").string() + "' --report '" + (folder / "s.pdf").string() + "' 2>/dev/null",
+                                     &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(one, three);
+    EXPECT_EQ(readFileBytes(folder / "one.csv"), readFileBytes(folder / "three.csv"));
+    const auto summary = nlohmann::json::parse(one);
+    EXPECT_EQ(summary["exposures"], 1201);
+    const auto& abdomen = summary["examinations"][1];
+    EXPECT_EQ(abdomen["name"], "腹部正面（臥位）");
+    EXPECT_EQ(abdomen["outsideBand"], 240); // 15, 16 and 24 cm: outside 17-23
+    EXPECT_EQ(abdomen["count"], 801 - 240);
+
+    // The workbook's cells, read from its sheets' XML.
+    const std::string cells = output("python3 -c \"import zipfile,sys; z=zipfile.ZipFile(sys.argv[1]); "
+                                     "print(z.read('xl/worksheets/sheet1.xml').decode()); print(len(z.read('xl/worksheets/sheet2.xml').decode().split('<row ')) - 1)\" '" +
+                                     (folder / "s.xlsx").string() + "'");
+    EXPECT_NE(cells.find("腹部正面（臥位）"), std::string::npos);
+    const double median = abdomen["median"];
+    bool found = false;
+    for (std::size_t at = 0; (at = cells.find("<v>", at)) != std::string::npos; at += 3)
+        found = found || std::abs(std::stod(cells.substr(at + 3)) - median) < 1e-14 * median;
+    EXPECT_TRUE(found) << "no cell holds the median " << median;
+    EXPECT_NE(cells.find("\n1202\n"), std::string::npos); // a header and 1201 exposures
+
+    // The report: the summary, then the box plots, each with its level.
+    EXPECT_NE(output("pdfinfo '" + (folder / "s.pdf").string() + "' | tr -s ' '").find("Pages: 2"), std::string::npos);
+    const std::string text = output("pdftotext '" + (folder / "s.pdf").string() + "' -");
+    EXPECT_NE(text.find("臥位"), std::string::npos);
+    EXPECT_NE(text.find("箱は第1から第3四分位"), std::string::npos);
+
+    // No file where one cannot be written; none half-made beside another.
+    output(survey + " --csv '" + (folder / "none" / "x.csv").string() + "' 2>/dev/null", &status);
+    EXPECT_EQ(status, 3);
+    output(survey + " --csv '" + (folder / "new.csv").string() + "' --report '" + (folder / "none" / "x.pdf").string() + "' 2>/dev/null", &status);
+    EXPECT_EQ(status, 3);
+    // The report is written first: its failure leaves the CSV unwritten too.
+    EXPECT_FALSE(std::filesystem::exists(folder / "new.csv"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 7); // input, 2 × 2 CSV, workbook, report
 }
 
 } // namespace
