@@ -19,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QListWidget>
@@ -126,8 +127,8 @@ SurveyWindow::SurveyWindow(Messages& messages, const std::filesystem::path& fold
     auto* split = new QSplitter(this);
     split->addWidget(m_table);
     split->addWidget(m_chart);
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 2);
+    split->setStretchFactor(0, 1);
+    split->setSizes({900, 340});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(note);
     layout->addLayout(inputRow);
@@ -167,7 +168,7 @@ SurveyWindow::SurveyWindow(Messages& messages, const std::filesystem::path& fold
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     controls::enterClicksButtons(this);
     updateCommands();
-    resize(1100, 640);
+    controls::fitOnScreen(this, QSize(1300, 660));
 }
 
 SurveyWindow::~SurveyWindow()
@@ -314,14 +315,14 @@ void SurveyWindow::finish(const std::shared_ptr<Finish>& result)
 void SurveyWindow::showExamination(int row)
 {
     auto* chart = new QChart;
-    chart->legend()->hide();
+    chart->legend()->setAlignment(Qt::AlignBottom);
     if (row >= 0 && row < static_cast<int>(m_outcome.examinations.size())) {
         const survey::ExaminationSummary& s = m_outcome.examinations[static_cast<std::size_t>(row)];
-        chart->setTitle(qs(s.room.empty() ? s.name : s.name + "（" + s.room + "）") + QString("　n = %1").arg(s.count));
+        chart->setTitle(qs(s.room.empty() ? s.name : s.name + "（" + s.room + "）"));
         auto* categories = new QBarCategoryAxis;
-        categories->append(drlDoseFileName(s.dose));
+        categories->append(QString("n = %1").arg(s.count));
         auto* values = new QValueAxis;
-        values->setTitleText("入射表面線量 (mGy)");
+        values->setTitleText(QString("入射表面線量（%1） mGy").arg(drlDoseFileName(s.dose)));
         chart->addAxis(categories, Qt::AlignBottom);
         chart->addAxis(values, Qt::AlignLeft);
         double top = 0;
@@ -332,12 +333,14 @@ void SurveyWindow::showExamination(int row)
             chart->addSeries(boxes);
             boxes->attachAxis(categories);
             boxes->attachAxis(values);
+            for (QLegendMarker* marker : chart->legend()->markers(boxes))
+                marker->setVisible(false);
             top = s.max;
         }
         if (s.levelMgy) {
             // The level across the box, on the category axis's -0.5 .. 0.5.
             auto* level = new QLineSeries;
-            level->setName("DRL");
+            level->setName(QString("DRL %1 mGy").arg(figure(*s.levelMgy)));
             level->append(-0.5, *s.levelMgy);
             level->append(0.5, *s.levelMgy);
             level->setPen(QPen(Qt::red, 2));
