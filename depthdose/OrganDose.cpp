@@ -6,6 +6,7 @@
 #include "common/FreeFormatReader.h"
 #include "common/NumberReading.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -93,9 +94,12 @@ EffectiveDose computeEffectiveDose(const std::array<OrganRow, kTissueRows>& rows
         double from = number(row.fromText), to = number(row.toText);
         const double share = number(row.percentText) * 0.01;
         // Tissues behind the lung lie shallower in water-equivalent depth.
+        // The breasts of a PA chest lie beyond the exit surface; through the
+        // lung they come within the table, and where the lung is too thin for
+        // that (a small child), beyond its end they take the exit point.
         if ((t == kBreastRow && chestFrontal) || (t == kExitSkinRow && (chestFrontal || chestLateral))) {
-            from = depthThroughLung(from, lungFrom, lungTo);
-            to = depthThroughLung(to, lungFrom, lungTo);
+            from = std::min(depthThroughLung(from, lungFrom, lungTo), thickness);
+            to = std::min(depthThroughLung(to, lungFrom, lungTo), thickness);
         }
         if (to < from || from < 0 || to > thickness || share < 0 || share > 1 || !std::isfinite(from + to + share)) {
             result.refusedRow = t;

@@ -68,6 +68,11 @@ TEST(OrganDose, TissuesBehindTheLungMoveUpByItsMissingDensity)
     EXPECT_NEAR(meanOf(computeEffectiveDose(rows, "胸部正面", 20, t, 1), kBreastRow), expected / 6 / 100, 1e-12);
     // Not for another body part.
     EXPECT_NEAR(meanOf(computeEffectiveDose(rows, "腹部正面", 20, t, 1), kBreastRow), (100 - 31 + 100 - 36) / 2.0 / 100, 1e-12);
+    // Breasts 0-4 cm beyond the exit of a chest whose lung (5-7 cm) brings
+    // them only to 18.6-22.6 cm: the part beyond the table takes the exit point.
+    rows = only(kBreastRow, "20", "24");
+    rows[kLungRow] = {false, "5", "7", "0"};
+    EXPECT_NEAR(meanOf(computeEffectiveDose(rows, "胸部正面", 20, t, 1), kBreastRow), (62 + 61 + 60) / 3.0 / 100, 1e-12);
 }
 
 TEST(OrganDose, RefusalsAndEmptyRows)

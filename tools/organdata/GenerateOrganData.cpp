@@ -124,7 +124,7 @@ std::vector<Row> rowsFor(const std::string& part)
         skin(r, 950, 1200);
     } else if (part == "胸部正面") { // chest PA, 35 x 43 cm at 180 cm, centred mid-lung
         r[Lung] = behind(0.23, 0.77, 100);       // ellipsoids of AP semi-axis 6.98 cm (0.15-0.85), as a range of equal variance
-        r[Breast] = {true, 2, 0, 1, 1, 100};     // in front of the trunk, beyond the exit surface: the exit point
+        r[Breast] = {true, 2, 0, 2, -4, 100};    // the first 4 cm in front of the trunk: 0-4 cm beyond the exit surface
         r[Stomach] = behind(0.184, 0.416, 47);   // ellipsoid of AP semi-axis 3 cm at 0.30; its upper half in the field
         r[Liver] = behind(0.16, 0.84, 65);       // elliptic tube of AP semi-axis 7.84 cm (0.11-0.89); the dome in the field
         r[Oesophagus] = behind(0.375, 0.475, 91); // in front of the vertebral bodies, 3.5 cm deeper for their shielding: below
