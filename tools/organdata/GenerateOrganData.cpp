@@ -106,7 +106,7 @@ std::vector<Row> rowsFor(const std::string& part)
     if (part == "腹部正面") { // abdomen AP, 35 x 43 cm
         r[Colon] = at(0.24, 0.51, 95);
         r[Stomach] = at(0.12, 0.45, 90);
-        r[Liver] = at(0.11, 0.89, 70);
+        r[Liver] = at(0.14, 0.72, 64);           // its part below the field's top (the phantom's 64 %): lies forward
         r[Bladder] = at(0.10, 0.45, 80);
         r[Marrow] = at(0.65, 0.90, 35);          // lumbar spine and upper pelvis
         r[BoneSurface] = at(0.65, 0.90, 30);
@@ -126,7 +126,7 @@ std::vector<Row> rowsFor(const std::string& part)
         r[Lung] = behind(0.23, 0.77, 100);       // ellipsoids of AP semi-axis 6.98 cm (0.15-0.85), as a range of equal variance
         r[Breast] = {true, 2, 0, 2, -4, 100};    // the first 4 cm in front of the trunk: 0-4 cm beyond the exit surface
         r[Stomach] = behind(0.184, 0.416, 47);   // ellipsoid of AP semi-axis 3 cm at 0.30; its upper half in the field
-        r[Liver] = behind(0.16, 0.84, 65);       // elliptic tube of AP semi-axis 7.84 cm (0.11-0.89); the dome in the field
+        r[Liver] = behind(0.106, 0.736, 65);     // its part above the field's bottom edge (65 %): lies forward
         r[Oesophagus] = behind(0.375, 0.475, 91); // in front of the vertebral bodies, 3.5 cm deeper for their shielding: below
         r[Thyroid] = behind(0.00, 0.14, 100);    // 3.9-5.8 cm in front of the axis of a 10.8-cm neck, at the field's top
         r[Marrow] = behind(0.65, 0.90, 20);      // thoracic spine, ribs, sternum, scapulae
@@ -182,7 +182,7 @@ std::vector<Row> rowsFor(const std::string& part)
         r[BoneSurface] = at(0.65, 0.90, 20);
         r[Oesophagus] = at(0.55, 0.65, 80);
         r[Thyroid] = at(0.02, 0.20, 10);
-        r[Liver] = at(0.11, 0.89, 20);
+        r[Liver] = at(0.12, 0.72, 20);
         r[Stomach] = at(0.12, 0.45, 15);
         r[Remainder] = at(0.20, 0.80, 25);
         skin(r, 650, 760);
@@ -198,7 +198,7 @@ std::vector<Row> rowsFor(const std::string& part)
     } else if (part == "腰椎正面") { // lumbar spine AP
         r[Colon] = at(0.24, 0.51, 60);
         r[Stomach] = at(0.12, 0.45, 40);
-        r[Liver] = at(0.11, 0.89, 30);
+        r[Liver] = at(0.12, 0.72, 30);
         r[Bladder] = at(0.10, 0.45, 20);
         r[Marrow] = at(0.65, 0.90, 25);
         r[BoneSurface] = at(0.65, 0.90, 20);
