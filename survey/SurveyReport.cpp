@@ -109,13 +109,15 @@ void addBoxPlot(ReportPage& page, const ExaminationSummary& s, double x0, double
 {
     constexpr double kWidth = 135, kHeight = 80;
     page.texts.push_back({x0, y0, examinationTitle(s), 10, kWidth});
-    std::string line = "n = " + std::to_string(s.count);
+    // Numbers follow Japanese text here: after Latin letters the font's
+    // proportional digits would be printed, which PDF readers cannot copy.
+    std::string line = "件数 " + std::to_string(s.count);
     if (s.outsideBand)
         line += "（体厚範囲外 " + std::to_string(s.outsideBand) + "）";
     if (s.count)
         line += "　中央値 " + figure(s.median) + " mGy";
     if (s.ratio)
-        line += "　DRL " + figure(*s.levelMgy) + " mGy の " + percentText(*s.ratio);
+        line += "　診断参考レベル " + figure(*s.levelMgy) + " mGy の " + percentText(*s.ratio);
     page.texts.push_back({x0, y0 + 5.5, line, 8, kWidth, s.ratio && *s.ratio > 1 ? kRed : 0});
     const double left = x0 + 20, right = x0 + kWidth - 30, top = y0 + 14, bottom = y0 + kHeight - 4;
     page.lines.push_back({left, top, left, bottom});
@@ -148,7 +150,7 @@ void addBoxPlot(ReportPage& page, const ExaminationSummary& s, double x0, double
     if (s.levelMgy) {
         const double y = yOf(*s.levelMgy);
         page.lines.push_back({left, y, right, y, 0.5, kRed});
-        page.texts.push_back({right + 1.5, y - 1.8, "DRL " + figure(*s.levelMgy), 8, 28, kRed});
+        page.texts.push_back({right + 1.5, y - 1.8, "参考レベル " + figure(*s.levelMgy), 8, 28, kRed});
     }
 }
 

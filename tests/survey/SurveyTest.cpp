@@ -249,6 +249,7 @@ TEST(SurveyProgram, FilesAreWholeAndTheSameOnAnyNumberOfThreads)
     const std::string text = output("pdftotext '" + (folder / "s.pdf").string() + "' -");
     EXPECT_NE(text.find("臥位"), std::string::npos);
     EXPECT_NE(text.find("箱は第1から第3四分位"), std::string::npos);
+    EXPECT_NE(text.find("レベル 2.5 mGy"), std::string::npos); // numbers a reader can copy
 
     // No file where one cannot be written; none half-made beside another.
     output(survey + " --csv '" + (folder / "none" / "x.csv").string() + "' 2>/dev/null", &status);
