@@ -118,7 +118,9 @@ void addReferenceLevel(ReportPage& page, const ResultRow& row, int r, const Refe
     const DrlComparison c = compareWithReferenceLevel(levels, row.conditions.bodyPart, row.conditions.tubeVoltageKv, row.dose);
     if (c.kind != DrlComparison::Kind::Compared)
         return;
-    const std::string text = "DRL " + formatAsIs(c.levelMgy) + " mGy の " + percentText(c.ratio) + (c.above() ? "  超過" : "");
+    // After Japanese words: after Latin letters the font would print its
+    // proportional digits, which PDF readers cannot copy.
+    const std::string text = "参考レベル " + formatAsIs(c.levelMgy) + " mGy の " + percentText(c.ratio) + (c.above() ? "  超過" : "");
     page.texts.push_back({241, reportRowY(r) + 4.6, text, 6, 43});
 }
 
