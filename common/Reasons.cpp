@@ -321,6 +321,8 @@ constexpr Pattern kPatterns[] = {
     {ReasonCode::SurveyCurved, "a survey computes flat surfaces only; compute a curved one in the main window",
      "線量調査は平面だけを計算します。曲面はメイン画面で計算して下さい"},
     {ReasonCode::SurveyBandTwice, "the body part {text} has its band in line {value} already", "撮影部位「{text}」の範囲は {value} 行目にあります"},
+    {ReasonCode::SurveyColumns, "the columns {text} of the header are no inputs of a case (velnor-calc's keys: tubeVoltageKv, bodyPart, ...)",
+     "見出しの列 {text} は計算の条件ではありません（tubeVoltageKv、bodyPart など velnor-calc のキー名で書いて下さい）"},
 
     {ReasonCode::OpVoltageCell, "tube voltage of row {value}", "管電圧（{value} 行目）"},
     {ReasonCode::OpExposureCell, "exposure per mAs, {name}, row {low} ({high} kV)", "単位mAs当たりの照射線量（{name}、{high} kV）"},

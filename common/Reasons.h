@@ -151,6 +151,7 @@ enum class ReasonCode {
     DicomNoRule,         // no line of the DICOM body-part file matches text
     SurveyCurved,        // a survey computes flat surfaces only
     SurveyBandTwice,     // the body part text has a band in line value already
+    SurveyColumns,       // the columns text are no inputs of a case
     // The cells of a tube output table, as subjects of the predicates below.
     OpVoltageCell,       // row value
     OpExposureCell,      // waveform field, row low, voltage high kV

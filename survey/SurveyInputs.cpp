@@ -105,6 +105,14 @@ bool readCsv(const std::filesystem::path& path, const std::function<bool(InputIt
             if (cells.empty())
                 continue;
             if (header.empty()) {
+                // A header that names what is no input fails the file once,
+                // not each of its rows.
+                std::string unknown;
+                for (const std::string& column : cells)
+                    if (column != "room" && column != "outputTable" && !cli::isCaseKey(column))
+                        unknown += (unknown.empty() ? "\"" : ", \"") + column + "\"";
+                if (!unknown.empty())
+                    throw DataFileError(path.filename().string(), number, Reason{ReasonCode::SurveyColumns, {}, 0, 0, 0, {}, unknown});
                 header = cells;
                 continue;
             }
@@ -125,9 +133,11 @@ bool readCsv(const std::filesystem::path& path, const std::function<bool(InputIt
                 }
             }
             item.exposure = exposureOf(object, item.exposure.source);
+        } catch (const DataFileError&) {
+            throw; // the file itself
         } catch (const std::exception& e) {
             if (item.exposure.source.empty())
-                throw; // the file itself
+                throw;
             item.fail(e);
         }
         if (!sink(std::move(item)))

@@ -284,6 +284,8 @@ Json parseCases(const std::string& text)
     }
 }
 
+bool isCaseKey(const std::string& key) { return isResultKey(key) || setters().count(key) > 0; }
+
 void applyCase(const Json& object, ExposureConditions& conditions)
 {
     if (!object.is_object())

@@ -23,6 +23,8 @@ nlohmann::json parseCases(const std::string& text);
 // Throws std::invalid_argument naming the key for an unknown key or a value
 // of the wrong kind.
 void applyCase(const nlohmann::json& object, ExposureConditions& conditions);
+// Whether applyCase takes `key` (an input, or an output it passes over).
+bool isCaseKey(const std::string& key);
 
 // What the main window's dialogs bring, as keys of a case.
 struct FitRequest {

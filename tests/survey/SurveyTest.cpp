@@ -157,24 +157,26 @@ TEST(SurveyProgram, SummaryAgreesWithItsExposures)
                        std::to_string(1 + k % 2));
     rows.push_back("腹部正面,eighty,200,0.1,20,75,R1");
     writeTextLines(folder / "exposures.csv", rows);
+    writeTextLines(folder / "spreadsheet.csv", {"bodyPart,kV,mAs", "腹部正面,80,20", "腹部正面,85,25"}); // its own column names
     writeTextLines(folder / "cases.jsonl", {R"({"bodyPart": "胸部正面", "tubeVoltageKv": 120, "focusReceptorDistanceCm": 180, "focusSurfaceDistanceCm": 155, "room": "R2"})",
                                             R"({"bodyPart": "胸部正面", "tubeVoltageKv": 90, "focusReceptorDistanceCm": 180, "focusSurfaceDistanceCm": 155})"});
     std::filesystem::create_directories(folder / "dicom");
     testing::writeImage(folder / "dicom" / "a.dcm", {{0x0018, 0x0060, "80"}, {0x0018, 0x1152, "20"}, {0x0018, 0x0015, "ABDOMEN"}, {0x0018, 0x5101, "AP"}});
     int status = 0;
     const std::string json = output(std::string(VELNOR_SURVEY) + " --data '" + kData.string() + "' '" + (folder / "exposures.csv").string() +
-                                        "' '" + (folder / "cases.jsonl").string() + "' '" + (folder / "dicom").string() + "' --csv '" +
+                                        "' '" + (folder / "spreadsheet.csv").string() + "' '" + (folder / "cases.jsonl").string() + "' '" + (folder / "dicom").string() + "' --csv '" +
                                         (folder / "survey.csv").string() + "' 2>/dev/null",
                                     &status);
-    EXPECT_EQ(status, 1); // the row with "eighty"
+    EXPECT_EQ(status, 1); // the row with "eighty", and the spreadsheet's header once
     const auto summary = nlohmann::json::parse(json);
     EXPECT_EQ(summary["exposures"], 12);
-    EXPECT_EQ(summary["failed"], 1);
+    EXPECT_EQ(summary["failed"], 2);
     EXPECT_NE(summary["errors"][0]["source"].get<std::string>().find("row 11"), std::string::npos);
+    EXPECT_NE(summary["errors"][1]["error"].get<std::string>().find("the columns \"kV\", \"mAs\""), std::string::npos);
 
     // The per-exposure file, read back: esdAir of the abdomen level's exposures.
     const std::vector<std::string> lines = readTextLines(folder / "survey.csv");
-    ASSERT_EQ(lines.size(), 14u); // header, 13 exposures in input order
+    ASSERT_EQ(lines.size(), 15u); // header, 13 exposures and the spreadsheet in input order
     std::vector<double> abdomen;
     for (const std::string& line : lines)
         if (line.find("腹部正面（臥位）") != std::string::npos) {
