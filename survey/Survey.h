@@ -61,7 +61,7 @@ private:
     // case but its mAs (the depth dose scales with the entrance dose): the
     // exposures of one protocol share one depth-dose calculation.
     std::map<std::string, std::optional<double>> m_effectivePerMgy;
-    // The chain's case of a protocol (all but the mAs) at kReferenceMas,
+    // The chain's case of a protocol (all but the mAs) at 10 mAs,
     // whose doses scale with the mAs: every exposure of a protocol is that
     // one case scaled, whichever came first, so the results do not depend on
     // the order of the exposures or on how they are shared among threads.
