@@ -5,10 +5,7 @@
 #include <vector>
 
 namespace velnor {
-namespace {
 
-// ASCII case folding: the names that differ only in case are plain ASCII;
-// Japanese names are compared byte for byte.
 std::string foldCase(std::string_view s)
 {
     std::string folded(s);
@@ -16,8 +13,6 @@ std::string foldCase(std::string_view s)
                    [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
     return folded;
 }
-
-} // namespace
 
 std::filesystem::path findFileIgnoringCase(const std::filesystem::path& folder, std::string_view name)
 {

@@ -10,6 +10,10 @@
 
 namespace velnor {
 
+// ASCII case folding, as file names are matched: the names that differ only
+// in case are plain ASCII; Japanese names are compared byte for byte.
+std::string foldCase(std::string_view s);
+
 // The file `name` in `folder`, matched without regard to letter case, as files
 // named on Windows ("ResultBSF.txt" and "resultBSF.txt" are one file). An exact
 // match wins; otherwise the first match in name order; when no file matches,

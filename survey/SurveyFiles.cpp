@@ -29,12 +29,12 @@ std::string csvLine(const std::vector<Cell>& cells)
     return line;
 }
 
-std::string csvHeader(const std::vector<std::string>& columns)
+std::vector<Cell> headerCells(const std::vector<std::string>& columns)
 {
     std::vector<Cell> cells;
     for (const std::string& c : columns)
         cells.push_back(text(c));
-    return csvLine(cells);
+    return cells;
 }
 
 } // namespace
@@ -92,14 +92,14 @@ std::filesystem::path summaryPathFor(const std::filesystem::path& exposuresCsv)
 
 SurveyCsv::SurveyCsv(const std::filesystem::path& path) : m_path(path), m_file(path)
 {
-    m_file.write("\xEF\xBB\xBF" + csvHeader(exposureColumns()) + "\r\n");
+    m_file.write("\xEF\xBB\xBF" + csvLine(headerCells(exposureColumns())) + "\r\n");
 }
 
 void SurveyCsv::add(const ExposureResult& result) { m_file.write(csvLine(exposureCells(result)) + "\r\n"); }
 
 void SurveyCsv::commit(const std::vector<ExaminationSummary>& summaries)
 {
-    std::vector<std::string> lines = {csvHeader(summaryColumns())};
+    std::vector<std::string> lines = {csvLine(headerCells(summaryColumns()))};
     for (const ExaminationSummary& s : summaries)
         lines.push_back(csvLine(summaryCells(s)));
     // The summary first: a failure then leaves neither file new.
@@ -125,14 +125,6 @@ void writeRow(lxw_worksheet* sheet, lxw_row_t row, const std::vector<Cell>& cell
         else if (!cells[k].text.empty())
             worksheet_write_string(sheet, row, col, cells[k].text.c_str(), format);
     }
-}
-
-std::vector<Cell> headerCells(const std::vector<std::string>& columns)
-{
-    std::vector<Cell> cells;
-    for (const std::string& c : columns)
-        cells.push_back(text(c));
-    return cells;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "common/CsvFields.h"
 #include "common/DataFileError.h"
+#include "common/FileLookup.h"
 #include "common/NumberReading.h"
 #include "common/TextEncoding.h"
 #include "common/TextFile.h"
@@ -18,15 +19,6 @@
 
 namespace velnor::survey {
 namespace {
-
-std::string lower(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-bool endsWith(const std::string& s, const std::string& end) { return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0; }
 
 // A case object of velnor-calc's keys made an exposure: "room" and
 // "outputTable" are the survey's own.
@@ -55,7 +47,7 @@ Exposure exposureOf(nlohmann::json object, const std::string& source)
 // Only regular files are opened (a FIFO or a device would never end).
 class LineReader {
 public:
-    explicit LineReader(const std::filesystem::path& path) : m_path(path)
+    explicit LineReader(const std::filesystem::path& path)
     {
         std::error_code ec;
         if (!std::filesystem::is_regular_file(path, ec))
@@ -79,7 +71,6 @@ public:
     }
 
 private:
-    std::filesystem::path m_path;
     std::ifstream m_in;
     int m_number = 0;
 };
@@ -237,15 +228,15 @@ void readInputs(const std::vector<std::filesystem::path>& inputs, const std::fil
     std::exception_ptr dicomSettingsFailure;
     bool dicomSettingsRead = false;
     for (const std::filesystem::path& input : inputs) {
-        const std::string name = lower(input.filename().string());
+        const std::string name = foldCase(input.filename().string());
         std::error_code ec;
         const bool folderInput = std::filesystem::is_directory(input, ec);
         bool goOn = true;
         try {
-            if (!folderInput && endsWith(name, ".csv")) {
+            if (!folderInput && name.ends_with(".csv")) {
                 goOn = readCsv(input, sink);
-            } else if (!folderInput && (endsWith(name, ".jsonl") || endsWith(name, ".json"))) {
-                goOn = readCases(input, endsWith(name, ".jsonl"), sink);
+            } else if (!folderInput && (name.ends_with(".jsonl") || name.ends_with(".json"))) {
+                goOn = readCases(input, name.ends_with(".jsonl"), sink);
             } else {
                 if (!dicomSettingsRead) {
                     dicomSettingsRead = true;

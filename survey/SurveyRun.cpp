@@ -18,6 +18,7 @@ SurveyOutcome runSurvey(const std::vector<std::filesystem::path>& inputs, const 
 {
     const unsigned threads = options.threads > 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
     std::vector<Calculator> calculators;
+    calculators.reserve(threads);
     calculators.emplace_back(folder);
     for (unsigned t = 1; t < threads; ++t)
         calculators.push_back(calculators.front());
