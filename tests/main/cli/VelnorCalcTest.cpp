@@ -246,17 +246,12 @@ TEST(Engine, RefusesABadJobAndKeepsTheEarlierResult)
         const int status = std::system(command.c_str());
         return WEXITSTATUS(status);
     };
+    // The values refused are the job file's own tests; here the process:
+    // a refused value, a short file and a job that used to hang.
     for (const std::vector<std::string>& job : {
              std::vector<std::string>{"000.0", "020.0", "080.0", "100.0", "035.6", "043.2", "00000001000"}, // R = 0
-             std::vector<std::string>{"020.0", "020.0", "080.0", "100.0", "000.0", "043.2", "00000001000"}, // no field
-             std::vector<std::string>{"020.0", "020.0", "000.0", "100.0", "035.6", "043.2", "00000001000"}, // FSD 0
-             std::vector<std::string>{"020.0", "020.0", "080.0", "100.0", "035.6", "043.2", "03000000000"}, // > 2^31 - 1
              std::vector<std::string>{"020.0", "020.0", "080.0"},                                            // short
-             std::vector<std::string>{"020.0", "000.0", "080.0", "100.0", "035.6", "043.2", "00000001000"}, // T = 0
-             std::vector<std::string>{"020.0", "020.0", "080.0", "100.0", "035.6", "043.2", "00000000000"}, // N = 0
              std::vector<std::string>{"020.0", "020.0", "080.0", "1e30", "035.6", "043.2", "00000001000"},  // used to hang
-             std::vector<std::string>{"020.0", "020.0", "1e39", "1e39", "035.6", "043.2", "00000001000"},
-             std::vector<std::string>{"020.0", "020.0", "080.0", "100.0", "1e-25", "1e-25", "00000001000"},
          }) {
         writeTextLines(data / "joken.txt", job);
         EXPECT_EQ(runEngine(), 1) << job.front();
