@@ -209,8 +209,17 @@ void Statistics::add(const ExposureResult& r)
 
 std::vector<ExaminationSummary> Statistics::summaries() const
 {
+    // By room, an examination's rooms stand together, where its first
+    // exposure put it; otherwise the order is that of the first exposures.
+    std::vector<Group> groups = m_groups;
+    std::stable_sort(groups.begin(), groups.end(), [&](const Group& a, const Group& b) {
+        auto first = [&](const std::string& name) {
+            return std::find_if(m_groups.begin(), m_groups.end(), [&](const Group& g) { return g.summary.name == name; });
+        };
+        return first(a.summary.name) < first(b.summary.name);
+    });
     std::vector<ExaminationSummary> out;
-    for (Group g : m_groups) {
+    for (Group& g : groups) {
         ExaminationSummary& s = g.summary;
         s.count = static_cast<int>(g.doses.size());
         if (s.count > 0) {

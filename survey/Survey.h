@@ -111,7 +111,8 @@ public:
     // are counted apart, not summarised.
     Statistics(DrlDose dose, bool byRoom, ThicknessBands bands = {});
     void add(const ExposureResult& result); // a failed one is left out
-    // The examinations in the order of their first exposure.
+    // The examinations in the order of their first exposure (by room, an
+    // examination's rooms together).
     std::vector<ExaminationSummary> summaries() const;
 
 private:

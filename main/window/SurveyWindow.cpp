@@ -41,6 +41,9 @@ const char* const kNote = "DICOM のフォルダ、撮影条件の CSV、また�
 const char* const kInputFilter = "撮影条件 (*.csv *.jsonl *.json *.dcm);;すべてのファイル (*)";
 const char* const kNoInput = "調査するフォルダかファイルを選んで下さい";
 const char* const kCannotStart = "　線量調査を始められません　";
+const char* const kInputMissing = "　次の入力がありません　\n%1";
+const char* const kChooseFolder = "調査するフォルダ";
+const char* const kChooseFile = "調査するファイル";
 const char* const kCannotSave = "　保存できません　";
 const char* const kSaved = "保存しました";
 const char* const kStopped = "中止しました（%1 件まで計算、統計とファイルは作りません）";
@@ -142,12 +145,12 @@ SurveyWindow::SurveyWindow(Messages& messages, const std::filesystem::path& fold
         return QFileDialog::getSaveFileName(this, caption, qs(m_folder.string()), filter);
     };
     connect(chooseFolder, &QPushButton::clicked, this, [this] {
-        const QString dir = QFileDialog::getExistingDirectory(this, kTitle, m_input->text().isEmpty() ? qs(m_folder.string()) : m_input->text());
+        const QString dir = QFileDialog::getExistingDirectory(this, kChooseFolder, qs(startFolder().string()));
         if (!dir.isEmpty())
             m_input->setText(dir);
     });
     connect(chooseFile, &QPushButton::clicked, this, [this] {
-        const QString file = QFileDialog::getOpenFileName(this, kTitle, qs(m_folder.string()), kInputFilter);
+        const QString file = QFileDialog::getOpenFileName(this, kChooseFile, qs(startFolder().string()), kInputFilter);
         if (!file.isEmpty())
             m_input->setText(file);
     });
@@ -178,6 +181,16 @@ SurveyWindow::~SurveyWindow()
         m_worker.join();
 }
 
+std::filesystem::path SurveyWindow::startFolder() const
+{
+    // The folder typed or chosen last, or the one of the file named there.
+    std::error_code ec;
+    for (std::filesystem::path p = m_input->text().trimmed().toStdString(); !p.empty() && p != p.parent_path(); p = p.parent_path())
+        if (std::filesystem::is_directory(p, ec))
+            return p;
+    return m_folder;
+}
+
 std::vector<std::filesystem::path> SurveyWindow::chosenInputs() const
 {
     const QString text = m_input->text().trimmed();
@@ -197,7 +210,7 @@ void SurveyWindow::start(const std::vector<std::filesystem::path>& inputs)
     for (const auto& input : inputs) {
         std::error_code ec;
         if (!std::filesystem::exists(input, ec)) {
-            m_messages.warn(kCannotStart, QString("%1 がありません").arg(qs(input.string())));
+            m_messages.warn(QString(kInputMissing).arg(qs(input.string())));
             return;
         }
     }

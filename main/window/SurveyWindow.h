@@ -68,6 +68,7 @@ private:
     void showExamination(int row);
     void updateCommands();
     std::vector<std::filesystem::path> chosenInputs() const;
+    std::filesystem::path startFolder() const; // where the input dialogs open
     std::vector<ReportPage> reportPages() const;
 
     Messages& m_messages;

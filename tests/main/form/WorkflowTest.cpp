@@ -24,6 +24,7 @@ std::string commands(const WorkflowState& s)
         out += enabled(s, kWorkflowCommands[i]) ? initials[i] : '-';
     EXPECT_EQ(enabled(s, C::EditReferenceLevels), enabled(s, C::Calculate));
     EXPECT_EQ(enabled(s, C::ImportDicom), enabled(s, C::Calculate));
+    EXPECT_EQ(enabled(s, C::Survey), enabled(s, C::Calculate));
     return out;
 }
 

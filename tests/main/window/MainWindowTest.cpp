@@ -917,7 +917,7 @@ private slots:
         child<QLineEdit>("TextInput", survey)->setText(QString::fromStdString((m_folder / "none.csv").string()));
         child<QPushButton>("CommandStart", survey)->click();
         QVERIFY(!survey->running());
-        QVERIFY(m_messages->details.last().contains("none.csv"));
+        QVERIFY(m_messages->warnings.last().contains("none.csv"));
     }
 
     // Quitting asks first when rows are neither saved nor printed; the close
